@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test: natively, then the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+WIZ_ROOT=$PWD
+. scripts/wine-env.sh
+
+bash scripts/build.sh
+
+status=0
+echo "== native tests"
+ctest --preset native -j2 || status=1
+
+echo "== win32 tests (Wine)"
+wine_start
+trap wine_stop EXIT
+ctest --preset win32 -j2 || status=1
+exit $status

@@ -1,0 +1,40 @@
+// Failure types shared by every subsystem.
+#pragma once
+
+#include <cstdint>
+
+#include "base/lstring.h"
+
+namespace wiz {
+
+// The launcher's one failure channel between subsystems: a complete user-readable message.
+class LauncherException {
+public:
+    explicit LauncherException(LString message) : message_(std::move(message)) {}
+    virtual ~LauncherException() = default;
+    const LString& message() const { return message_; }
+
+private:
+    LString message_;
+};
+
+// Raised only by the instruction interpreter; deliberately not a LauncherException so that
+// handlers of the latter do not swallow it.
+class InstructionsException {
+public:
+    InstructionsException(LString message, int32_t line) : message_(std::move(message)), line_(line) {}
+    virtual ~InstructionsException() = default;
+    const LString& message() const { return message_; }
+    int32_t line() const { return line_; }
+
+private:
+    LString message_;
+    int32_t line_;
+};
+
+// Thrown by LString when a result would exceed its maximum length.
+class LengthException {};
+// Thrown by LString when a position lies beyond the string it refers to.
+class RangeException {};
+
+}  // namespace wiz
