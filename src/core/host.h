@@ -79,6 +79,11 @@ private:
     LString text_;
 };
 
+// Host factories. The console host is portable; the windowed host is the progress window on
+// Windows and the console host on POSIX (which has no window system dependency).
+LauncherHost* createConsoleHost(ArgumentList& args);
+LauncherHost* createWindowedHost(ArgumentList& args);
+
 // How a host shows the exit message of runLaunch.
 enum class ExitMessageRoute { HostShowMessage, Facade };
 
