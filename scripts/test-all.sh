@@ -11,6 +11,9 @@ status=0
 echo "== native tests"
 ctest --preset native -j2 || status=1
 
+echo "== fuzz smoke (tag document reader)"
+bash scripts/fuzz-smoke.sh 15 || status=1
+
 echo "== win32 tests (Wine)"
 wine_start
 trap wine_stop EXIT
