@@ -1,26 +1,70 @@
 // The instruction interpreter: runs the INSTRUCTIONS block of an instruction-script document.
+//
+// Each line is a label (":NAME"), a comment (first word "//") or a command followed by its
+// arguments. Commands: INITIALIZE_UI, FIND_JVM, VERIFY, INSTALL_JVM, LAUNCH, ILAUNCH,
+// EXECUTE_LAUNCHER, SET, GOTO, JMP0.
 #pragma once
 
 #include <cstdint>
 
 #include "base/lstring.h"
+#include "script/variables.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {
 
-class InstructionInterpreter {
+// What the commands that find, verify, install and launch JVMs call. The default forwards to the
+// JVM actions and the launch entry points; tests substitute a recording implementation.
+class ScriptActions {
 public:
-    // The document is not owned and outlives the interpreter.
-    explicit InstructionInterpreter(const TagDocument& document);
+    virtual ~ScriptActions() = default;
+    virtual void findJvm(bool showUi, bool allowPick);
+    virtual void verifyJvm(bool showUi, bool showFailMessage, int32_t fileId);
+    virtual void installJvm(int32_t mode);
+    virtual int launchWithJvmFile(const LString& jvmFile, int16_t seconds);
+    virtual int launchWithEmbeddedJvm(int32_t fileId, int16_t seconds);
+    virtual void executeEmbeddedLauncher(int32_t position);
+
+    // The process-wide default implementation.
+    static ScriptActions& standard();
+};
+
+class InstructionInterpreter : public ScriptEvaluator {
+public:
+    // The document is not owned and outlives the interpreter; so do `actions`, when given.
+    explicit InstructionInterpreter(const TagDocument& document, ScriptActions* actions = nullptr);
     // Runs the script; returns the result of the last LAUNCH/ILAUNCH, or 0. Script errors are
     // thrown as InstructionsException; LauncherException from actions passes through.
     int execute();
+    // The index of the first line that equals ":" + name (references in name substituted).
     int32_t findLabel(const LString& name);
-    [[noreturn]] void instructionError(const LString& message) const;
 
 private:
+    using Handler = void (InstructionInterpreter::*)(const LString& line,
+                                                      LString::size_type& position, int& result);
+    struct Command {
+        const char* name;
+        Handler handler;
+    };
+    static const Command commands[];
+
+    // The next word of the line; a script error with `missingMessage` when there is none.
+    LString requiredWord(const LString& line, LString::size_type& position,
+                         const char* missingMessage);
+
+    void initializeUi(const LString& line, LString::size_type& position, int& result);
+    void findJvm(const LString& line, LString::size_type& position, int& result);
+    void verify(const LString& line, LString::size_type& position, int& result);
+    void installJvm(const LString& line, LString::size_type& position, int& result);
+    void launch(const LString& line, LString::size_type& position, int& result);
+    void launchEmbedded(const LString& line, LString::size_type& position, int& result);
+    void executeLauncher(const LString& line, LString::size_type& position, int& result);
+    void set(const LString& line, LString::size_type& position, int& result);
+    void gotoLabel(const LString& line, LString::size_type& position, int& result);
+    void jumpIfZero(const LString& line, LString::size_type& position, int& result);
+
     const TagDocument& document_;
-    int32_t currentLine_ = 0;
+    ScriptActions& actions_;
 };
 
 }  // namespace wiz

@@ -1,0 +1,205 @@
+#include "script/interpreter.h"
+
+#include "base/exceptions.h"
+#include "core/host.h"
+#include "jvm/jvm_actions.h"
+#include "launch/launch.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+namespace {
+const char* const kInstructionsTag = "INSTRUCTIONS";
+}  // namespace
+
+// ScriptActions: the real entry points.
+
+void ScriptActions::findJvm(bool showUi, bool allowPick) { wiz::findJvm(showUi, allowPick); }
+
+void ScriptActions::verifyJvm(bool showUi, bool showFailMessage, int32_t fileId) {
+    verifyJvmInstruction(showUi, showFailMessage, fileId);
+}
+
+void ScriptActions::installJvm(int32_t mode) { installEmbeddedJvm(mode); }
+
+int ScriptActions::launchWithJvmFile(const LString& jvmFile, int16_t seconds) {
+    return wiz::launchWithJvmFile(jvmFile, seconds);
+}
+
+int ScriptActions::launchWithEmbeddedJvm(int32_t fileId, int16_t seconds) {
+    return wiz::launchWithEmbeddedJvm(fileId, seconds);
+}
+
+void ScriptActions::executeEmbeddedLauncher(int32_t position) {
+    wiz::executeEmbeddedLauncher(position);
+}
+
+ScriptActions& ScriptActions::standard() {
+    static ScriptActions actions;
+    return actions;
+}
+
+// InstructionInterpreter
+
+const InstructionInterpreter::Command InstructionInterpreter::commands[] = {
+    {"INITIALIZE_UI", &InstructionInterpreter::initializeUi},
+    {"FIND_JVM", &InstructionInterpreter::findJvm},
+    {"VERIFY", &InstructionInterpreter::verify},
+    {"INSTALL_JVM", &InstructionInterpreter::installJvm},
+    {"LAUNCH", &InstructionInterpreter::launch},
+    {"ILAUNCH", &InstructionInterpreter::launchEmbedded},
+    {"EXECUTE_LAUNCHER", &InstructionInterpreter::executeLauncher},
+    {"SET", &InstructionInterpreter::set},
+    {"GOTO", &InstructionInterpreter::gotoLabel},
+    {"JMP0", &InstructionInterpreter::jumpIfZero},
+};
+
+InstructionInterpreter::InstructionInterpreter(const TagDocument& document, ScriptActions* actions)
+    : document_(document), actions_(actions ? *actions : ScriptActions::standard()) {}
+
+int InstructionInterpreter::execute() {
+    const int32_t count = document_.valueCount(kInstructionsTag);
+    int result = 0;
+    currentLine_ = 0;
+    while (currentLine_ < count) {
+        const LString line = document_.getValue(kInstructionsTag, currentLine_);
+        LString::size_type position = 0;
+        const LString command = nextWord(line, position);
+        if (command.empty()) instructionError("No command specified.");
+        if (command[0] != ':' && command != "//") {
+            const Command* found = nullptr;
+            for (const Command& c : commands) {
+                if (command == c.name) {
+                    found = &c;
+                    break;
+                }
+            }
+            if (!found) instructionError("Invalid command (" + command + "). ");
+            (this->*found->handler)(line, position, result);
+        }
+        // After a jump this continues with the line after the label line.
+        ++currentLine_;
+    }
+    return result;
+}
+
+int32_t InstructionInterpreter::findLabel(const LString& name) {
+    LString target = ":" + name;
+    substituteVariables(target, "Invalid label specified.");
+    if (target == ":") {
+        instructionError("Label " + name + " resolved to a blank string. Labels cannot be blank.");
+    }
+    const int32_t count = document_.valueCount(kInstructionsTag);
+    for (int32_t i = 0; i < count; ++i) {
+        if (document_.getValue(kInstructionsTag, i) == target) return i;
+    }
+    instructionError("Label not found (" + name + ")");
+}
+
+LString InstructionInterpreter::requiredWord(const LString& line, LString::size_type& position,
+                                             const char* missingMessage) {
+    LString word = nextWord(line, position);
+    if (word.empty()) instructionError(missingMessage);
+    return word;
+}
+
+void InstructionInterpreter::initializeUi(const LString&, LString::size_type&, int&) {
+    uiSetStatusType(0);
+    uiSetStatusLine2(0, LString());
+    uiShow();
+}
+
+void InstructionInterpreter::findJvm(const LString& line, LString::size_type& position, int&) {
+    const bool showUi = readBoolean(
+        requiredWord(line, position,
+                     "The first argument to FIND_JVM should be a 1 if the UI should be displayed "
+                     "or a 0 if the UI should be suppressed."),
+        LString());
+    const bool allowPick = readBoolean(
+        requiredWord(line, position,
+                     "The second argument to FIND_JVM should be a 1 if a find failure message "
+                     "should be displayed in a UI or 0 if no message should be displayed."),
+        LString());
+    actions_.findJvm(showUi, allowPick);
+}
+
+void InstructionInterpreter::verify(const LString& line, LString::size_type& position, int&) {
+    const bool showUi = readBoolean(
+        requiredWord(line, position,
+                     "The first argument to VERIFY should be a 1 if the UI should be displayed "
+                     "or a 0 if the UI should be suppressed."),
+        LString());
+    const bool showFailMessage = readBoolean(
+        requiredWord(line, position,
+                     "The second argument to VERIFY should be a 1 if a find failure message "
+                     "should be displayed in a UI or 0 if no message should be displayed."),
+        LString());
+    const int32_t fileId = readInteger(
+        requiredWord(line, position,
+                     "The third argument to VERIFY should be the file index number of the jvm "
+                     "file."),
+        LString());
+    actions_.verifyJvm(showUi, showFailMessage, fileId);
+}
+
+void InstructionInterpreter::installJvm(const LString& line, LString::size_type& position, int&) {
+    static const char* const kModeMessage =
+        "The first argument to INSTALL_JVM should be a 0, 1 or 2.";
+    const int32_t mode = readInteger(requiredWord(line, position, kModeMessage), LString());
+    if (mode < 0 || mode > 2) instructionError(kModeMessage);
+    actions_.installJvm(mode);
+}
+
+void InstructionInterpreter::launch(const LString& line, LString::size_type& position,
+                                    int& result) {
+    // The file name is never missing: an empty one goes on to the launch, which reports it.
+    const LString jvmFile =
+        readFileArgument(line, position, "Invalid jvm file name specified in LAUNCH.");
+    const int16_t seconds = readShort(
+        requiredWord(line, position,
+                     "The second argument to LAUNCH should be the number of seconds to display "
+                     "the UI during the launch."),
+        LString());
+    result = actions_.launchWithJvmFile(jvmFile, seconds);
+}
+
+void InstructionInterpreter::launchEmbedded(const LString& line, LString::size_type& position,
+                                            int& result) {
+    const int32_t fileId = readInteger(
+        requiredWord(line, position,
+                     "The first argument to ILAUNCH should be the file index number of the jvm "
+                     "file."),
+        LString());
+    const int16_t seconds = readShort(
+        requiredWord(line, position,
+                     "The second argument to ILAUNCH should be the number of seconds to display "
+                     "the UI during the launch."),
+        LString());
+    result = actions_.launchWithEmbeddedJvm(fileId, seconds);
+}
+
+void InstructionInterpreter::executeLauncher(const LString& line, LString::size_type& position,
+                                             int&) {
+    // No message of its own: an empty position fails as an empty expression.
+    const int32_t entryPosition = readInteger(nextWord(line, position), LString());
+    actions_.executeEmbeddedLauncher(entryPosition);
+}
+
+void InstructionInterpreter::set(const LString& line, LString::size_type& position, int&) {
+    executeSet(line, position);
+}
+
+void InstructionInterpreter::gotoLabel(const LString& line, LString::size_type& position, int&) {
+    currentLine_ = findLabel(
+        requiredWord(line, position, "The GOTO command requires a label as its only argument."));
+}
+
+void InstructionInterpreter::jumpIfZero(const LString& line, LString::size_type& position, int&) {
+    const int32_t value = readInteger(nextWord(line, position), LString());
+    // The label is required even when the jump is not taken, but only looked up when it is.
+    const LString label =
+        requiredWord(line, position, "JMP0 requires a jump label as its second argument.");
+    if (value == 0) currentLine_ = findLabel(label);
+}
+
+}  // namespace wiz

@@ -1,0 +1,260 @@
+#include "script/variables.h"
+
+#include "base/exceptions.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+ScriptVariables scriptVariables;
+
+namespace {
+
+// White space as the C library's scanf conversions skip it.
+bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Decimal number at the start of `text` (after white space, with an optional sign); the rest of
+// the text is ignored. Values outside min..max do not read, so no script sees a value that
+// silently wrapped around.
+bool readNumber(const LString& text, int64_t min, int64_t max, int64_t& value) {
+    LString::size_type i = 0;
+    const LString::size_type len = text.length();
+    while (i < len && isScanSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < len && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= len || text[i] < '0' || text[i] > '9') return false;
+    const int64_t limit = negative ? -min : max;
+    int64_t magnitude = 0;
+    bool fits = true;
+    for (; i < len && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (fits) {
+            magnitude = magnitude * 10 + (text[i] - '0');
+            if (magnitude > limit) fits = false;
+        }
+    }
+    if (!fits) return false;
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+}  // namespace
+
+bool readLongNumber(const LString& text, int32_t& value) {
+    int64_t v = 0;
+    if (!readNumber(text, INT32_MIN, INT32_MAX, v)) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool readShortNumber(const LString& text, int16_t& value) {
+    int64_t v = 0;
+    if (!readNumber(text, INT16_MIN, INT16_MAX, v)) return false;
+    value = static_cast<int16_t>(v);
+    return true;
+}
+
+// ScriptVariables
+
+namespace {
+[[noreturn]] void invalidNumeric(int32_t n) {
+    throw LauncherException("Invalid numeric variable number: " + numberToString(n));
+}
+[[noreturn]] void invalidString(int32_t n) {
+    throw LauncherException("Invalid string variable number: " + numberToString(n));
+}
+}  // namespace
+
+int32_t ScriptVariables::numeric(int32_t n) const {
+    if (!isValidNumeric(n)) invalidNumeric(n);
+    return numeric_[n - 1];
+}
+
+void ScriptVariables::setNumeric(int32_t n, int32_t value) {
+    if (!isValidNumeric(n)) invalidNumeric(n);
+    numeric_[n - 1] = value;
+}
+
+LString ScriptVariables::string(int32_t n) const {
+    if (!isValidString(n)) invalidString(n);
+    return string_[n - 1];
+}
+
+void ScriptVariables::setString(int32_t n, const LString& text) {
+    if (!isValidString(n)) invalidString(n);
+    string_[n - 1] = text;
+}
+
+void ScriptVariables::reset() {
+    for (int32_t& n : numeric_) n = 0;
+    for (LString& s : string_) s.erase();
+}
+
+// VariableRef
+
+void VariableRef::parse(const LString& text, const LString& context) {
+    const LString message = context + " ";
+    if (text.length() < 2) {
+        throw LauncherException(message +
+                                "Variable references must be at least 2 characters (e.g. N1 "
+                                "and S10).");
+    }
+    char letter = text[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    if (letter != 'N' && letter != 'S') {
+        throw LauncherException(message + "Invalid variable reference (" + text +
+                                "). Must use N or S as the variable type, e.g. N2 or S1.");
+    }
+    const LString numberText = text.substr(1);
+    int32_t number = 0;
+    const bool valid = readLongNumber(numberText, number) &&
+                       (letter == 'N' ? ScriptVariables::isValidNumeric(number)
+                                      : ScriptVariables::isValidString(number));
+    if (!valid) throw LauncherException(message + "Variable number is invalid (" + numberText + ")");
+    type_ = letter;
+    number_ = number;
+}
+
+void VariableRef::assign(const LString& valueText, const LString& context) const {
+    if (type_ == 'S') {
+        scriptVariables.setString(number_, valueText);
+        return;
+    }
+    int32_t value = 0;
+    if (!readLongNumber(valueText, value)) {
+        throw LauncherException(context + " " + "Invalid numeric expression in " + valueText);
+    }
+    scriptVariables.setNumeric(number_, value);
+}
+
+LString VariableRef::valueText() const {
+    return type_ == 'S' ? scriptVariables.string(number_)
+                        : numberToString(scriptVariables.numeric(number_));
+}
+
+// ScriptEvaluator
+
+void ScriptEvaluator::instructionError(const LString& message) const {
+    throw InstructionsException(message, currentLine_ + 1);
+}
+
+void ScriptEvaluator::substituteVariables(LString& text, const LString& context) const {
+    if (text.empty()) instructionError(context + " " + "Empty expression.");
+    int32_t substitutions = 0;
+    for (;;) {
+        bool changed = false;
+        LString::size_type at = text.find('@');
+        while (at != LString::npos) {
+            const LString::size_type close = text.find('@', at + 1);
+            if (close == LString::npos) {
+                instructionError(context + " " + "Invalid variable specification.");
+            }
+            if (close > at + 1) {
+                if (++substitutions > maxSubstitutions) {
+                    instructionError(context + " " +
+                                     "Variable substitution does not end; a string variable "
+                                     "refers to itself.");
+                }
+                VariableRef ref;
+                ref.parse(text.substr(at + 1, close - at - 1), context);
+                text.replace(at, close - at + 1, ref.valueText());
+                changed = true;
+            } else {
+                text.erase(close, 1);  // "@@" stands for one "@"
+            }
+            // Searching goes on inside an inserted value, from its second character.
+            at = text.find('@', at + 1);
+        }
+        if (!changed) break;
+    }
+}
+
+int32_t ScriptEvaluator::readInteger(const LString& text, const LString& context) const {
+    LString t = text;
+    substituteVariables(t, context);
+    int32_t value = 0;
+    if (!readLongNumber(t, value)) {
+        instructionError(context + "Invalid numeric expression (" + t + ")");
+    }
+    return value;
+}
+
+int16_t ScriptEvaluator::readShort(const LString& text, const LString& context) const {
+    LString t = text;
+    substituteVariables(t, context);
+    int16_t value = 0;
+    if (!readShortNumber(t, value)) {
+        instructionError(context + " Invalid numeric expression (" + t + ")");
+    }
+    return value;
+}
+
+bool ScriptEvaluator::readBoolean(const LString& text, const LString& context) const {
+    const int32_t value = readInteger(text, context);
+    if (value != 0 && value != 1) {
+        instructionError(context + " Invalid boolean value (" + text + ")");
+    }
+    return value == 1;
+}
+
+void ScriptEvaluator::readValue(LString& text, const LString& context) const {
+    if (text.empty()) return;
+    const bool quoted = text[0] == '"';
+    LString::size_type cursor = quoted ? 1 : 0;
+    text = nextArgument(text, cursor, quoted);
+    // A quoted empty value ("") is an empty value like an empty right-hand side, not an empty
+    // expression to substitute.
+    if (text.empty()) return;
+    substituteVariables(text, context);
+}
+
+LString ScriptEvaluator::readFileArgument(const LString& line, LString::size_type& position,
+                                          const LString& context) const {
+    LString result;
+    const LString::size_type len = line.length();
+    if (position < len) {
+        while (position < len && isBlank(line[position])) ++position;
+        const bool quoted = position < len && line[position] == '"';
+        if (quoted) result += line[position++];
+        bool closed = false;
+        while (position < len && !closed) {
+            const char c = line[position++];
+            if (!quoted) {
+                if (isBlank(c)) break;  // the blank is consumed, not copied
+                result += c;
+            } else if (c != '"') {
+                result += c;
+            } else if (position < len && line[position] == '"') {
+                // A pair of quotes stands for one quote and does not end the argument.
+                result += c;
+                result += line[position++];
+            } else {
+                result += c;
+                closed = true;
+            }
+        }
+        if (quoted && !closed) {
+            throw LauncherException("Expected ending quote in " + result + ":  " + context);
+        }
+    }
+    readValue(result, context);
+    return result;
+}
+
+void ScriptEvaluator::executeSet(const LString& line, LString::size_type position) const {
+    LString rest = position < line.length() ? line.substr(position) : LString();
+    trim(rest);
+    const LString::size_type eq = rest.find('=');
+    if (eq == LString::npos) instructionError("SET statement is missing =.");
+    try {
+        LString left = rest.substr(0, eq);
+        VariableRef ref;
+        ref.parse(trim(left), "Invalid variable specified on left hand side of SET statement.");
+        LString right = rest.substr(eq + 1);
+        trim(right);
+        readValue(right, "Invalid expression specified for SET command");
+        ref.assign(right, "Invalid value specified for SET command");
+    } catch (const LauncherException& e) {
+        instructionError(e.message());
+    }
+}
+
+}  // namespace wiz

@@ -1,0 +1,101 @@
+// The instruction script's variables (N1..N5 numeric, S1..S10 text), references to them
+// ("N2", "s10"), their substitution in argument text ("@N1@", "@@"), and the evaluation of the
+// argument kinds that the commands read.
+#pragma once
+
+#include <cstdint>
+
+#include "base/lstring.h"
+
+namespace wiz {
+
+// Reads text the way the conversion "%ld" does: leading white space, an optional sign, then
+// digits up to the first other character; the rest of the text is ignored. False when the text
+// does not start with a number or the number does not fit into 32 bits.
+bool readLongNumber(const LString& text, int32_t& value);
+// The same for 16-bit values ("%hd").
+bool readShortNumber(const LString& text, int16_t& value);
+
+class ScriptVariables {
+public:
+    static constexpr int32_t numericCount = 5;
+    static constexpr int32_t stringCount = 10;
+
+    static bool isValidNumeric(int32_t n) { return n >= 1 && n <= numericCount; }
+    static bool isValidString(int32_t n) { return n >= 1 && n <= stringCount; }
+
+    // For an invalid number these throw LauncherException
+    // "Invalid numeric variable number: <n>" / "Invalid string variable number: <n>".
+    int32_t numeric(int32_t n) const;
+    void setNumeric(int32_t n, int32_t value);
+    LString string(int32_t n) const;
+    void setString(int32_t n, const LString& text);
+
+    // Back to the initial values (0 and empty). The launcher itself never resets them.
+    void reset();
+
+private:
+    int32_t numeric_[numericCount] = {};
+    LString string_[stringCount];
+};
+
+// The process-wide variables, shared by the interpreter and the JVM actions.
+extern ScriptVariables scriptVariables;
+
+// A parsed variable reference: a type letter (N or S) and a variable number.
+class VariableRef {
+public:
+    // Parses "N1".."N5" or "S1".."S10" (letter in either case). Failures throw LauncherException
+    // with `context` + " " + the reason.
+    void parse(const LString& text, const LString& context);
+    // N: `valueText` must read as a number, else LauncherException
+    // `context` + " Invalid numeric expression in " + valueText. S: stores the text.
+    void assign(const LString& valueText, const LString& context) const;
+    // The value as text (numbers in decimal).
+    LString valueText() const;
+
+    char type() const { return type_; }
+    int32_t number() const { return number_; }
+
+private:
+    char type_ = 'N';
+    int32_t number_ = 0;
+};
+
+// Evaluation of command arguments. Its errors are script errors that carry the 1-based number
+// of the line being executed (`currentLine_` + 1); the interpreter derives from it.
+class ScriptEvaluator {
+public:
+    // Substitution stops with a script error after this many replacements: a string variable
+    // whose value contains a reference to itself (directly or through others) would otherwise
+    // be expanded without end, growing the text until memory runs out.
+    static constexpr int32_t maxSubstitutions = 10000;
+
+    virtual ~ScriptEvaluator() = default;
+
+    // Throws InstructionsException(message, currentLine_ + 1).
+    [[noreturn]] void instructionError(const LString& message) const;
+
+    // Replaces every "@name@" by the variable's value and "@@" by "@", in passes until a pass
+    // replaces no reference. A bad reference name throws LauncherException.
+    void substituteVariables(LString& text, const LString& context) const;
+    int32_t readInteger(const LString& text, const LString& context) const;
+    int16_t readShort(const LString& text, const LString& context) const;
+    bool readBoolean(const LString& text, const LString& context) const;
+    // Unquotes a text that begins with a double quote, or keeps the first word of any other;
+    // then substitutes references. An empty text stays empty.
+    void readValue(LString& text, const LString& context) const;
+    // Reads a possibly quoted file name at `position` of `line` and evaluates it with readValue;
+    // `position` is left after the argument.
+    LString readFileArgument(const LString& line, LString::size_type& position,
+                             const LString& context) const;
+    // "SET <variable> = <value>", with `position` just after the command word.
+    void executeSet(const LString& line, LString::size_type position) const;
+
+    int32_t currentLine() const { return currentLine_; }
+
+protected:
+    int32_t currentLine_ = 0;
+};
+
+}  // namespace wiz
