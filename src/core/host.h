@@ -91,5 +91,8 @@ enum class ExitMessageRoute { HostShowMessage, Facade };
 // rule. `beforeExitMessage` runs after the launch (the windowed host stops its timers there).
 int runLaunch(LauncherHost& host, const ArgumentList& args, ExitMessageRoute route,
               void (*beforeExitMessage)() = nullptr);
+// The exit-message rule of runLaunch: a non-empty exitMessage is shown after a non-zero result,
+// except for the result 1000 with the launcher style byte 0 or 2.
+bool showsExitMessage(int result, int32_t style);
 
 }  // namespace wiz

@@ -1,0 +1,233 @@
+#include "core/command_line.h"
+
+#include <cstring>
+
+#include "archive/extract.h"
+#include "archive/file_index.h"
+#include "base/exceptions.h"
+#include "core/host.h"
+#include "core/log.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "jvm/jvm_actions.h"
+#include "platform/file.h"
+#include "platform/temp_files.h"
+#include "script/interpreter.h"
+#include "tagdoc/tag_document.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+namespace {
+
+// String ids of the texts this walk reports (English texts in the string table).
+constexpr int kCouldNotLoadInput = 8;        // "Could not load the input file."
+constexpr int kInvalidAction = 13;           // "Invalid action in input file: "
+constexpr int kLogNameMissing = 14;          // "A log file name must be specified after ..."
+constexpr int kCannotExtract = 15;           // "Unable to extract embedded files from ..."
+constexpr int kCannotLoadIndex = 16;         // "Unable to load the launcher file index. "
+constexpr int kInputNameMissing = 22;        // "An input file name must follow the '-in' ..."
+constexpr int kCannotOpenInput = 29;         // "Unable to open input file specified ..."
+
+const char kVersion[] = "2.52";
+const char kVerifyKeysMissing[] =
+    "TO execute the VERIFY_JVM action, you must also provide values in the input file for "
+    "VERIFY_JVM_FILE and VERIFY_JVM_HOME.";
+
+// The state of one option walk.
+struct Walk {
+    int result = 0;
+    bool runDefault = true;
+};
+
+// Loads the file index; a failure is reported behind string 16.
+void loadIndex(bool withDocuments) {
+    try {
+        fileIndex().load(withDocuments);
+    } catch (const LauncherException& e) {
+        throw LauncherException(loadString(kCannotLoadIndex) + e.message());
+    }
+}
+
+// Opens and reads the input document and takes its LOGFILE; failures are shown behind string 8
+// and raised again with their own message.
+void readInputDocument(const LString& value, TagDocument& document) {
+    try {
+        LString path = value;
+        if (path.empty()) throw LauncherException(loadString(kCannotOpenInput));
+        if (path[0] == '"') path.erase(0, 1);
+        if (!path.empty() && path[path.length() - 1] == '"') path.erase(path.length() - 1, 1);
+        FilePtr file = openFile(path, "r");
+        if (!file) throw LauncherException(loadString(kCannotOpenInput));
+        writeLog("Loading input file " + value);
+        document.read(file.get(), value, 0, -1);
+        logFilePath = document.getValue("LOGFILE");
+    } catch (const LauncherException& e) {
+        uiShowMessage(loadString(kCouldNotLoadInput) + e.message());
+        throw LauncherException(e.message());
+    }
+}
+
+// "-cv:in": reads the document, applies it to the file index and runs or selects its action.
+void runInputDocument(const LString& value, Walk& walk) {
+    TagDocument document;
+    readInputDocument(value, document);
+
+    try {
+        fileIndex().applyInputDocument(document);
+    } catch (const LauncherException& e) {
+        uiShowMessage(e.message());
+        throw LauncherException(e.message());
+    }
+    loadIndex(true);
+
+    const bool showProgress = document.getBool("SHOW_PROGRESS", false);
+    const bool showFailMsg = document.getBool("SHOW_FAIL_MSG", false);
+    if (!showProgress && !showFailMsg) {
+        uiHide(0);
+    } else {
+        uiShow();
+        if (showProgress) uiSetProgress(0);
+    }
+
+    const LString action = document.getValue("ACTION");
+    if (action == "RUN_INSTRUCTIONS") {
+        walk.runDefault = true;
+    } else if (action == "SEARCH") {
+        searchAction(showProgress, showFailMsg);
+        uiSetProgress(100);
+        walk.runDefault = false;
+    } else if (action == "SEARCH_ALL") {
+        searchAllAction(showProgress, showFailMsg);
+        uiSetProgress(100);
+        walk.runDefault = false;
+    } else if (action == "VERIFY_JVM") {
+        const LString file = document.getValue("VERIFY_JVM_FILE");
+        const LString home = document.getValue("VERIFY_JVM_HOME");
+        if (file.empty() || home.empty()) {
+            writeLog(kVerifyKeysMissing, kLogError);
+            walk.result = -1;
+        } else {
+            verifyJvmAction(showProgress, showFailMsg, file, home);
+            uiSetProgress(100);
+        }
+        walk.runDefault = false;
+    } else if (action == "INSTALL_JVM") {
+        const LString exe = document.getValue("INSTALL_JVM_EXE");
+        const LString dest = document.getValue("INSTALL_JVM_DEST");
+        if (!exe.empty() && !dest.empty()) installJvmAction(showProgress, showFailMsg, exe, dest);
+        uiSetProgress(100);
+        walk.runDefault = false;
+    } else {
+        const LString text = loadString(kInvalidAction) + action;
+        uiShowMessage(text);
+        throw LauncherException(text);
+    }
+}
+
+}  // namespace
+
+int launchFlow(const StringList& arguments, const LString& path) {
+    launcherPath = path;
+    origLauncherPath = path;
+    for (int32_t i = 0; i < arguments.count(); ++i) savedArguments.append(arguments.at(i));
+    try {
+        return processOptions(arguments);
+    } catch (const LauncherException& e) {
+        uiShowMessage(e.message());
+        writeLog(e.message(), kLogError);
+        return -1;
+    }
+}
+
+int processOptions(const StringList& arguments) {
+    origGiven = false;
+    uiSetProgress(0);
+    Walk walk;
+
+    const int32_t count = arguments.count();
+    for (int32_t i = 0; i < count; ++i) {
+        const LString& arg = arguments.at(i);
+        // A value-taking option consumes the next argument, whatever it looks like.
+        const bool hasValue = i + 1 < count;
+        if (arg == "-cv:log") {
+            if (hasValue) {
+                logFilePath = arguments.at(++i);
+            } else {
+                uiShowMessage(loadString(kLogNameMissing));
+                walk.result = -1;
+            }
+        } else if (arg == "-cv:orig") {
+            if (hasValue) {
+                origLauncherPath = arguments.at(++i);
+                origGiven = true;
+            } else {
+                uiShowMessage("Missing original launcher file name.");
+                walk.result = -1;
+            }
+        } else if (arg == "-cv:tempdir") {
+            if (hasValue) setTempDirectory(arguments.at(++i));
+        } else if (arg == "-cv:silent") {
+            setSilent(true);
+        } else if (arg == "-silent") {
+            setSilent(true);
+            passThroughArgs.append(arg);
+        } else if (arg == "-cv:javahome") {
+            if (hasValue) javaHomeOverride = arguments.at(++i);
+        } else if (arg == "-cv:extract") {
+            loadIndex(false);
+            try {
+                extractAll();
+            } catch (const LauncherException& e) {
+                throw LauncherException(loadString(kCannotExtract) + e.message());
+            }
+            uiSetProgress(100);
+            walk.runDefault = false;
+        } else if (arg == "-cv:in") {
+            if (hasValue) {
+                runInputDocument(arguments.at(++i), walk);
+            } else {
+                uiShowMessage(loadString(kInputNameMissing));
+                walk.runDefault = false;
+                walk.result = -1;
+            }
+        } else if (arg == "-cv:version") {
+            uiShowMessage(kVersion);
+            walk.runDefault = false;
+        } else if (arg == "-cv:javaconsole") {
+            displayConsole = true;
+        } else if (arg == "-accessibility") {
+            displayConsole = true;
+            passThroughArgs.append("-console");
+        } else if (arg == "-console") {
+            displayConsole = true;
+            passThroughArgs.append(arg);
+        } else if (arg == "-cp:p") {
+            if (hasValue) classpathPrepend = arguments.at(++i);
+        } else if (arg == "-cp:a") {
+            if (hasValue) classpathAppend = arguments.at(++i);
+        } else {
+            passThroughArgs.append(arg);
+        }
+    }
+
+    if (walk.runDefault) {
+        if (!fileIndex().indexLoaded()) loadIndex(true);
+        walk.result = runInstructions();
+        uiSetProgress(100);
+    }
+    return walk.result;
+}
+
+int runInstructions() {
+    InstructionInterpreter* interpreter = fileIndex().instructions();
+    if (!interpreter) return -1;
+    try {
+        return interpreter->execute();
+    } catch (const InstructionsException& e) {
+        throw LauncherException("Error in instructions. " + e.message() + " Line number (" +
+                                numberToString(e.line()) + ")");
+    }
+}
+
+}  // namespace wiz

@@ -1,0 +1,91 @@
+#include "core/console_host.h"
+
+#include "core/messages.h"
+
+namespace wiz {
+
+ConsoleHost::ConsoleHost(ArgumentList& args, ConsoleStreams streams)
+    : args_(&args), streams_(streams) {}
+
+LauncherHost* createConsoleHost(ArgumentList& args) { return new ConsoleHost(args); }
+
+void ConsoleHost::write(const char* text, bool flush) {
+    if (streams_.capture) {
+        streams_.capture->append(text);
+        return;
+    }
+    // Output errors are of no consequence to the launch.
+    std::fputs(text, streams_.out);
+    if (flush) std::fflush(streams_.out);
+}
+
+void ConsoleHost::printLine(const LString& text) {
+    write((text + "\n").c_str(), false);
+    atLineStart_ = true;
+}
+
+void ConsoleHost::printRaw(const LString& text) {
+    write(text.c_str(), true);
+    atLineStart_ = false;
+}
+
+void ConsoleHost::endLine() {
+    if (!atLineStart_) printLine(LString());
+}
+
+void ConsoleHost::printDot(int n) {
+    if (n > 0 && n % kDotsPerRow == 0) {
+        printLine(".");
+    } else {
+        printRaw(".");
+    }
+}
+
+bool ConsoleHost::initialize(void* instance, int /*showCommand*/) {
+    moduleInstance = instance;
+    return true;
+}
+
+int ConsoleHost::run() { return runLaunch(*this, *args_, ExitMessageRoute::HostShowMessage); }
+
+void ConsoleHost::setStatus(const LString& text) {
+    endLine();
+    printLine(text);
+}
+
+void ConsoleHost::setStatus2(const LString& /*line1*/, const LString& line2) {
+    endLine();
+    printLine(line2);
+}
+
+void ConsoleHost::stepProgress(int delta) {
+    for (int i = 0; i < delta; ++i) printDot(++progress_);
+}
+
+void ConsoleHost::setProgress(int percent) {
+    if (progress_ == 100 || percent > progress_) printLine(LString());
+    progress_ = percent;
+}
+
+void ConsoleHost::show() { visible_ = true; }
+
+void ConsoleHost::hide(int /*seconds*/) { visible_ = false; }
+
+bool ConsoleHost::isVisible() { return visible_; }
+
+void ConsoleHost::showMessage(const LString& text) { printLine(text); }
+
+LString ConsoleHost::getTitle() { return title_; }
+
+void ConsoleHost::setTitle(const LString& text) { title_ = text; }
+
+LString ConsoleHost::chooseDirectory() {
+    printRaw(loadString(30));
+    char answer[kMaxAnswer + 1] = {};
+    // The field width keeps a longer word from overflowing the buffer; end of input leaves the
+    // answer empty.
+    if (std::fscanf(streams_.in, "%1023s", answer) != 1) answer[0] = '\0';
+    return LString(answer);
+}
+
+}  // namespace wiz

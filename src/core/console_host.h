@@ -1,0 +1,59 @@
+// The console host: status lines, rows of progress dots and messages on standard output, and a
+// directory prompt on standard input. Everything runs on the thread that calls run().
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "base/lstring.h"
+#include "core/host.h"
+
+namespace wiz {
+
+// Where the console host reads and writes. When `capture` is set, output is appended to it
+// instead of being written to `out` (tests look at exactly what would have been printed).
+struct ConsoleStreams {
+    std::FILE* in = stdin;
+    std::FILE* out = stdout;
+    std::string* capture = nullptr;
+};
+
+class ConsoleHost : public LauncherHost {
+public:
+    // A progress row ends after every this many dots, counted from the last setProgress.
+    static constexpr int kDotsPerRow = 70;
+    // The longest directory answer read from the prompt; the rest of a longer word stays unread.
+    static constexpr int kMaxAnswer = 1023;
+
+    explicit ConsoleHost(ArgumentList& args, ConsoleStreams streams = ConsoleStreams());
+
+    bool initialize(void* instance, int showCommand) override;
+    int run() override;
+    void setStatus(const LString& text) override;
+    void setStatus2(const LString& line1, const LString& line2) override;
+    void stepProgress(int delta) override;
+    void setProgress(int percent) override;
+    void show() override;
+    void hide(int seconds) override;
+    bool isVisible() override;
+    void showMessage(const LString& text) override;
+    LString getTitle() override;
+    void setTitle(const LString& text) override;
+    LString chooseDirectory() override;
+
+private:
+    void write(const char* text, bool flush);
+    void printLine(const LString& text);
+    void printRaw(const LString& text);
+    void endLine();
+    void printDot(int n);
+
+    ArgumentList* args_;
+    ConsoleStreams streams_;
+    int progress_ = 0;
+    bool visible_ = false;
+    LString title_;
+    bool atLineStart_ = false;
+};
+
+}  // namespace wiz
