@@ -1,0 +1,155 @@
+#include "archive/launcher_format.h"
+
+#include <vector>
+
+#include "base/exceptions.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+namespace {
+
+const char* const kNameMessage = "Unable to load the string value.";
+
+// Fails with `message` when fewer than `size` index bytes are left; otherwise takes them.
+void takeBytes(uint32_t& remaining, uint32_t size, const char* message) {
+    if (remaining < size) throw LauncherException(message);
+    remaining -= size;
+}
+
+uint32_t readField32(std::FILE* stream, uint32_t& remaining, const char* message) {
+    takeBytes(remaining, 4, message);
+    return readUInt32BE(stream, message);
+}
+
+// Size of the file; the stream's position is left at the end. -1 when it cannot be told.
+long fileSize(std::FILE* stream) {
+    if (std::fseek(stream, 0, SEEK_END) != 0) return -1;
+    return std::ftell(stream);
+}
+
+}  // namespace
+
+IndexLocation locateIndex(std::FILE* stream) {
+    IndexLocation where;
+    const long size = fileSize(stream);
+    if (size < static_cast<long>(kTrailerSize) - 1 ||
+        std::fseek(stream, size - 8, SEEK_SET) != 0)
+        throw LauncherException("Invalid launcher format.");
+    where.offset = readUInt32BE(stream, "Unable to read file index offset.");
+    const uint32_t identification =
+        readUInt32BE(stream, "Unable to read launcher identification value.");
+    if (identification != kLauncherIdentification) return where;
+    where.present = true;
+
+    // The index lies in front of the style byte. An offset beyond it (or beyond what a signed
+    // file position holds) cannot be reached.
+    const uint32_t indexEnd = static_cast<uint32_t>(size) - kTrailerSize;
+    if (size < static_cast<long>(kTrailerSize) || where.offset > kMaxFilePosition ||
+        where.offset > indexEnd ||
+        std::fseek(stream, static_cast<long>(where.offset), SEEK_SET) != 0)
+        throw LauncherException("Invalid file index offset.");
+    uint32_t remaining = indexEnd - where.offset;
+    where.count = readField32(stream, remaining, "Unable to read the file count.");
+    where.recordBytes = remaining;
+    return where;
+}
+
+void readEntryRecord(std::FILE* stream, EntryRecord& record, uint32_t& remaining) {
+    const char* const typeMessage = "Invalid file type in file index.";
+    takeBytes(remaining, 1, typeMessage);
+    const int type = std::getc(stream);
+    if (type == EOF || type >= kEntryTypeCount) throw LauncherException(typeMessage);
+    record.type = type;
+
+    record.id = readField32(stream, remaining, "Unable to load file id.");
+    record.length = readField32(stream, remaining, "Unable to load file length.");
+    record.offset = readField32(stream, remaining, "Unable to load offset to file bytes.");
+
+    takeBytes(remaining, 2, kNameMessage);
+    // The length is a signed 16-bit value: 32768 and above are negative, i.e. corrupt.
+    const uint16_t nameLength = readUInt16BE(stream, kNameMessage);
+    if (nameLength > kMaxNameLength) throw LauncherException(kNameMessage);
+    takeBytes(remaining, nameLength, kNameMessage);
+    std::vector<unsigned char> name(nameLength);
+    if (nameLength != 0 && readBytes(stream, name.data(), nameLength) != nameLength)
+        throw LauncherException(kNameMessage);
+    // A line feed ends a name: a name holding one would leave the rest of the record misread.
+    for (unsigned char c : name)
+        if (c == '\n') throw LauncherException(kNameMessage);
+    record.name = LString(reinterpret_cast<const char*>(name.data()), nameLength);
+
+    // The compressed byte has no message of its own: a missing one reads as "not compressed",
+    // and the next record (if any) then fails on its type.
+    record.compressed = false;
+    record.decompressedCount = 0;
+    record.decompressedSize = 0;
+    if (remaining == 0) return;
+    remaining -= 1;
+    const int flag = std::getc(stream);
+    if (flag != kCompressedFlag) return;
+    record.compressed = true;
+    record.decompressedCount =
+        readField32(stream, remaining, "Unable to load decompressed file count.");
+    record.decompressedSize = readField32(stream, remaining, "Unable to load decompressed size.");
+}
+
+int32_t readStyleByte(std::FILE* stream) {
+    const long size = fileSize(stream);
+    if (size < static_cast<long>(kTrailerSize) ||
+        std::fseek(stream, size - static_cast<long>(kTrailerSize), SEEK_SET) != 0)
+        return -1;
+    const int c = std::getc(stream);
+    return c == EOF ? -1 : c;
+}
+
+void appendUInt32BE(std::string& out, uint32_t value) {
+    out.push_back(static_cast<char>(value >> 24));
+    out.push_back(static_cast<char>(value >> 16));
+    out.push_back(static_cast<char>(value >> 8));
+    out.push_back(static_cast<char>(value));
+}
+
+void appendUInt16BE(std::string& out, uint16_t value) {
+    out.push_back(static_cast<char>(value >> 8));
+    out.push_back(static_cast<char>(value));
+}
+
+LString recordProblem(const EntryRecord& record) {
+    if (record.type < 0 || record.type >= kEntryTypeCount)
+        return "the type " + numberToString(record.type) + " is not one of 0..7";
+    if (record.name.find('\n') != LString::npos) return "the name holds a line feed";
+    if (record.name.length() > kMaxNameLength)
+        return "the name is longer than 32767 bytes";
+    if (record.offset > kMaxFilePosition) return "the offset lies beyond 2^31 - 1";
+    if (record.length > kMaxFilePosition - record.offset)
+        return "the file ends beyond 2^31 - 1 bytes into the launcher";
+    return LString();
+}
+
+uint32_t encodedRecordSize(const EntryRecord& record) {
+    return kMinRecordSize + record.name.length() +
+           (record.compressed ? kDecompressedFieldsSize : 0);
+}
+
+void appendEntryRecord(std::string& out, const EntryRecord& record) {
+    out.push_back(static_cast<char>(record.type));
+    appendUInt32BE(out, record.id);
+    appendUInt32BE(out, record.length);
+    appendUInt32BE(out, record.offset);
+    appendUInt16BE(out, static_cast<uint16_t>(record.name.length()));
+    out.append(record.name.str());
+    out.push_back(static_cast<char>(record.compressed ? kCompressedFlag : 0));
+    if (record.compressed) {
+        appendUInt32BE(out, record.decompressedCount);
+        appendUInt32BE(out, record.decompressedSize);
+    }
+}
+
+void appendTrailer(std::string& out, uint8_t style, uint32_t indexOffset) {
+    out.push_back(static_cast<char>(style));
+    appendUInt32BE(out, indexOffset);
+    appendUInt32BE(out, kLauncherIdentification);
+}
+
+}  // namespace wiz
