@@ -1,0 +1,144 @@
+#include "core/console_host.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "core/messages.h"
+#include "platform/file.h"
+#include "support/temp_dir.h"
+
+using namespace wiz;
+
+namespace {
+
+std::string dots(int n) { return std::string(static_cast<size_t>(n), '.'); }
+
+struct OutputCase {
+    const char* name;
+    std::function<void(ConsoleHost&)> steps;
+    std::string expected;
+};
+
+}  // namespace
+
+TEST(ConsoleHost, PrintsExactly) {
+    const OutputCase cases[] = {
+        {"two full rows", [](ConsoleHost& h) { h.stepProgress(140); },
+         dots(70) + "\n" + dots(70) + "\n"},
+        {"rows counted from the last setProgress",
+         [](ConsoleHost& h) {
+             h.setProgress(30);
+             h.stepProgress(45);
+         },
+         "\n" + dots(40) + "\n" + dots(5)},
+        {"setProgress(100) ends the row, and so does the next setProgress",
+         [](ConsoleHost& h) {
+             h.stepProgress(5);
+             h.setProgress(100);
+             h.setProgress(0);
+         },
+         dots(5) + "\n\n"},
+        {"lower progress prints nothing",
+         [](ConsoleHost& h) {
+             h.setProgress(50);
+             h.setProgress(10);
+             h.setProgress(10);
+         },
+         "\n"},
+        {"no dots for zero or negative steps",
+         [](ConsoleHost& h) {
+             h.stepProgress(0);
+             h.stepProgress(-3);
+         },
+         ""},
+        {"the first status line follows an empty line",
+         [](ConsoleHost& h) {
+             h.setStatus("one");
+             h.setStatus("two");
+         },
+         "\none\ntwo\n"},
+        {"setStatus2 prints only the second line",
+         [](ConsoleHost& h) { h.setStatus2("first", "second"); }, "\nsecond\n"},
+        {"a status line ends a pending row first",
+         [](ConsoleHost& h) {
+             h.setStatus("s");
+             h.stepProgress(3);
+             h.setStatus("t");
+         },
+         "\ns\n...\nt\n"},
+        {"a message continues the row of dots",
+         [](ConsoleHost& h) {
+             h.stepProgress(2);
+             h.showMessage("done");
+         },
+         "..done\n"},
+        {"the title is never printed", [](ConsoleHost& h) { h.setTitle("Title"); }, ""},
+    };
+    for (const OutputCase& c : cases) {
+        ArgumentList args;
+        std::string out;
+        ConsoleHost host(args, {stdin, stdout, &out});
+        c.steps(host);
+        EXPECT_EQ(out, c.expected) << c.name;
+    }
+}
+
+TEST(ConsoleHost, VisibilityTitleAndInitialize) {
+    ArgumentList args;
+    std::string out;
+    ConsoleHost host(args, {stdin, stdout, &out});
+    void* const saved = moduleInstance;
+    int marker = 0;
+    EXPECT_TRUE(host.initialize(&marker, 5));
+    EXPECT_EQ(moduleInstance, &marker);
+    moduleInstance = saved;
+
+    EXPECT_FALSE(host.isVisible());
+    host.show();
+    EXPECT_TRUE(host.isVisible());
+    host.hide(5);  // hides at once, the seconds are ignored
+    EXPECT_FALSE(host.isVisible());
+
+    EXPECT_EQ(host.getTitle(), "");
+    host.setTitle("Wizard");
+    EXPECT_EQ(host.getTitle(), "Wizard");
+    EXPECT_EQ(out, "");
+}
+
+TEST(ConsoleHost, RunWithoutArgumentsReturnsMinusOne) {
+    ArgumentList args;
+    std::string out;
+    ConsoleHost host(args, {stdin, stdout, &out});
+    EXPECT_EQ(host.run(), -1);
+    EXPECT_EQ(out, "");
+}
+
+TEST(ConsoleHost, ChooseDirectoryReadsOneBoundedWord) {
+    wiztest::TempDir dir;
+    const std::string longWord(1500, 'd');
+    struct Case {
+        std::string input;
+        std::string answer;
+    } cases[] = {
+        {"  C:\\jvm dest\n", "C:\\jvm"},
+        {"", ""},
+        {"   \n", ""},
+        {longWord + " rest", longWord.substr(0, ConsoleHost::kMaxAnswer)},
+    };
+    const std::string prompt = loadString(30).str();
+    ASSERT_EQ(prompt, "Choose the JVM Destination Directory");
+    for (const Case& c : cases) {
+        FilePtr in = openFile(dir.write("answer.txt", c.input).c_str(), "r");
+        ASSERT_TRUE(in);
+        ArgumentList args;
+        std::string out;
+        ConsoleHost host(args, {in.get(), stdout, &out});
+        EXPECT_EQ(host.chooseDirectory().str(), c.answer);
+        EXPECT_EQ(out, prompt);
+        // The prompt leaves the cursor after itself: a status line starts on a new line.
+        host.setStatus("x");
+        EXPECT_EQ(out, prompt + "\nx\n");
+    }
+}

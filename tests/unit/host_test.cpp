@@ -1,0 +1,176 @@
+#include "core/host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/arguments.h"
+#include "core/log.h"
+#include "platform/environment.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+
+using namespace wiz;
+using wiztest::RecordingHost;
+using Calls = std::vector<std::string>;
+
+namespace {
+
+// Each test starts with a fresh status state, silent mode off and a recording host installed.
+class Facade : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetStatusState();
+        setSilent(false);
+        host.title = "Wiz";
+    }
+    void TearDown() override {
+        setSilent(false);
+        resetStatusState();
+    }
+
+    RecordingHost host;
+    wiztest::ScopedHost scoped{host};
+};
+
+}  // namespace
+
+TEST_F(Facade, StatusComposition) {
+    uiSetStatusType(0);
+    uiSetStatusLine2(3, "C:\\jre");
+    uiSetStatusType(1);
+    // Type 1 with an empty text clears the second line without redrawing ...
+    uiSetStatusLine2(1, "");
+    // ... until the next first line, which is then shown alone.
+    uiSetStatusType(4);
+    uiSetStatusLine2(2, "ignored");
+    uiSetStatusLine2(1, "x.jar");
+    // A type outside 0..4 shows an empty line and keeps the second-line state.
+    uiSetStatusType(7);
+    uiSetStatusType(3);
+    uiSetStatusLine2(9, "t");
+    uiSetStatusType(2);
+    EXPECT_EQ(host.calls,
+              (Calls{"status:Initializing Wiz...",
+                     "status2:Initializing Wiz...|Verifying C:\\jre",
+                     "status2:Searching for Java(tm) Virtual Machine...|Verifying C:\\jre",
+                     "status:Preparing Java(tm) Virtual Machine...",
+                     "status2:Preparing Java(tm) Virtual Machine...|Scanning disk(s) for a "
+                     "Java(tm) Virtual Machine...",
+                     "status2:Preparing Java(tm) Virtual Machine...|Searching for x.jar",
+                     "status:",
+                     "status2:Running Wiz...|Searching for x.jar",
+                     "status:Java(tm) Virtual Machine was not found. Wiz could not be launched."}));
+}
+
+TEST_F(Facade, StatusLine2SaverRestoresTheSecondLine) {
+    uiSetStatusType(1);
+    uiSetStatusLine2(3, "home");
+    StatusLine2Saver saved;
+    uiSetStatusLine2(2, "");
+    host.calls.clear();
+    saved.restore();
+    EXPECT_EQ(host.calls,
+              (Calls{"status2:Searching for Java(tm) Virtual Machine...|Verifying home"}));
+}
+
+TEST_F(Facade, ForwardsWhenNotSilent) {
+    host.directoryAnswer = "D:\\dest";
+    uiStepProgress(3);
+    uiSetProgress(40);
+    uiShow();
+    uiHide(2);
+    uiShowMessage("hello");
+    EXPECT_EQ(uiChooseDirectory(), "D:\\dest");
+    uiApplyTitle("Document title");
+    EXPECT_EQ(host.calls, (Calls{"step:3", "progress:40", "show", "hide:2", "message:hello",
+                                 "choose", "title:Corvane Wizard"}));
+}
+
+TEST_F(Facade, SilentModeSuppressesAllButHideAndTitle) {
+    host.directoryAnswer = "D:\\dest";
+    setSilent(true);
+    uiSetStatusType(0);
+    uiSetStatusLine2(2, "");
+    uiStepProgress(3);
+    uiSetProgress(40);
+    uiShow();  // hides instead
+    uiShowMessage("hello");
+    EXPECT_EQ(uiChooseDirectory(), "");
+    uiHide(4);
+    uiApplyTitle("x");
+    EXPECT_EQ(host.calls, (Calls{"hide:0", "hide:4", "title:Corvane Wizard"}));
+}
+
+TEST(FacadeWithoutHost, MessageIsDropped) {
+    ASSERT_EQ(currentHost, nullptr);
+    uiShowMessage("nobody listens");
+}
+
+TEST(ExitMessageRule, Table) {
+    const LString saved = exitMessage;
+    struct Case {
+        int result;
+        int style;
+        const char* message;
+        bool shown;
+    } cases[] = {
+        {0, 1, "err", false},    {1000, 0, "err", false}, {1000, 2, "err", false},
+        {1000, 1, "err", true},  {1000, -1, "err", true}, {1000, 1, "", false},
+        {-1, 0, "err", true},    {1, 2, "err", true},     {999, 0, "err", true},
+    };
+    for (const Case& c : cases) {
+        exitMessage = c.message;
+        EXPECT_EQ(showsExitMessage(c.result, c.style), c.shown)
+            << c.result << " style " << c.style << " [" << c.message << "]";
+    }
+    exitMessage = saved;
+}
+
+TEST(HostChoice, ConsoleOnlyForExactOptionAfterProgramPath) {
+    struct Case {
+        std::vector<const char*> args;
+        bool console;
+    } cases[] = {
+        {{"prog", "-console"}, true},
+        {{"prog", "a", "b", "-console"}, true},
+        {{"prog", "-cv:log", "-console"}, true},
+        {{"-console"}, false},
+        {{"-console", "x"}, false},
+        {{"prog", "-Console"}, false},
+        {{"prog", "-console "}, false},
+        {{"prog"}, false},
+        {{}, false},
+    };
+    for (const Case& c : cases) {
+        ArgumentList args;
+        for (const char* a : c.args) args.append(a);
+        EXPECT_EQ(wantsConsoleHost(args), c.console) << c.args.size() << " arguments";
+    }
+}
+
+TEST(DebugLog, StartLineWhenTheVariableNamesAFile) {
+    wiztest::TempDir dir;
+    const LString savedPath = debugLogPath;
+    const bool savedEnabled = debugLogEnabled;
+    const std::string path = dir.file("debug.log");
+    setEnvironmentText("DBGWIN32PPK", path.c_str());
+    startDebugLogFromEnvironment();
+    EXPECT_TRUE(debugLogEnabled);
+    EXPECT_EQ(debugLogPath, path.c_str());
+    std::string written = wiztest::TempDir::read(path);
+    written.erase(std::remove(written.begin(), written.end(), '\r'), written.end());
+    EXPECT_EQ(written, "Console Launcher Started\n");
+
+    debugLogPath = LString();
+    debugLogEnabled = false;
+    setEnvironmentText("DBGWIN32PPK", "");
+    startDebugLogFromEnvironment();
+    EXPECT_FALSE(debugLogEnabled);
+    EXPECT_EQ(debugLogPath, "");
+
+    debugLogPath = savedPath;
+    debugLogEnabled = savedEnabled;
+}
