@@ -41,7 +41,7 @@ public:
 
 private:
     using Handler = void (InstructionInterpreter::*)(const LString& line,
-                                                      LString::size_type& position, int& result);
+                                                     LString::size_type& position, int& result);
     struct Command {
         const char* name;
         Handler handler;

@@ -108,7 +108,8 @@ void VariableRef::parse(const LString& text, const LString& context) {
     const bool valid = readLongNumber(numberText, number) &&
                        (letter == 'N' ? ScriptVariables::isValidNumeric(number)
                                       : ScriptVariables::isValidString(number));
-    if (!valid) throw LauncherException(message + "Variable number is invalid (" + numberText + ")");
+    if (!valid)
+        throw LauncherException(message + "Variable number is invalid (" + numberText + ")");
     type_ = letter;
     number_ = number;
 }

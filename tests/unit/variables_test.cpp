@@ -67,10 +67,18 @@ TEST_F(Variables, NumbersReadLikeTheCLibraryConversion) {
         int32_t value;
     };
     const Case cases[] = {
-        {"12", true, 12},          {"12abc", true, 12},       {" \t-3", true, -3},
-        {"+7 8", true, 7},         {"a1", false, 0},          {"", false, 0},
-        {"-", false, 0},           {"- 1", false, 0},         {"2147483647", true, 2147483647},
-        {"-2147483648", true, INT32_MIN}, {"2147483648", false, 0}, {"99999999999999999999", false, 0},
+        {"12", true, 12},
+        {"12abc", true, 12},
+        {" \t-3", true, -3},
+        {"+7 8", true, 7},
+        {"a1", false, 0},
+        {"", false, 0},
+        {"-", false, 0},
+        {"- 1", false, 0},
+        {"2147483647", true, 2147483647},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"99999999999999999999", false, 0},
     };
     for (const Case& c : cases) {
         int32_t value = 0;
@@ -190,9 +198,9 @@ TEST_F(Variables, SelfReferencingValuesEndWithAnError) {
         const char* s2;
     };
     const Case cases[] = {
-        {"x@S1@", ""},         // grows inside one pass
-        {"@@S1@@", ""},        // re-creates its own reference around itself
-        {"a@S2@", "b@S1@"},    // through another variable
+        {"x@S1@", ""},       // grows inside one pass
+        {"@@S1@@", ""},      // re-creates its own reference around itself
+        {"a@S2@", "b@S1@"},  // through another variable
     };
     for (const Case& c : cases) {
         scriptVariables.setString(1, c.s1);
@@ -329,8 +337,9 @@ TEST_F(Variables, SetStatements) {
         {"S1 = @X1@", "S1",
          "I1:Invalid expression specified for SET command Invalid variable reference (X1). Must "
          "use N or S as the variable type, e.g. N2 or S1."},
-        {"S1 = @N1", "S1", "I1:Invalid expression specified for SET command Invalid variable "
-                           "specification."},
+        {"S1 = @N1", "S1",
+         "I1:Invalid expression specified for SET command Invalid variable "
+         "specification."},
         {"S1 = \"open", "S1", "I1:Expected double quote to end argument near 1"},
     };
     for (const auto& c : cases) {
