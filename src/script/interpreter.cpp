@@ -103,6 +103,21 @@ LString InstructionInterpreter::requiredWord(const LString& line, LString::size_
     return word;
 }
 
+bool InstructionInterpreter::requiredBoolean(const LString& line, LString::size_type& position,
+                                             const char* missingMessage) {
+    return readBoolean(requiredWord(line, position, missingMessage), LString());
+}
+
+int32_t InstructionInterpreter::requiredInteger(const LString& line, LString::size_type& position,
+                                                const char* missingMessage) {
+    return readInteger(requiredWord(line, position, missingMessage), LString());
+}
+
+int16_t InstructionInterpreter::requiredShort(const LString& line, LString::size_type& position,
+                                              const char* missingMessage) {
+    return readShort(requiredWord(line, position, missingMessage), LString());
+}
+
 void InstructionInterpreter::initializeUi(const LString&, LString::size_type&, int&) {
     uiSetStatusType(0);
     uiSetStatusLine2(0, LString());
@@ -110,42 +125,37 @@ void InstructionInterpreter::initializeUi(const LString&, LString::size_type&, i
 }
 
 void InstructionInterpreter::findJvm(const LString& line, LString::size_type& position, int&) {
-    const bool showUi = readBoolean(
-        requiredWord(line, position,
-                     "The first argument to FIND_JVM should be a 1 if the UI should be displayed "
-                     "or a 0 if the UI should be suppressed."),
-        LString());
-    const bool allowPick = readBoolean(
-        requiredWord(line, position,
-                     "The second argument to FIND_JVM should be a 1 if a find failure message "
-                     "should be displayed in a UI or 0 if no message should be displayed."),
-        LString());
+    const bool showUi = requiredBoolean(
+        line, position,
+        "The first argument to FIND_JVM should be a 1 if the UI should be displayed "
+        "or a 0 if the UI should be suppressed.");
+    const bool allowPick =
+        requiredBoolean(line, position,
+                        "The second argument to FIND_JVM should be a 1 if a find failure message "
+                        "should be displayed in a UI or 0 if no message should be displayed.");
     actions_.findJvm(showUi, allowPick);
 }
 
 void InstructionInterpreter::verify(const LString& line, LString::size_type& position, int&) {
-    const bool showUi = readBoolean(
-        requiredWord(line, position,
-                     "The first argument to VERIFY should be a 1 if the UI should be displayed "
-                     "or a 0 if the UI should be suppressed."),
-        LString());
-    const bool showFailMessage = readBoolean(
-        requiredWord(line, position,
-                     "The second argument to VERIFY should be a 1 if a find failure message "
-                     "should be displayed in a UI or 0 if no message should be displayed."),
-        LString());
-    const int32_t fileId = readInteger(
-        requiredWord(line, position,
-                     "The third argument to VERIFY should be the file index number of the jvm "
-                     "file."),
-        LString());
+    const bool showUi =
+        requiredBoolean(line, position,
+                        "The first argument to VERIFY should be a 1 if the UI should be displayed "
+                        "or a 0 if the UI should be suppressed.");
+    const bool showFailMessage =
+        requiredBoolean(line, position,
+                        "The second argument to VERIFY should be a 1 if a find failure message "
+                        "should be displayed in a UI or 0 if no message should be displayed.");
+    const int32_t fileId =
+        requiredInteger(line, position,
+                        "The third argument to VERIFY should be the file index number of the jvm "
+                        "file.");
     actions_.verifyJvm(showUi, showFailMessage, fileId);
 }
 
 void InstructionInterpreter::installJvm(const LString& line, LString::size_type& position, int&) {
     static const char* const kModeMessage =
         "The first argument to INSTALL_JVM should be a 0, 1 or 2.";
-    const int32_t mode = readInteger(requiredWord(line, position, kModeMessage), LString());
+    const int32_t mode = requiredInteger(line, position, kModeMessage);
     if (mode < 0 || mode > 2) instructionError(kModeMessage);
     actions_.installJvm(mode);
 }
@@ -155,26 +165,23 @@ void InstructionInterpreter::launch(const LString& line, LString::size_type& pos
     // The file name is never missing: an empty one goes on to the launch, which reports it.
     const LString jvmFile =
         readFileArgument(line, position, "Invalid jvm file name specified in LAUNCH.");
-    const int16_t seconds = readShort(
-        requiredWord(line, position,
-                     "The second argument to LAUNCH should be the number of seconds to display "
-                     "the UI during the launch."),
-        LString());
+    const int16_t seconds =
+        requiredShort(line, position,
+                      "The second argument to LAUNCH should be the number of seconds to display "
+                      "the UI during the launch.");
     result = actions_.launchWithJvmFile(jvmFile, seconds);
 }
 
 void InstructionInterpreter::launchEmbedded(const LString& line, LString::size_type& position,
                                             int& result) {
-    const int32_t fileId = readInteger(
-        requiredWord(line, position,
-                     "The first argument to ILAUNCH should be the file index number of the jvm "
-                     "file."),
-        LString());
-    const int16_t seconds = readShort(
-        requiredWord(line, position,
-                     "The second argument to ILAUNCH should be the number of seconds to display "
-                     "the UI during the launch."),
-        LString());
+    const int32_t fileId =
+        requiredInteger(line, position,
+                        "The first argument to ILAUNCH should be the file index number of the jvm "
+                        "file.");
+    const int16_t seconds =
+        requiredShort(line, position,
+                      "The second argument to ILAUNCH should be the number of seconds to display "
+                      "the UI during the launch.");
     result = actions_.launchWithEmbeddedJvm(fileId, seconds);
 }
 

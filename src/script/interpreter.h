@@ -51,6 +51,13 @@ private:
     // The next word of the line; a script error with `missingMessage` when there is none.
     LString requiredWord(const LString& line, LString::size_type& position,
                          const char* missingMessage);
+    // The next word evaluated as a boolean, integer or 16-bit argument (empty context).
+    bool requiredBoolean(const LString& line, LString::size_type& position,
+                         const char* missingMessage);
+    int32_t requiredInteger(const LString& line, LString::size_type& position,
+                            const char* missingMessage);
+    int16_t requiredShort(const LString& line, LString::size_type& position,
+                          const char* missingMessage);
 
     void initializeUi(const LString& line, LString::size_type& position, int& result);
     void findJvm(const LString& line, LString::size_type& position, int& result);

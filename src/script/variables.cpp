@@ -168,9 +168,14 @@ void ScriptEvaluator::substituteVariables(LString& text, const LString& context)
     }
 }
 
-int32_t ScriptEvaluator::readInteger(const LString& text, const LString& context) const {
+LString ScriptEvaluator::substituted(const LString& text, const LString& context) const {
     LString t = text;
     substituteVariables(t, context);
+    return t;
+}
+
+int32_t ScriptEvaluator::readInteger(const LString& text, const LString& context) const {
+    const LString t = substituted(text, context);
     int32_t value = 0;
     if (!readLongNumber(t, value)) {
         instructionError(context + "Invalid numeric expression (" + t + ")");
@@ -179,8 +184,7 @@ int32_t ScriptEvaluator::readInteger(const LString& text, const LString& context
 }
 
 int16_t ScriptEvaluator::readShort(const LString& text, const LString& context) const {
-    LString t = text;
-    substituteVariables(t, context);
+    const LString t = substituted(text, context);
     int16_t value = 0;
     if (!readShortNumber(t, value)) {
         instructionError(context + " Invalid numeric expression (" + t + ")");

@@ -96,6 +96,9 @@ public:
 
 protected:
     int32_t currentLine_ = 0;
+
+private:
+    LString substituted(const LString& text, const LString& context) const;
 };
 
 }  // namespace wiz
