@@ -1,0 +1,160 @@
+// The launcher-file layout shared by the packing tool and the launcher: the writers' exact bytes,
+// the checks of what can be stored, and reading written records back.
+
+#include "archive/launcher_format.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "platform/file.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using wiz::EntryRecord;
+using wiz::LString;
+
+EntryRecord makeRecord(int32_t type, uint32_t id, uint32_t offset, uint32_t length,
+                       const LString& name) {
+    EntryRecord r;
+    r.type = type;
+    r.id = id;
+    r.offset = offset;
+    r.length = length;
+    r.name = name;
+    return r;
+}
+
+TEST(LauncherFormatTest, RecordAndTrailerBytesAreBigEndian) {
+    EntryRecord r = makeRecord(6, 0x01020304u, 0x0A0B0C0Du, 0x11121314u, "ab");
+    r.compressed = true;
+    r.decompressedCount = 0x21222324u;
+    r.decompressedSize = 0x31323334u;
+    std::string out;
+    wiz::appendEntryRecord(out, r);
+    const std::string expected(
+        "\x06"
+        "\x01\x02\x03\x04"
+        "\x11\x12\x13\x14"
+        "\x0A\x0B\x0C\x0D"
+        "\x00\x02"
+        "ab"
+        "\x01"
+        "\x21\x22\x23\x24"
+        "\x31\x32\x33\x34",
+        1 + 4 + 4 + 4 + 2 + 2 + 1 + 4 + 4);
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(wiz::encodedRecordSize(r), expected.size());
+
+    r.compressed = false;
+    out.clear();
+    wiz::appendEntryRecord(out, r);
+    EXPECT_EQ(out.size(), wiz::encodedRecordSize(r));
+    EXPECT_EQ(out.back(), '\0');
+
+    out.clear();
+    wiz::appendTrailer(out, 0xFE, 0x00ABCDEFu);
+    EXPECT_EQ(out, std::string("\xFE\x00\xAB\xCD\xEF\xCA\x82\xCA\x82", 9));
+}
+
+TEST(LauncherFormatTest, RecordProblems) {
+    const struct {
+        EntryRecord record;
+        const char* problem;
+    } cases[] = {
+        {makeRecord(0, 0, 0, 0, "ok"), ""},
+        {makeRecord(7, 0, 0x7FFFFFFFu, 0, LString(32767, 'n')), ""},
+        {makeRecord(-1, 0, 0, 0, "a"), "the type -1 is not one of 0..7"},
+        {makeRecord(8, 0, 0, 0, "a"), "the type 8 is not one of 0..7"},
+        {makeRecord(3, 0, 0, 0, "a\nb"), "the name holds a line feed"},
+        {makeRecord(3, 0, 0, 0, LString(32768, 'n')), "the name is longer than 32767 bytes"},
+        {makeRecord(3, 0, 0x80000000u, 0, "a"), "the offset lies beyond 2^31 - 1"},
+        {makeRecord(3, 0, 0x7FFFFFF0u, 0x10u, "a"),
+         "the file ends beyond 2^31 - 1 bytes into the launcher"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.problem);
+        EXPECT_EQ(wiz::recordProblem(c.record).str(), c.problem);
+    }
+}
+
+class LauncherFormatFileTest : public ::testing::Test {
+protected:
+    wiz::FilePtr open(const std::string& bytes) {
+        return wiz::openFile(LString(dir.write("launcher", bytes)), "rb");
+    }
+    wiztest::TempDir dir;
+};
+
+TEST_F(LauncherFormatFileTest, WrittenIndexIsLocatedAndReadBack) {
+    std::vector<EntryRecord> records = {makeRecord(0, 1, 4, 3, "setup.tag"),
+                                        makeRecord(7, 0xFFFFFFFFu, 7, 0, "")};
+    records[1].compressed = true;
+    records[1].decompressedCount = 2;
+    records[1].decompressedSize = 9;
+    std::string bytes = "MZ..ABC";
+    std::string index;
+    wiz::appendUInt32BE(index, 2);
+    for (const auto& r : records) wiz::appendEntryRecord(index, r);
+    bytes += index;
+    wiz::appendTrailer(bytes, 3, 7);
+
+    wiz::FilePtr f = open(bytes);
+    const wiz::IndexLocation where = wiz::locateIndex(f.get());
+    EXPECT_TRUE(where.present);
+    EXPECT_EQ(where.offset, 7u);
+    EXPECT_EQ(where.count, 2u);
+    EXPECT_EQ(where.recordBytes, index.size() - 4);
+
+    uint32_t remaining = where.recordBytes;
+    for (const EntryRecord& expected : records) {
+        EntryRecord r;
+        wiz::readEntryRecord(f.get(), r, remaining);
+        EXPECT_EQ(r.type, expected.type);
+        EXPECT_EQ(r.id, expected.id);
+        EXPECT_EQ(r.offset, expected.offset);
+        EXPECT_EQ(r.length, expected.length);
+        EXPECT_EQ(r.name.str(), expected.name.str());
+        EXPECT_EQ(r.compressed, expected.compressed);
+        EXPECT_EQ(r.decompressedCount, expected.decompressedCount);
+        EXPECT_EQ(r.decompressedSize, expected.decompressedSize);
+    }
+    EXPECT_EQ(remaining, 0u);
+    EXPECT_EQ(wiz::readStyleByte(f.get()), 3);
+}
+
+TEST_F(LauncherFormatFileTest, RecordNeverReadsBeyondItsIndexBytes) {
+    // The file holds the whole record, but only its first bytes belong to the index: the
+    // remaining bytes (here, the style byte and trailer) are never taken as record fields.
+    std::string record;
+    wiz::appendEntryRecord(record, makeRecord(3, 1, 2, 3, "name"));
+    wiz::FilePtr f = open(record);
+    const struct {
+        uint32_t bytes;
+        const char* message;
+    } cases[] = {
+        {0, "Invalid file type in file index."},
+        {4, "Unable to load file id."},
+        {8, "Unable to load file length."},
+        {12, "Unable to load offset to file bytes."},
+        {14, "Unable to load the string value."},
+        {18, "Unable to load the string value."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        std::rewind(f.get());
+        uint32_t remaining = c.bytes;
+        EntryRecord r;
+        try {
+            wiz::readEntryRecord(f.get(), r, remaining);
+            ADD_FAILURE() << "no failure";
+        } catch (const wiz::LauncherException& e) {
+            EXPECT_EQ(e.message().str(), c.message);
+        }
+    }
+}
+
+}  // namespace
