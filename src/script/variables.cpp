@@ -151,8 +151,8 @@ void ScriptEvaluator::substituteVariables(LString& text, const LString& context)
             if (close > at + 1) {
                 if (++substitutions > maxSubstitutions) {
                     instructionError(context + " " +
-                                     "Variable substitution does not end; a string variable "
-                                     "refers to itself.");
+                                     "Variable substitution does not end (a string variable "
+                                     "refers to itself).");
                 }
                 VariableRef ref;
                 ref.parse(text.substr(at + 1, close - at - 1), context);

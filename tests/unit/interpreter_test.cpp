@@ -252,8 +252,8 @@ TEST_F(Interpreter, ScriptErrorsCarryTheLineNumber) {
         {{"SET S1 = x", "SET N1 = @S1@1"},
          "I2:Invalid value specified for SET command Invalid numeric expression in x1"},
         {{"SET S1 = \"x@@S1@@\"", "GOTO @S1@"},
-         "I2:Invalid label specified. Variable substitution does not end; a string variable "
-         "refers to itself."},
+         "I2:Invalid label specified. Variable substitution does not end (a string variable "
+         "refers to itself)."},
         // A bad reference outside SET leaves without a line number, as do the actions' failures.
         {{"GOTO @X1@"},
          "L:Invalid label specified. Invalid variable reference (X1). Must use N or S as the "

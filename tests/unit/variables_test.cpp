@@ -192,7 +192,7 @@ TEST_F(Variables, Substitution) {
 
 TEST_F(Variables, SelfReferencingValuesEndWithAnError) {
     const char* const expected =
-        "I1:ctx Variable substitution does not end; a string variable refers to itself.";
+        "I1:ctx Variable substitution does not end (a string variable refers to itself).";
     struct Case {
         const char* s1;
         const char* s2;
