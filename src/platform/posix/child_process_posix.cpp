@@ -1,0 +1,323 @@
+// Child processes on POSIX: the command line is split by the Windows shell rules (never by a
+// shell), the program is found before the child changes its directory (as CreateProcess does),
+// and posix_spawn starts it. Captured output is read from two pipes with poll.
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "core/host.h"
+#include "core/messages.h"
+#include "launch/child_process.h"
+#include "launch/command_line_split.h"
+
+extern char** environ;
+
+namespace wiz {
+
+namespace {
+
+constexpr size_t kReadChunk = 4096;
+constexpr int kPollTimeoutMs = 100;
+
+[[noreturn]] void throwSystemError(const char* prefix, int code) {
+    throw LauncherException(LString(prefix) + systemErrorString(static_cast<uint32_t>(code)));
+}
+
+// An owned file descriptor.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Both ends close on exec, so no other child inherits them; posix_spawn's dup2 gives the child
+// its own inheritable copy.
+int makePipe(Fd& readEnd, Fd& writeEnd) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return errno;
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
+    return 0;
+}
+
+class SpawnActions {
+public:
+    SpawnActions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
+    ~SpawnActions() {
+        if (ok_) posix_spawn_file_actions_destroy(&actions_);
+    }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+    bool ok() const { return ok_; }
+    posix_spawn_file_actions_t* get() { return &actions_; }
+
+private:
+    posix_spawn_file_actions_t actions_;
+    bool ok_ = false;
+};
+
+class SpawnAttributes {
+public:
+    SpawnAttributes() { ok_ = posix_spawnattr_init(&attr_) == 0; }
+    ~SpawnAttributes() {
+        if (ok_) posix_spawnattr_destroy(&attr_);
+    }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    bool ok() const { return ok_; }
+    posix_spawnattr_t* get() { return &attr_; }
+
+private:
+    posix_spawnattr_t attr_;
+    bool ok_ = false;
+};
+
+// A started child that is waited for exactly once. If the run ends without waiting (no-wait
+// mode, or a failure while reading), a detached thread collects the exit status later so the
+// child does not stay behind as a zombie.
+class ChildPid {
+public:
+    explicit ChildPid(pid_t pid) : pid_(pid) {}
+    ChildPid(const ChildPid&) = delete;
+    ChildPid& operator=(const ChildPid&) = delete;
+    ~ChildPid() {
+        if (pid_ <= 0) return;
+        pid_t pid = pid_;
+        try {
+            std::thread([pid] {
+                int status;
+                while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+                }
+            }).detach();
+        } catch (...) {
+            // Without a thread the child's status stays uncollected until the launcher exits.
+        }
+    }
+
+    // Waits for the child to end; returns its exit code, 128 + signal for a signalled child.
+    int wait() {
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0) {
+            if (errno != EINTR) {
+                throwSystemError("CreateProcess unable to wait for completion ==> ", errno);
+            }
+        }
+        pid_ = 0;
+        return exitCodeOf(status);
+    }
+    // Collects the child's status if it has ended.
+    bool poll(int& exitCode) {
+        int status = 0;
+        pid_t r = ::waitpid(pid_, &status, WNOHANG);
+        if (r < 0 && errno != EINTR) {
+            throwSystemError("CreateProcess unable to get exit code for process ==> ", errno);
+        }
+        if (r != pid_) return false;
+        pid_ = 0;
+        exitCode = exitCodeOf(status);
+        return true;
+    }
+
+private:
+    static int exitCodeOf(int status) {
+        if (WIFEXITED(status)) return WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+        return status;
+    }
+
+    pid_t pid_;
+};
+
+bool isExecutableFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string currentDirectory() {
+    std::vector<char> buf(4096);
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+        if (errno != ERANGE) return ".";
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+std::string absolute(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    return currentDirectory() + "/" + path;
+}
+
+// The program's absolute path: a name with a slash is taken relative to the launcher's current
+// directory; a bare name is looked up in PATH. Returns an errno value on failure.
+int resolveProgram(const std::string& name, std::string& path) {
+    if (name.empty()) return ENOENT;
+    if (name.find('/') != std::string::npos) {
+        path = absolute(name);
+        return 0;
+    }
+    const char* env = ::getenv("PATH");
+    std::string list = env ? env : "/usr/bin:/bin";
+    int error = ENOENT;
+    size_t start = 0;
+    for (;;) {
+        size_t end = list.find(':', start);
+        std::string dir = list.substr(start, end == std::string::npos ? end : end - start);
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        if (isExecutableFile(candidate)) {
+            path = absolute(candidate);
+            return 0;
+        }
+        if (::access(candidate.c_str(), F_OK) == 0) error = EACCES;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return error;
+}
+
+// One captured stream: the read end of its pipe and the caller's buffer (null: read and drop,
+// so a child that writes a lot can never block on a full pipe).
+struct CapturedStream {
+    Fd readEnd;
+    LString* buffer = nullptr;
+};
+
+// Reads one chunk; returns false at the end of the stream (the fd is then closed).
+bool readChunk(CapturedStream& stream) {
+    char chunk[kReadChunk];
+    ssize_t n = ::read(stream.readEnd.get(), chunk, sizeof chunk);
+    if (n > 0) {
+        if (stream.buffer) stream.buffer->append(chunk, static_cast<LString::size_type>(n));
+        uiStepProgress(1);
+        return true;
+    }
+    if (n == 0) {
+        stream.readEnd.reset();
+        return false;
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
+    throwSystemError("ReadFile failed  ==>  ", errno);
+}
+
+}  // namespace
+
+int ChildProcess::runProcess(bool showConsole, bool capture, bool newConsole) {
+    StringList args = splitCommandLine(commandLine_);
+    std::string program;
+    int error = resolveProgram(args.count() > 0 ? args.at(0).str() : std::string(), program);
+    if (error != 0) throwSystemError("CreateProcess failed  ==>  ", error);
+
+    std::vector<char*> argv;
+    for (int i = 0; i < args.count(); ++i) argv.push_back(const_cast<char*>(args.at(i).c_str()));
+    argv.push_back(nullptr);
+
+    SpawnActions actions;
+    SpawnAttributes attributes;
+    if (!actions.ok() || !attributes.ok()) throwSystemError("CreateProcess failed  ==>  ", ENOMEM);
+
+    CapturedStream out, err;
+    Fd outWrite, errWrite;
+    if (capture) {
+        if ((error = makePipe(out.readEnd, outWrite)) != 0 ||
+            (error = makePipe(err.readEnd, errWrite)) != 0) {
+            throw LauncherException(systemErrorString(static_cast<uint32_t>(error)));
+        }
+        out.buffer = stdout_;
+        err.buffer = stderr_;
+        posix_spawn_file_actions_adddup2(actions.get(), outWrite.get(), STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(actions.get(), errWrite.get(), STDERR_FILENO);
+    } else if (!showConsole) {
+        // A child without a console of its own reads and writes nothing.
+        posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    if (!workingDirectory_.empty()) {
+        posix_spawn_file_actions_addchdir_np(actions.get(), workingDirectory_.c_str());
+    }
+
+    // The child starts with default signal handling and nothing blocked, whatever the launcher
+    // itself has set up; a console of its own becomes a session of its own.
+    sigset_t empty, defaults;
+    sigemptyset(&empty);
+    sigemptyset(&defaults);
+    for (int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, sig);
+    posix_spawnattr_setsigmask(attributes.get(), &empty);
+    posix_spawnattr_setsigdefault(attributes.get(), &defaults);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (newConsole && showConsole) flags |= POSIX_SPAWN_SETSID;
+    posix_spawnattr_setflags(attributes.get(), flags);
+
+    pid_t pid = 0;
+    error = ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(),
+                          environ);
+    if (error != 0) throwSystemError("CreateProcess failed  ==>  ", error);
+    ChildPid child(pid);
+
+    if (!capture) {
+        if (!wait_) return 0;
+        return child.wait();
+    }
+
+    // The launcher's copies of the write ends go at once, so the pipes end with the child.
+    outWrite.reset();
+    errWrite.reset();
+    ::fcntl(out.readEnd.get(), F_SETFL, O_NONBLOCK);
+    ::fcntl(err.readEnd.get(), F_SETFL, O_NONBLOCK);
+
+    // Read whatever arrives; while the pipes are quiet, check for the child's end every 100 ms.
+    // Once it has ended, read what is left without waiting: a pipe that stays open after that
+    // belongs to a descendant that inherited it.
+    bool exited = false;
+    int exitCode = 0;
+    CapturedStream* streams[2] = {&out, &err};
+    for (;;) {
+        pollfd fds[2];
+        CapturedStream* polled[2];
+        nfds_t count = 0;
+        for (CapturedStream* s : streams) {
+            if (!s->readEnd.valid()) continue;
+            fds[count] = {s->readEnd.get(), POLLIN, 0};
+            polled[count++] = s;
+        }
+        if (count == 0) break;
+        int ready = ::poll(fds, count, exited ? 0 : kPollTimeoutMs);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            throwSystemError("PeekNamedPipe failed  ==>  ", errno);
+        }
+        if (ready == 0) {
+            if (exited) break;
+            exited = child.poll(exitCode);
+            continue;
+        }
+        for (nfds_t i = 0; i < count; ++i) {
+            if (fds[i].revents != 0) readChunk(*polled[i]);
+        }
+    }
+    if (!exited) exitCode = child.wait();
+    return exitCode;
+}
+
+}  // namespace wiz

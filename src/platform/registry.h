@@ -1,0 +1,46 @@
+// Registry access for platform hints, and the conversion of wide system text to the ANSI code
+// page. POSIX systems have no registry: every hint there resolves to nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "base/lstring.h"
+#include "base/ptrlist.h"
+
+namespace wiz {
+
+// Clears `result`, then adds the text stored at the hint's registry location when it is not
+// empty. First the named value of the key is read; when the key exists but that value cannot be
+// read, the default value of the key named by the whole rest of the hint. Throws
+// LauncherException (string 27) for a hive name that is not one of the five known ones; any other
+// failure is logged as a warning (string 28 with the reason) and gives no result.
+void resolvePlatformHint(StringList& result, const LString& hint);
+
+// An open registry key (closed by the destructor). Codes are system error codes, 0 on success.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey();
+
+    // Opens `path` under the root key of `hive` (a RegistryHive) for reading.
+    uint32_t open(int hive, const LString& path);
+    // The value's text up to its first NUL, whatever its type; an empty name reads the key's
+    // default value.
+    uint32_t readString(const LString& valueName, LString& text) const;
+
+private:
+    void* key_ = nullptr;
+};
+
+// Reads a value of an open key (an HKEY on Windows); see RegistryKey::readString.
+uint32_t readRegistryString(void* key, const LString& valueName, LString& text);
+
+// Why a registry access failed, for the log.
+LString registryErrorText(uint32_t code);
+
+// Wide (UTF-16 on Windows) text in the system's ANSI code page; empty when nothing converts.
+LString toAnsi(const wchar_t* text);
+
+}  // namespace wiz

@@ -1,0 +1,86 @@
+#!/bin/bash
+# Platform hints resolved by wizhint.
+#   proc_registry.sh win32 WIZHINT.EXE   values made with "wine reg add" under a unique key of
+#                                        HKEY_CURRENT_USER, removed again at the end
+#   proc_registry.sh posix WIZHINT       no registry: every hint finds nothing and says why
+set -u
+mode=$1
+hint=$2
+work=$(mktemp -d)
+root="Software\\WizlaunchTest$$$RANDOM"
+key="HKCU\\$root"
+failures=0
+
+run_hint() {
+  if [ "$mode" = win32 ]; then wine "$hint" "$@"; else "$hint" "$@"; fi
+}
+
+cleanup() {
+  [ "$mode" = win32 ] && wine reg delete "$key" /f >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# expect LABEL EXPECTED ACTUAL
+expect() {
+  if [ "$2" != "$3" ]; then
+    printf 'FAIL %s\n  expected: [%s]\n  actual:   [%s]\n' "$1" "$2" "$3"
+    failures=$((failures + 1))
+  fi
+}
+
+# One hint per call, each with a fresh log; the log is compared without carriage returns, blank
+# lines (system texts end with a line break of their own) and the separator line of the process.
+resolve() {
+  rm -f "$work/log"
+  result=$(run_hint "$work/log" "$1" | tr -d '\r')
+  log=$( [ -f "$work/log" ] && tr -d '\r' <"$work/log" | grep -v -e '^$' -e '^-*$' )
+}
+
+reason_missing=$(run_hint --reason 2 | tr -d '\r' | grep -v '^$')
+warning="WARNING: Invalid platform hint: $reason_missing"
+hkcu="HKEY_CURRENT_USER\\$root"
+
+if [ "$mode" = win32 ]; then
+  export WINEPREFIX="${WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/wineprefix}"
+  export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  add() { wine reg add "$@" /f /reg:32 >/dev/null 2>&1 || { echo "reg add failed: $*"; exit 1; }; }
+  add "$key\\JRE" /v Home /t REG_SZ /d 'C:\jre home'
+  add "$key\\Fallback\\Home" /ve /t REG_SZ /d 'C:\from default'
+  add "$key\\Both" /v Home /t REG_SZ /d 'value wins'
+  add "$key\\Both\\Home" /ve /t REG_SZ /d 'default loses'
+  add "$key\\Empty" /v Home /t REG_SZ /d ''
+
+  # label | hint | result | log
+  cases=(
+    "value|\\$hkcu\\JRE\\Home|TEXT:C:\\jre home|"
+    "no leading backslash|$hkcu\\JRE\\Home|TEXT:C:\\jre home|"
+    "default value of the subkey|\\$hkcu\\Fallback\\Home|TEXT:C:\\from default|"
+    "named value first|\\$hkcu\\Both\\Home|TEXT:value wins|"
+    "empty value|\\$hkcu\\Empty\\Home|NONE|"
+    "missing key|\\$hkcu\\Missing\\Home|NONE|$warning"
+    "missing value and subkey|\\$hkcu\\JRE\\Other|NONE|$warning"
+  )
+else
+  cases=(
+    "no registry|\\$hkcu\\JRE\\Home|NONE|WARNING: Invalid platform hint: There is no registry on this system."
+  )
+fi
+cases+=(
+  "short hive|\\HKCU\\$root\\JRE\\Home|ERROR:Invalid hive (HKCU) specified in platform hint (\\HKCU\\$root\\JRE\\Home).|"
+  "lower-case hive|\\hkey_current_user\\$root\\JRE\\Home|ERROR:Invalid hive (hkey_current_user) specified in platform hint (\\hkey_current_user\\$root\\JRE\\Home).|"
+  "no backslash after the hive|\\HKEY_CURRENT_USER|ERROR:Invalid hive () specified in platform hint (\\HKEY_CURRENT_USER).|"
+)
+
+for c in "${cases[@]}"; do
+  IFS='|' read -r label h want_result want_log <<<"$c"
+  resolve "$h"
+  expect "$label: result" "$want_result" "$result"
+  expect "$label: log" "$want_log" "$log"
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all ${#cases[@]} hints resolved as expected"

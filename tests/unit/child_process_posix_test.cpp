@@ -1,0 +1,102 @@
+// What only the POSIX runner has to show: signals, the PATH lookup, descendants that keep the
+// output pipes open, and the reasons of its failures.
+#include <errno.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "base/exceptions.h"
+#include "core/log.h"
+#include "core/messages.h"
+#include "launch/child_process.h"
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "support/temp_dir.h"
+#include "unit/child_process_support.h"
+
+namespace {
+
+using wiz::LString;
+using wiztest::childCommand;
+
+std::string failureOf(const std::string& command, const std::string& directory = "") {
+    LString out, err;
+    try {
+        wiz::runCommand(LString(command), LString(directory), false, true, true, &out, &err,
+                        false);
+    } catch (const wiz::LauncherException& e) {
+        return e.message().str();
+    }
+    return "(no exception)";
+}
+
+std::string createFailed(int code) {
+    return "CreateProcess failed  ==>  " + wiz::systemErrorString(code).str();
+}
+
+TEST(ChildProcessPosix, SignalledChildEndsWith128PlusSignal) {
+    wiztest::CountingHost host;
+    const LString command(childCommand("signal " + std::to_string(SIGTERM)));
+    EXPECT_EQ(wiz::runCommand(command, "", false, false, true, nullptr, nullptr, false),
+              128 + SIGTERM);
+    LString out, err;
+    EXPECT_EQ(wiz::runCommand(command, "", false, true, true, &out, &err, false), 128 + SIGTERM);
+}
+
+TEST(ChildProcessPosix, FindsABareProgramNameInPath) {
+    wiztest::CountingHost host;
+    const LString saved = wiz::getEnvironmentText("PATH");
+    wiz::setEnvironmentText("PATH", LString(wiztest::testExecutableDirectory()) + ":" + saved);
+    wiztest::TempDir dir;
+    LString out, err;
+    // Found before the child changes its directory.
+    int code = wiz::runCommand("wizchild exit 5", LString(dir.path().string()), false, true, true,
+                               &out, &err, false);
+    wiz::setEnvironmentText("PATH", saved);
+    EXPECT_EQ(code, 5);
+}
+
+TEST(ChildProcessPosix, FailuresNameTheReason) {
+    wiztest::CountingHost host;
+    wiztest::TempDir dir;
+    const std::string plain = dir.write("not-a-program", "text");
+    ::chmod(plain.c_str(), 0644);
+    EXPECT_EQ(failureOf(""), createFailed(ENOENT));
+    EXPECT_EQ(failureOf("   "), createFailed(ENOENT));
+    EXPECT_EQ(failureOf("no-such-program-anywhere x"), createFailed(ENOENT));
+    EXPECT_EQ(failureOf("\"" + plain + "\""), createFailed(EACCES));
+    EXPECT_EQ(failureOf(childCommand("exit 0"), dir.file("no-such-directory")),
+              createFailed(ENOENT));
+}
+
+TEST(ChildProcessPosix, ReturnsWhenTheChildEndsEvenIfADescendantKeepsItsOutput) {
+    // The child leaves a process behind that holds its stdout and prints "late" only once the
+    // test says so; a runner that waited for the end of the pipe would capture that line.
+    wiztest::CountingHost host;
+    wiztest::TempDir dir;
+    const std::string go = dir.file("go");
+    LString out, err;
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("holder \"" + go + "\"")), "", false, true,
+                              true, &out, &err, false),
+              0);
+    dir.write("go", "go");
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST(RegistryPosix, HintsFindNothingAndSaySo) {
+    wiztest::TempDir dir;
+    const LString savedPath = wiz::logFilePath;
+    const bool savedSeparator = wiz::separatorWritten;
+    wiz::logFilePath = LString(dir.file("log"));
+    wiz::separatorWritten = true;
+    wiz::StringList result;
+    wiz::resolvePlatformHint(result, "\\HKEY_LOCAL_MACHINE\\SOFTWARE\\X\\Home");
+    wiz::logFilePath = savedPath;
+    wiz::separatorWritten = savedSeparator;
+    EXPECT_EQ(result.count(), 0);
+    EXPECT_EQ(wiztest::TempDir::read(dir.file("log")),
+              "WARNING: Invalid platform hint: There is no registry on this system.\n");
+}
+
+}  // namespace

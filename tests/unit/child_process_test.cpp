@@ -1,0 +1,150 @@
+// The child-process runner, driven with the test child (wizchild) on every system.
+#include "launch/child_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "base/exceptions.h"
+#include "cases/proc_child.h"
+#include "core/messages.h"
+#include "platform/environment.h"
+#include "support/temp_dir.h"
+#include "unit/child_process_support.h"
+
+namespace {
+
+using wiz::LString;
+using wiztest::childCommand;
+
+struct Captured {
+    int code = -1;
+    std::string out, err;
+};
+
+Captured capture(const std::string& args, const std::string& directory = "") {
+    LString out, err;
+    Captured r;
+    r.code = wiz::runCommand(LString(childCommand(args)), LString(directory), false, true, true,
+                             &out, &err, false);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+TEST(ChildProcess, ReturnsTheExitCodeInEveryWaitingMode) {
+    wiztest::CountingHost host;
+    for (int code : {0, 3, 200}) {
+        const LString command(childCommand("exit " + std::to_string(code)));
+        SCOPED_TRACE(code);
+        LString out, err;
+        EXPECT_EQ(wiz::runCommand(command, "", false, true, true, &out, &err, false), code);
+        // Capture waits whatever the wait flag says.
+        EXPECT_EQ(wiz::runCommand(command, "", false, true, false, &out, &err, false), code);
+        EXPECT_EQ(wiz::runCommand(command, "", false, false, true, nullptr, nullptr, false), code);
+        EXPECT_EQ(wiz::runCommand(command, "", true, false, true, nullptr, nullptr, false), code);
+        EXPECT_EQ(out.str() + err.str(), "");
+    }
+}
+
+TEST(ChildProcess, CapturesLargeOutputOfBothStreamsCompletelyAndInOrder) {
+    wiztest::CountingHost host;
+    Captured r = capture("write 70000 5000 4");
+    EXPECT_EQ(r.code, 4);
+    EXPECT_EQ(r.out, wiztest::childPattern('o', 70000));
+    EXPECT_EQ(r.err, wiztest::childPattern('e', 5000));
+    // One step per read, and no read is longer than 4096 bytes.
+    EXPECT_GE(host.steps, 18 + 2);
+}
+
+TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
+    wiztest::CountingHost host;
+    LString out("before:"), err("kept");
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("nul")), "", false, true, true, &out, &err,
+                              false),
+              0);
+    EXPECT_EQ(out.str(), std::string("before:a\0b", 10));
+    EXPECT_EQ(err.str(), "kept");
+}
+
+TEST(ChildProcess, CaptureWithoutBuffersDrainsThePipes) {
+    // A child writing far more than a pipe holds must not block when nobody keeps its output.
+    wiztest::CountingHost host;
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("write 200000 200000 7")), "", false, true, true,
+                              nullptr, nullptr, false),
+              7);
+}
+
+TEST(ChildProcess, PassesArgumentsUnchanged) {
+    wiztest::CountingHost host;
+    const struct {
+        std::string args, printed;
+    } cases[] = {
+        {"plain", "<plain>"},
+        {"\"two words\" \"\"  x", "<two words><><x>"},
+        {"back\\slash quo\\\"te \"tail\\\\\"", "<back\\slash><quo\"te><tail\\>"},
+        {"a\"b c\"d", "<ab cd>"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(capture("args " + c.args).out, c.printed) << c.args;
+    }
+}
+
+TEST(ChildProcess, RunsInTheWorkingDirectory) {
+    wiztest::CountingHost host;
+    wiztest::TempDir dir;
+    Captured r = capture("cwd", dir.path().string());
+    ASSERT_EQ(r.code, 0);
+    EXPECT_TRUE(std::filesystem::equivalent(r.out, dir.path())) << r.out;
+    // An empty directory means the launcher's own.
+    r = capture("cwd");
+    EXPECT_TRUE(std::filesystem::equivalent(r.out, std::filesystem::current_path())) << r.out;
+}
+
+TEST(ChildProcess, InheritsTheEnvironment) {
+    wiztest::CountingHost host;
+    wiz::setEnvironmentText("WIZTEST_CHILD_VALUE", "some value 42");
+    EXPECT_EQ(capture("env WIZTEST_CHILD_VALUE").out, "some value 42");
+    wiz::setEnvironmentText("WIZTEST_CHILD_VALUE", "");
+}
+
+TEST(ChildProcess, NoWaitReturnsZeroWhileTheChildRuns) {
+    // The child finishes only after the test answers it, so a runner that waited for it would
+    // get its timeout exit code 1 instead of 0.
+    wiztest::TempDir dir;
+    const std::string go = dir.file("go"), done = dir.file("done");
+    const std::string args = "handshake \"" + go + "\" \"" + done + "\"";
+    EXPECT_EQ(wiz::runCommand(LString(childCommand(args)), "", false, false, false, nullptr,
+                              nullptr, false),
+              0);
+    std::ofstream(go) << "go";
+    bool answered = false;
+    for (int i = 0; i < 3000 && !answered; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // The text appears when the child closes the file, its last act.
+        answered = wiztest::TempDir::read(done) == "done";
+    }
+    EXPECT_TRUE(answered);
+}
+
+TEST(ChildProcess, MissingProgramFailsWithTheSystemText) {
+    wiztest::CountingHost host;
+    wiztest::TempDir dir;
+    const LString command(std::string("\"") + dir.file("no-such-program") + "\" x");
+    for (bool captured : {false, true}) {
+        LString out, err;
+        try {
+            wiz::runCommand(command, "", false, captured, true, &out, &err, false);
+            ADD_FAILURE() << "no exception";
+        } catch (const wiz::LauncherException& e) {
+            // File not found: code 2 on both systems.
+            EXPECT_EQ(e.message(), LString("CreateProcess failed  ==>  ") +
+                                       wiz::systemErrorString(2));
+        }
+    }
+}
+
+}  // namespace
