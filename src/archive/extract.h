@@ -1,8 +1,24 @@
-// The extract action: every embedded file and an "input.tag" into the current directory.
+// Copying embedded files out of the launcher file, and the extract action: every embedded file
+// and an "input.tag" into the current directory.
 #pragma once
+
+#include <cstdint>
+
+#include "base/lstring.h"
 
 namespace wiz {
 
+// Bytes copied per step (one progress step each).
+constexpr uint32_t kExtractBufferSize = 61439;
+
+// Writes every entry of the file index into the current directory, and an "input.tag" that runs
+// them again with -cv:in (INSTRUCTIONS, JVM and LAUNCHSCRIPT name the written documents).
 void extractAll();
+
+// Whether an entry name can be written as a file of its own inside a directory: not empty, no
+// path separator of either kind, no drive colon, not "." or ".." or only dots and blanks, no
+// control characters, and not a reserved device name (CON, PRN, AUX, NUL, COM1..9, LPT1..9, with
+// or without an extension).
+bool isSafeEntryName(const LString& name);
 
 }  // namespace wiz

@@ -1,0 +1,131 @@
+#include "archive/cleanup.h"
+
+#include <cstdio>
+
+#include "base/exceptions.h"
+#include "core/host.h"
+#include "core/log.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "platform/fs.h"
+#include "platform/temp_files.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+bool deleteEntry(const LString& path) {
+    uint32_t attributes = 0;
+    bool known = readAttributes(path, attributes);
+    if (known && (attributes & kAttrReadOnly)) setReadOnly(path, false);
+    // Attributes that cannot be read count as a directory.
+    bool removed =
+        !known || (attributes & kAttrDirectory) ? removeDirectory(path) : removeFile(path);
+    if (!removed) {
+        uint32_t error = lastFsError();
+        writeLog(LString("Could not delete ") + path + " :  " + systemErrorString(error),
+                 kLogWarning);
+    }
+    return removed;
+}
+
+bool DirectoryWalker::walk(const LString& start) {
+    visited.clear();
+    pending.clear();
+    filesSeen_ = 0;
+    pending.append(start);
+    bool stopped = false;
+    while (pending.count() > 0 && !stopped) {
+        if (cancellable && cancelRequested) break;
+        LString dir = pending.last();
+        pending.removeLast();
+        visited.append(dir);
+        ensureTrailingSeparator(dir);
+        if (skipDirectory(dir)) continue;
+
+        DirectoryListing listing(dir);
+        if (!listing.open()) continue;
+        DirectoryListing::Entry entry;
+        bool cancelled = false;
+        while (!stopped && !cancelled && listing.next(entry)) {
+            if (entry.isDirectory) {
+                pending.append(dir + entry.name);
+            } else {
+                stopped = visitFile(dir + entry.name);
+                if (++filesSeen_ % 100 == 0) uiStepProgress(1);
+            }
+            cancelled = cancellable && cancelRequested;
+        }
+        if (!stopped && !cancelled && listing.error() != 0) {
+            throw LauncherException(systemErrorString(listing.error()));
+        }
+    }
+    return stopped;
+}
+
+bool DirectoryWalker::visitFile(const LString&) { return false; }
+
+bool DirectoryWalker::skipDirectory(const LString&) { return false; }
+
+bool TreeDeleter::walk(const LString& start) {
+    run(start);
+    return false;
+}
+
+bool TreeDeleter::visitFile(const LString& path) {
+    deleteEntry(path);
+    return false;
+}
+
+void TreeDeleter::run(const LString& directory) {
+    failed.clear();
+    DirectoryWalker::walk(directory);
+    // Children were visited after their parents, so going backwards removes every directory
+    // before its parent. A directory that failed keeps all its ancestors.
+    for (int32_t i = visited.count() - 1; i >= 0; --i) {
+        const LString& dir = visited.at(i);
+        bool keep = false;
+        for (int32_t j = 0; j < failed.count() && !keep; ++j) {
+            keep = isWithinDirectory(failed.at(j), dir);
+        }
+        if (keep) continue;
+        if (!deleteEntry(dir)) failed.append(dir);
+    }
+}
+
+LString batchFileName(const LString& tempName) {
+    LString::size_type nameStart = tempName.find_last_of("\\/");
+    nameStart = nameStart == LString::npos ? 0 : nameStart + 1;
+    LString::size_type dot = tempName.rfind('.');
+    LString base = dot != LString::npos && dot >= nameStart ? tempName.substr(0, dot) : tempName;
+    return base + ".bat";
+}
+
+LString removalBatchText(const LString& launcher, const LString& directory,
+                         const LString& batchPath, const LString& debugLogPath) {
+    // The launcher file stays locked while the launcher runs, so "del" is repeated, one second
+    // apart (ping waits a second between its echo requests), until the file is gone or the
+    // attempts are used up; either way the batch file then goes on and removes itself.
+    char limit[16];
+    std::snprintf(limit, sizeof limit, "%d", kBatchDeleteAttempts);
+    const LString quoted = LString("\"") + launcher + "\"";
+    LString text = "set WIZ_DELETE_TRIES=0\n:Repeat\n";
+    if (!debugLogPath.empty()) {
+        text += LString("@echo Deleting ") + launcher + " from within batch file. >> " +
+                debugLogPath + "\n";
+    }
+    text += "del " + quoted + "\n";
+    text += "if not exist " + quoted + " goto Removed\n";
+    text += "set /a WIZ_DELETE_TRIES+=1\n";
+    text += LString("if %WIZ_DELETE_TRIES% LSS ") + limit + " ping -n 2 127.0.0.1 >nul\n";
+    text += LString("if %WIZ_DELETE_TRIES% LSS ") + limit + " goto Repeat\n";
+    text += ":Removed\n";
+    if (!directory.empty()) text += "rmdir /q \"" + directory + "\"\n";
+    text += "del \"" + batchPath + "\"\n";
+    if (!debugLogPath.empty()) {
+        text += LString("@echo Deleted batch file ") + batchPath + " from within batch file. >> " +
+                debugLogPath + "\n";
+    }
+    return text;
+}
+
+}  // namespace wiz

@@ -1,0 +1,100 @@
+// The file-system calls of the operating system that the temporary-file helpers, the clean-up
+// and the drive search need, behind one portable interface (fs_win32.cpp, fs_posix.cpp).
+//
+// Every failing call leaves its system error code in lastFsError() (GetLastError on Windows,
+// errno on POSIX); systemErrorString() turns it into text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "base/lstring.h"
+#include "base/ptrlist.h"
+
+namespace wiz {
+
+// Attribute bits, with the values of the Windows file attributes.
+constexpr uint32_t kAttrReadOnly = 0x1;
+constexpr uint32_t kAttrDirectory = 0x10;
+// A symbolic link (POSIX) or reparse point (Windows). A link is never followed when a tree is
+// walked or removed: removing it removes only the link.
+constexpr uint32_t kAttrLink = 0x400;
+
+// The system error code of the last failed call of this header, on this thread.
+uint32_t lastFsError();
+
+// Error classes the portable code needs to tell apart.
+enum class FsError { None, NotFound, AccessDenied, SharingViolation, Other };
+FsError classifyFsError(uint32_t code);
+
+// The attributes of path (not following a final link); false when they cannot be read.
+bool readAttributes(const LString& path, uint32_t& attributes);
+// Sets or clears the read-only attribute.
+bool setReadOnly(const LString& path, bool readOnly);
+bool removeFile(const LString& path);
+// Removes an empty directory (or a directory link).
+bool removeDirectory(const LString& path);
+bool makeDirectory(const LString& path);
+
+// The entries of one directory, "." and ".." left out. A directory that cannot be opened at all
+// gives open() == false; a failure while reading gives next() == false with error() != 0.
+class DirectoryListing {
+public:
+    struct Entry {
+        LString name;
+        // A real subdirectory: links to directories are reported as files, so that a walk never
+        // leaves the tree it started in.
+        bool isDirectory = false;
+    };
+
+    explicit DirectoryListing(const LString& directory);
+    ~DirectoryListing();
+    DirectoryListing(const DirectoryListing&) = delete;
+    DirectoryListing& operator=(const DirectoryListing&) = delete;
+
+    bool open() const;
+    // The next entry; false at the end of the listing (error() == 0) or on a failure.
+    bool next(Entry& entry);
+    uint32_t error() const { return error_; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    uint32_t error_ = 0;
+};
+
+// The system's temporary directory, ending with a separator.
+LString systemTempPath();
+
+// Creates a new empty file named prefix + unique hexadecimal digits + ".tmp" in directory and
+// returns its path; false with lastFsError() when no name could be created.
+bool createUniqueTempFile(const LString& directory, const char* prefix, LString& path);
+
+// Free-space figures of the volume that holds `root`.
+struct DiskGeometry {
+    uint32_t bytesPerSector = 0;
+    uint32_t sectorsPerCluster = 0;
+    uint64_t freeClusters = 0;
+    uint64_t totalClusters = 0;
+};
+// The path whose volume hasEnoughDiskSpace measures for a destination path: on Windows the
+// destination's drive root ("X:\") or the current drive's root, on POSIX the path itself.
+LString freeSpaceRoot(const LString& path);
+bool queryDiskGeometry(const LString& root, DiskGeometry& geometry);
+
+// Drives worth searching: on Windows the roots of the fixed and network drives ("C:"); on
+// POSIX the mount points of local and network file systems ("/", "/home"), pseudo file systems
+// left out. `anyDrive` tells whether the system reported any drive at all.
+void listDriveRoots(StringList& roots, bool& anyDrive);
+// An identifier of the volume holding path, so that a walk can stay on one volume; 0 when the
+// platform keeps volumes apart by drive letter anyway.
+uint64_t volumeId(const LString& path);
+
+// Opens an existing file for reading without sharing and closes it again.
+enum class OpenTest { Opened, NotFound, SharingViolation, Failed };
+OpenTest tryOpenExclusive(const LString& path, uint32_t& error);
+
+// The short (8.3) form of an existing path; the path itself where the platform has none.
+LString shortPathName(const LString& path);
+
+}  // namespace wiz
