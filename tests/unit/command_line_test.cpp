@@ -203,6 +203,7 @@ TEST_F(OptionWalk, InvalidActions) {
     };
     for (const Case& c : cases) {
         resetFileIndex();
+        logFilePath = LString();
         host.messages.clear();
         const std::string log = dir.file("action.log");
         const std::string doc = inputDocument("doc.tag", c.body + "LOGFILE: " + log + "\n");

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# End-to-end runs of the launcher executable: start-up, host choice, option walk and exit codes.
+#
+#   core_e2e.sh CASE LAUNCHER [EMULATOR]
+#
+# EMULATOR is empty for the native build and wine for the Windows build. Each case runs in a
+# fresh temporary directory (removed afterwards) and compares the whole standard output, with
+# carriage returns dropped, and the exit code.
+set -u
+
+case_name=$1
+launcher=$2
+emulator=${3:-}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-core-e2e.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+fail() {
+    echo "FAIL [$case_name]: $*" >&2
+    exit 1
+}
+
+# run ARGS...: runs the launcher; sets $out (the whole standard output, trailing line breaks
+# included, carriage returns dropped) and $code.
+run() {
+    local raw
+    raw=$($emulator "$launcher" "$@" </dev/null; echo ".$?")
+    code=${raw##*.}
+    out=${raw%.*}
+    out=${out//$'\r'/}
+}
+
+# expect CODE TEXT: TEXT is the expected output with \n for line breaks.
+expect() {
+    local want
+    want=$(printf '%b.' "$2")
+    want=${want%.}
+    [ "$code" = "$1" ] || fail "exit code $code, expected $1; output: [$out]"
+    [ "$out" = "$want" ] || fail "output [$out], expected [$want]"
+}
+
+# The English texts of the string table used below.
+s8="Could not load the input file."
+s13="Invalid action in input file: "
+s14="A log file name must be specified after the -log option on the command line."
+s22="An input file name must follow the '-in' command line option."
+s29="Unable to open input file specified on the command line after the -in option."
+
+# be32 N: four bytes, most significant first.
+be32() { printf "\\x$(printf %02x $(($1 >> 24 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 & 255)))"; }
+
+# pack_script OUT SCRIPT_LINES STYLE: a copy of the launcher that carries one embedded
+# instruction-script document (entry type 0, id 1) and the given style byte.
+pack_script() {
+    local outfile=$1 lines=$2 style=$3
+    cp "$launcher" "$outfile"
+    local doc_offset
+    doc_offset=$(stat -c %s "$outfile")
+    printf 'INSTRUCTIONS:\n%s/:\n' "$lines" >>"$outfile"
+    local doc_length=$(($(stat -c %s "$outfile") - doc_offset))
+    local index_offset
+    index_offset=$(stat -c %s "$outfile")
+    local name=script.tag
+    {
+        be32 1                                  # entry count
+        printf '\x00'                           # type 0: instruction script
+        be32 1; be32 "$doc_length"; be32 "$doc_offset"
+        printf "\\x00\\x$(printf %02x ${#name})%s" "$name"
+        printf '\x00'                           # not compressed
+        printf "\\x$(printf %02x "$style")"     # style byte
+        be32 "$index_offset"
+        printf '\xca\x82\xca\x82'
+    } >>"$outfile"
+    chmod +x "$outfile"
+}
+
+case $case_name in
+version)
+    run -console -cv:version
+    expect 0 "2.52\n"
+    ;;
+missing-input)
+    # The reason is shown behind string 8, then once more by itself.
+    run -console -cv:in missing.tag
+    expect 255 "$s8$s29\n$s29\n"
+    run -console -cv:in ""
+    expect 255 "$s8$s29\n$s29\n"
+    ;;
+log-without-name)
+    # The message, then the default run: no index, no script, result -1.
+    run -console -cv:log
+    expect 255 "$s14\n\n"
+    ;;
+no-action)
+    printf 'SHOW_PROGRESS: 0\n' >doc.tag
+    run -console -cv:in doc.tag
+    expect 255 "$s13\n$s13\n"
+    ;;
+silent)
+    run -console -cv:silent -cv:version
+    expect 0 ""
+    run -console -silent -cv:in missing.tag
+    expect 255 ""
+    ;;
+bare-launcher)
+    # Without an index there is no script to run.
+    run -console
+    expect 255 "\n"
+    ;;
+embedded-script)
+    pack_script packed.exe "INITIALIZE_UI
+// comment
+" 0
+    launcher=$PWD/packed.exe
+    run -console
+    expect 0 "\nInitializing ...\n\n"
+    ;;
+debug-log)
+    DBGWIN32PPK=debug.log run -console -cv:version
+    expect 0 "2.52\n"
+    [ "$(tr -d '\r' <debug.log)" = "Console Launcher Started" ] ||
+        fail "debug log: [$(cat debug.log)]"
+    ;;
+*)
+    fail "unknown case"
+    ;;
+esac
+echo "ok [$case_name]"

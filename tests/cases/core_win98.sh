@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The Windows launcher on a system of the Windows 9x family: Wine set to the Windows 98 version
+# in a prefix of its own (created once under the build directory, with its own wineserver).
+#
+#   core_win98.sh LAUNCHER PREFIX
+#
+# GetVersionExA then reports platform 1, so the launcher splits the ANSI command line with its
+# own tokenizer, which leaves out empty tokens: an empty value after "-cv:in" is no value at all
+# there, while the NT family's splitter hands it over as an empty argument.
+set -u
+
+launcher=$1
+export WINEPREFIX=$2
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+fail() {
+    echo "FAIL [win98]: $*" >&2
+    exit 1
+}
+
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.win98" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    WINEARCH=win32 wineboot -i >/dev/null 2>&1 || fail "cannot create the Wine prefix"
+    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1 ||
+        fail "cannot set the Windows version"
+    wineserver -w
+    touch "$WINEPREFIX/.win98"
+fi
+wineserver -p 2>/dev/null
+work=""
+trap 'wineserver -k 2>/dev/null; [ -n "$work" ] && rm -rf "$work"' EXIT
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-core-win98.XXXXXX")
+cd "$work" || exit 1
+
+s22="An input file name must follow the '-in' command line option."
+raw=$(DBGWIN32PPK=debug.log wine "$launcher" -console -cv:in "" </dev/null; echo ".$?")
+code=${raw##*.}
+out=${raw%.*}
+out=${out//$'\r'/}
+[ "$code" = 255 ] || fail "exit code $code; output: [$out]"
+[ "$out" = "$s22"$'\n' ] || fail "output [$out], expected [$s22]"
+[ "$(tr -d '\r' <debug.log)" = "Console Launcher Started" ] || fail "debug log: [$(cat debug.log)]"
+echo "ok [win98]"
