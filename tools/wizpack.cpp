@@ -193,7 +193,7 @@ void planLayout(PackJob& job, uint64_t& indexOffset) {
         const uint64_t size = inputSize(e.path);
         if (size > wiz::kMaxFilePosition)
             fail("'" + e.path + "' is too large for the launcher format (" + std::to_string(size) +
-                 " bytes; at most 2147483647)");
+                 " bytes, at most 2147483647)");
         if (position > wiz::kMaxFilePosition)
             fail("'" + e.path + "' would start at offset " + std::to_string(position) +
                  ", beyond the format's limit of 2147483647");
@@ -252,6 +252,10 @@ int pack(const std::vector<std::string>& args) {
     wiz::appendUInt32BE(index, static_cast<uint32_t>(job.entries.size()));
     for (const PlannedEntry& e : job.entries) wiz::appendEntryRecord(index, e.record);
     wiz::appendTrailer(index, job.style, static_cast<uint32_t>(indexOffset));
+    // The launcher finds its trailer through a signed file size.
+    if (indexOffset + index.size() > wiz::kMaxFilePosition)
+        fail("the launcher would be " + std::to_string(indexOffset + index.size()) +
+             " bytes long, beyond the format's limit of 2147483647");
 
     TemporaryOutput temp(job.output + ".wizpack-tmp");
     {
@@ -333,6 +337,10 @@ int main(int argc, char** argv) {
         return f.exitCode;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "wizpack: %s\n", e.what());
+        return 1;
+    } catch (...) {
+        // Caught so that the temporary output is removed on the way here.
+        std::fprintf(stderr, "wizpack: unexpected failure\n");
         return 1;
     }
 }
