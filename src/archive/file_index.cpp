@@ -52,16 +52,7 @@ void EmbeddedFileEntry::readRecord(std::FILE* stream) {
 }
 
 void EmbeddedFileEntry::readRecord(std::FILE* stream, uint32_t& remaining) {
-    EntryRecord record;
-    readEntryRecord(stream, record, remaining);
-    type = record.type;
-    id = record.id;
-    length = record.length;
-    offset = record.offset;
-    name = record.name;
-    compressed = record.compressed;
-    decompressedCount = record.decompressedCount;
-    decompressedSize = record.decompressedSize;
+    readEntryRecord(stream, *this, remaining);
 }
 
 void EmbeddedFileEntry::readDocument(std::FILE* stream) {

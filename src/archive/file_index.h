@@ -18,16 +18,12 @@ namespace wiz {
 class InstructionInterpreter;
 class LaunchScript;
 
-class EmbeddedFileEntry {
+// One embedded file: its index record (type, id, length, offset, name, compressed,
+// decompressedCount, decompressedSize) and, for types 0..2, its document.
+class EmbeddedFileEntry : public EntryRecord {
 public:
-    int32_t type = 0;
-    uint32_t id = 0xFFFFFFFFu;
-    uint32_t length = 0;
-    uint32_t offset = 0;
-    LString name;
-    bool compressed = false;
-    uint32_t decompressedCount = 0;
-    uint32_t decompressedSize = 0;
+    EmbeddedFileEntry() { id = 0xFFFFFFFFu; }  // -1 until the record is read
+
     std::unique_ptr<TagDocument> document;  // types 0..2, once read
 
     // Reads one index record; throws LauncherException with the field's message.
