@@ -77,7 +77,9 @@ void readEntryRecord(std::FILE* stream, EntryRecord& record, uint32_t& remaining
     // A line feed ends a name: a name holding one would leave the rest of the record misread.
     for (unsigned char c : name)
         if (c == '\n') throw LauncherException(kNameMessage);
-    record.name = LString(reinterpret_cast<const char*>(name.data()), nameLength);
+    record.name = nameLength == 0
+                      ? LString()
+                      : LString(reinterpret_cast<const char*>(name.data()), nameLength);
 
     // The compressed byte has no message of its own: a missing one reads as "not compressed",
     // and the next record (if any) then fails on its type.
