@@ -245,17 +245,20 @@ bool matchesFileName(const LString& path, const LString& name) {
     return start == 0 || isSeparator(path[start - 1]);
 }
 
+bool searchDrive(const LString& root, const StringList& names, FileVisitor& visitor) {
+    LString start = root;
+    ensureTrailingSeparator(start);
+    LString tempDir = tempDirectory.empty() ? systemTempPath() : tempDirectory;
+    ensureTrailingSeparator(tempDir);
+    DriveSearch search(names, visitor, start, tempDir);
+    return search.walk(start);
+}
+
 void searchDrives(const StringList& names, FileVisitor& visitor) {
     StringList drives;
     listDrives(drives);
-    LString tempDir = tempDirectory.empty() ? systemTempPath() : tempDirectory;
-    ensureTrailingSeparator(tempDir);
     for (int32_t i = 0; i < drives.count(); ++i) {
-        LString root = drives.at(i);
-        ensureTrailingSeparator(root);
-        DriveSearch search(names, visitor, root, tempDir);
-        if (search.walk(root)) return;
-        if (cancelRequested) return;
+        if (searchDrive(drives.at(i), names, visitor) || cancelRequested) return;
     }
 }
 

@@ -56,6 +56,8 @@ public:
 // folders at a drive's root and (POSIX) other file systems mounted inside it, and offers each
 // file whose path ends with one of the names (at a separator boundary, case-insensitive).
 void searchDrives(const StringList& names, FileVisitor& visitor);
+// The search of one drive, given by its root directory; true when the visitor ended the search.
+bool searchDrive(const LString& root, const StringList& names, FileVisitor& visitor);
 // The name test of searchDrives.
 bool matchesFileName(const LString& path, const LString& name);
 

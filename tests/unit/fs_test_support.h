@@ -1,0 +1,85 @@
+// Shared pieces of the temporary-file, clean-up and extraction tests: a guard that gives each
+// test a clean process-wide state and puts the old one back, a current-directory guard, and the
+// per-platform way of making a file impossible to remove (fs_win32_test.cpp, fs_posix_test.cpp).
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "base/lstring.h"
+#include "core/host.h"
+#include "core/log.h"
+#include "core/settings.h"
+#include "platform/temp_files.h"
+
+namespace wiztest {
+
+class FsStateGuard {
+public:
+    FsStateGuard()
+        : tempDirectory_(wiz::tempDirectory),
+          launcherPath_(wiz::launcherPath),
+          logFilePath_(wiz::logFilePath),
+          debugLogPath_(wiz::debugLogPath),
+          debugLogEnabled_(wiz::debugLogEnabled),
+          silent_(wiz::silentMode),
+          attempts_(wiz::tempRemovalAttempts) {
+        wiz::tempDirRegistry.clear();
+        wiz::tempFileRegistry.clear();
+        wiz::cancelRequested = false;
+        wiz::silentMode = false;
+        wiz::origGiven = false;
+    }
+    ~FsStateGuard() {
+        wiz::tempDirRegistry.clear();
+        wiz::tempFileRegistry.clear();
+        wiz::cancelRequested = false;
+        wiz::tempDirectory = tempDirectory_;
+        wiz::launcherPath = launcherPath_;
+        wiz::logFilePath = logFilePath_;
+        wiz::debugLogPath = debugLogPath_;
+        wiz::debugLogEnabled = debugLogEnabled_;
+        wiz::silentMode = silent_;
+        wiz::tempRemovalAttempts = attempts_;
+    }
+    FsStateGuard(const FsStateGuard&) = delete;
+    FsStateGuard& operator=(const FsStateGuard&) = delete;
+
+private:
+    wiz::LString tempDirectory_, launcherPath_, logFilePath_, debugLogPath_;
+    bool debugLogEnabled_, silent_;
+    int attempts_;
+};
+
+class CurrentDirectoryGuard {
+public:
+    explicit CurrentDirectoryGuard(const std::filesystem::path& dir)
+        : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~CurrentDirectoryGuard() {
+        std::error_code ec;
+        std::filesystem::current_path(old_, ec);
+    }
+    CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
+    CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
+
+private:
+    std::filesystem::path old_;
+};
+
+// Keeps `file` from being deleted while the object lives: on Windows the file is held open
+// without sharing; on POSIX its directory loses write permission, which binds only users other
+// than root. Null when the platform cannot do it here (the caller skips the test).
+class RemovalBlocker {
+public:
+    virtual ~RemovalBlocker() = default;
+};
+std::unique_ptr<RemovalBlocker> blockRemoval(const std::string& file);
+// Why blockRemoval gave null.
+extern const char* const kNoRemovalBlocker;
+
+inline wiz::LString lstr(const std::filesystem::path& p) { return wiz::LString(p.string()); }
+
+}  // namespace wiztest

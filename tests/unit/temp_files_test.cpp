@@ -1,0 +1,432 @@
+// The temporary directory and names, the removal registries, free space, file existence and the
+// drive search.
+#include "platform/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "core/messages.h"
+#include "fs_test_support.h"
+#include "platform/fs.h"
+#include "platform/path.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using wiz::LString;
+using wiz::StringList;
+using wiztest::lstr;
+
+std::vector<std::string> toVector(const StringList& list) {
+    std::vector<std::string> v;
+    for (int32_t i = 0; i < list.count(); ++i) v.push_back(list.at(i).str());
+    return v;
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string fileName(const LString& path) { return fs::path(path.str()).filename().string(); }
+
+// Every test runs with its own temporary directory as the launcher's temporary directory.
+class TempFilesTest : public ::testing::Test {
+protected:
+    TempFilesTest() { wiz::setTempDirectory(lstr(temp.path())); }
+
+    wiztest::FsStateGuard state;
+    wiztest::TempDir temp;
+};
+
+TEST_F(TempFilesTest, TemporaryNamesAreNewLreFilesInTheTemporaryDirectory) {
+    LString first = wiz::createTempFileName();
+    LString second = wiz::createTempFileName();
+    for (const LString& name : {first, second}) {
+        EXPECT_EQ(fs::path(name.str()).parent_path(), temp.path()) << name.str();
+        EXPECT_EQ(fileName(name).rfind("LRE", 0), 0u) << name.str();
+        EXPECT_EQ(fs::path(name.str()).extension(), ".tmp") << name.str();
+        EXPECT_TRUE(fs::is_regular_file(name.str()));
+        EXPECT_EQ(fs::file_size(name.str()), 0u);
+    }
+    EXPECT_NE(first, second);
+    EXPECT_EQ(toVector(wiz::tempFileRegistry),
+              (std::vector<std::string>{first.str(), second.str()}));
+}
+
+TEST_F(TempFilesTest, TemporaryDirectoryIsNewEmptyAndRegistered) {
+    LString dir = wiz::createTempDirectory();
+    EXPECT_EQ(fs::path(dir.str()).parent_path(), temp.path());
+    EXPECT_EQ(fileName(dir).rfind("LRE", 0), 0u);
+    EXPECT_TRUE(fs::is_directory(dir.str()));
+    EXPECT_TRUE(fs::is_empty(dir.str()));
+    EXPECT_EQ(toVector(wiz::tempDirRegistry), std::vector<std::string>{dir.str()});
+    EXPECT_EQ(wiz::tempFileRegistry.count(), 0);
+}
+
+TEST_F(TempFilesTest, MissingTemporaryDirectoryNamesItInTheMessage) {
+    const std::string missing = temp.file("no-such-dir");
+    wiz::setTempDirectory(LString(missing));
+    const LString expected = LString("Cannot use ") + missing.c_str() +
+                             " as the temp directory because it does not exist. Please run the "
+                             "program again using the option -cv:tempdir <temp dir> to specify a "
+                             "different directory to use.";
+    for (auto call : {+[] { wiz::getTempDirectory(); }, +[] { wiz::createTempDirectory(); },
+                      +[] { wiz::createTempFileName(); }}) {
+        try {
+            call();
+            ADD_FAILURE() << "no exception";
+        } catch (const wiz::LauncherException& e) {
+            EXPECT_EQ(e.message(), expected);
+        }
+    }
+    // A plain file is no temporary directory either.
+    wiz::setTempDirectory(LString(temp.write("file", "x")));
+    EXPECT_THROW(wiz::getTempDirectory(), wiz::LauncherException);
+}
+
+TEST(TempDirectoryDefault, SystemTemporaryPathWhenNoneWasSet) {
+    wiztest::FsStateGuard state;
+    wiz::tempDirectory = "";
+    LString name = wiz::createTempFileName();
+    wiz::removeTemporaryFiles();
+    EXPECT_EQ(wiz::tempDirectory, wiz::systemTempPath());
+    const LString sep = wiz::pathSeparator();
+    EXPECT_EQ(wiz::tempDirectory.substr(wiz::tempDirectory.length() - 1), sep);
+    EXPECT_EQ(name.substr(0, wiz::tempDirectory.length()), wiz::tempDirectory);
+    EXPECT_FALSE(fs::exists(name.str()));
+}
+
+TEST_F(TempFilesTest, UnregisterRemovesTheFirstEntryIgnoringLetterCase) {
+    struct Case {
+        const char* remove;
+        std::vector<std::string> left;
+    } cases[] = {
+        {"c:\\dir\\LRE1.TMP", {"C:\\Dir\\lre2.tmp", "C:\\Dir\\lre1.tmp"}},
+        {"C:\\DIR\\LRE2.TMP", {"C:\\Dir\\lre1.tmp", "C:\\Dir\\lre1.tmp"}},
+        {"C:\\Dir\\lre3.tmp", {"C:\\Dir\\lre1.tmp", "C:\\Dir\\lre2.tmp", "C:\\Dir\\lre1.tmp"}},
+    };
+    for (const auto& c : cases) {
+        wiz::tempFileRegistry.clear();
+        wiz::tempDirRegistry.clear();
+        for (const char* p : {"C:\\Dir\\lre1.tmp", "C:\\Dir\\lre2.tmp", "C:\\Dir\\lre1.tmp"}) {
+            wiz::registerTempFile(p);
+            wiz::tempDirRegistry.append(p);
+        }
+        wiz::unregisterTempFile(c.remove);
+        wiz::unregisterTempDirectory(c.remove);
+        EXPECT_EQ(toVector(wiz::tempFileRegistry), c.left) << c.remove;
+        EXPECT_EQ(toVector(wiz::tempDirRegistry), c.left) << c.remove;
+    }
+}
+
+TEST_F(TempFilesTest, RemovalRunsLastFirstDirectoriesBeforeFiles) {
+    const std::string log = temp.file("debug.log");
+    wiz::debugLogPath = LString(log);
+    wiz::debugLogEnabled = true;
+    LString d1 = wiz::createTempDirectory();
+    LString f1 = wiz::createTempFileName();
+    LString d2 = wiz::createTempDirectory();
+    LString f2 = wiz::createTempFileName();
+    wiz::registerTempFile(lstr(temp.path() / "never-created"));
+
+    wiz::removeTemporaryFiles();
+
+    EXPECT_EQ(readLines(log),
+              (std::vector<std::string>{
+                  "Launcher: Deleting dir: " + d2.str(),
+                  "Launcher: Deleting dir: " + d1.str(),
+                  "Launcher: Deleting file: " + (temp.path() / "never-created").string(),
+                  "Launcher: Deleting file: " + f2.str(),
+                  "Launcher: Deleting file: " + f1.str(),
+              }));
+    for (const LString& p : {d1, d2, f1, f2}) EXPECT_FALSE(fs::exists(p.str())) << p.str();
+    EXPECT_EQ(wiz::tempDirRegistry.count(), 0);
+    EXPECT_EQ(wiz::tempFileRegistry.count(), 0);
+}
+
+TEST_F(TempFilesTest, RemovalTakesReadOnlyFilesAndNestedTrees) {
+    LString dir = wiz::createTempDirectory();
+    fs::create_directories(fs::path(dir.str()) / "a" / "b" / "c");
+    std::ofstream(fs::path(dir.str()) / "a" / "b" / "c" / "deep.txt") << "deep";
+    std::ofstream(fs::path(dir.str()) / "a" / "top.txt") << "top";
+    const fs::path readOnly = fs::path(dir.str()) / "a" / "b" / "ro.txt";
+    std::ofstream(readOnly) << "ro";
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read,
+                    fs::perm_options::replace);
+    LString file = wiz::createTempFileName();
+    ASSERT_TRUE(wiz::setReadOnly(file, true));
+
+    wiz::removeTemporaryFiles();
+
+    EXPECT_FALSE(fs::exists(dir.str()));
+    EXPECT_FALSE(fs::exists(file.str()));
+    EXPECT_TRUE(fs::is_empty(temp.path()));
+}
+
+TEST_F(TempFilesTest, LockedEntryIsGivenUpWithAWarning) {
+    const std::string log = temp.file("launcher.log");
+    wiz::logFilePath = LString(log);
+    wiz::tempRemovalAttempts = 2;
+    LString dir = wiz::createTempDirectory();
+    const std::string held = (fs::path(dir.str()) / "held.bin").string();
+    std::ofstream(held) << "x";
+    std::ofstream(fs::path(dir.str()) / "other.bin") << "y";
+    {
+        auto blocker = wiztest::blockRemoval(held);
+        if (!blocker) GTEST_SKIP() << wiztest::kNoRemovalBlocker;
+        wiz::removeTemporaryFiles();
+    }
+    EXPECT_EQ(wiz::tempDirRegistry.count(), 0);
+    EXPECT_TRUE(fs::exists(held));
+    EXPECT_FALSE(fs::exists(fs::path(dir.str()) / "other.bin"));
+    std::vector<std::string> lines = readLines(log);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(),
+              "WARNING: Could not remove " + dir.str() + ", giving up after 2 attempts.");
+    fs::remove_all(dir.str());
+}
+
+TEST(EnoughFreeClusters, ClusterArithmetic) {
+    struct Case {
+        uint64_t freeClusters;
+        uint32_t cluster;
+        uint32_t size;
+        uint32_t files;
+        bool enough;
+    } cases[] = {
+        // One byte in one file needs one 4096-byte cluster.
+        {1, 4096, 1, 1, true},
+        {0, 4096, 1, 1, false},
+        // With no file count nothing is rounded: one byte takes no whole cluster.
+        {0, 4096, 1, 0, true},
+        // Three files: no whole cluster, plus one partial cluster per file.
+        {3, 4096, 1, 3, true},
+        {2, 4096, 1, 3, false},
+        // Whole clusters are not rounded up again.
+        {2, 4096, 8192, 1, true},
+        {1, 4096, 8192, 1, false},
+        {3, 4096, 8193, 1, true},
+        {2, 4096, 8193, 1, false},
+        // Several files add their count even when the size fills whole clusters.
+        {4, 4096, 8192, 2, true},
+        {3, 4096, 8192, 2, false},
+        // Big volumes and big sizes do not overflow.
+        {0x200000000ull, 512, 0xFFFFFFFFu, 0xFFFFFFFFu, true},
+        {0x100000000ull, 512, 0xFFFFFFFFu, 0xFFFFFFFFu, false},
+        {8388608, 512, 0xFFFFFFFFu, 1, true},
+        {8388607, 512, 0xFFFFFFFFu, 1, false},
+        {0, 4096, 0, 1, true},
+        // A volume reporting no cluster size counts bytes.
+        {10, 0, 10, 1, true},
+        {9, 0, 10, 1, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wiz::enoughFreeClusters(c.freeClusters, c.cluster, c.size, c.files), c.enough)
+            << c.freeClusters << " free, cluster " << c.cluster << ", " << c.size << " bytes in "
+            << c.files << " files";
+    }
+}
+
+TEST_F(TempFilesTest, DiskSpaceOfTheTemporaryDirectory) {
+    EXPECT_TRUE(wiz::hasEnoughDiskSpace(lstr(temp.path()), 1, 1));
+    EXPECT_TRUE(wiz::hasEnoughDiskSpace(LString(), 0, 0));
+    // Four billion files with a partial cluster each fit on no disk.
+    EXPECT_FALSE(wiz::hasEnoughDiskSpace(lstr(temp.path()), 0xFFFFFFFFu, 0xFFFFFFF0u));
+}
+
+TEST_F(TempFilesTest, FileExistence) {
+    const std::string file = temp.write("present.txt", "x");
+    fs::create_directory(temp.path() / "dir");
+    struct Case {
+        std::string path;
+        bool exists;
+    } cases[] = {
+        {file, true},
+        {temp.file("absent.txt"), false},
+        {temp.file("no-dir/absent.txt"), false},
+        {temp.file("dir"), false},  // a directory is no file
+    };
+    for (const auto& c : cases) EXPECT_EQ(wiz::fileExists(LString(c.path)), c.exists) << c.path;
+}
+
+TEST_F(TempFilesTest, FileExistenceLogsUnexpectedErrors) {
+    const std::string log = temp.file("launcher.log");
+    wiz::logFilePath = LString(log);
+    fs::create_directory(temp.path() / "dir");
+    EXPECT_FALSE(wiz::fileExists(lstr(temp.path() / "dir")));
+    EXPECT_FALSE(wiz::fileExists(lstr(temp.path() / "absent")));
+    std::vector<std::string> lines = readLines(log);
+    // The separator line, then the system's text for the directory; nothing for the absent file.
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "------------------");
+    uint32_t error = 0;
+    ASSERT_EQ(wiz::tryOpenExclusive(lstr(temp.path() / "dir"), error), wiz::OpenTest::Failed);
+    std::string text = wiz::systemErrorString(error).str();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    EXPECT_EQ(lines[1], text);
+}
+
+TEST(ListDrives, FixedDrivesAsRootsWithoutTrailingSeparator) {
+    StringList drives;
+    wiz::listDrives(drives);
+    ASSERT_GT(drives.count(), 0);
+    for (int32_t i = 0; i < drives.count(); ++i) {
+        const LString& d = drives.at(i);
+        if (wiz::kPathSeparator == '\\') {
+            EXPECT_EQ(d.length(), 2u) << d.str();
+            EXPECT_EQ(d[1], ':') << d.str();
+        } else {
+            EXPECT_EQ(d[0], '/') << d.str();
+            EXPECT_TRUE(d == "/" || d[d.length() - 1] != '/') << d.str();
+        }
+    }
+}
+
+TEST(MatchesFileName, SuffixAtASeparatorIgnoringCase) {
+    const std::string s(1, wiz::kPathSeparator);
+    struct Case {
+        std::string path;
+        std::string name;
+        bool match;
+    } cases[] = {
+        {"C:" + s + "jdk" + s + "bin" + s + "java.exe", "java.exe", true},
+        {"C:" + s + "jdk" + s + "bin" + s + "JAVA.EXE", "java.exe", true},
+        {"C:" + s + "jdk" + s + "bin" + s + "java.exe", "bin" + s + "Java.exe", true},
+        {"C:" + s + "jdk" + s + "bin" + s + "xjava.exe", "java.exe", false},
+        {"C:" + s + "jdk" + s + "bin" + s + "java.exe.bak", "java.exe", false},
+        {"java.exe", "java.exe", true},
+        {"ava.exe", "java.exe", false},
+        {"C:" + s + "java.exe", "", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wiz::matchesFileName(LString(c.path), LString(c.name)), c.match)
+            << c.path << " / " << c.name;
+    }
+}
+
+// Records what the search offers and stops at a chosen file.
+class Collector : public wiz::FileVisitor {
+public:
+    bool visit(const LString& path) override {
+        found.push_back(path.str());
+        return !stopAt.empty() && path.str() == stopAt;
+    }
+    std::vector<std::string> found;
+    std::string stopAt;
+};
+
+// A drive tree: java.exe in several places, a recycle folder at the root, the temporary directory.
+class DriveSearchTest : public ::testing::Test {
+protected:
+    DriveSearchTest() {
+        for (const char* d : {"jdk/bin", "RECYCLER/S-1-5", "$Recycle.Bin", "recycle.bin",
+                              "apps/RECYCLED", "tmp/LRE1.tmp", "other"}) {
+            fs::create_directories(drive.path() / d);
+        }
+        for (const char* f :
+             {"jdk/bin/java.exe", "jdk/bin/JAVA.EXE2", "RECYCLER/S-1-5/java.exe",
+              "recycle.bin/java.exe", "apps/RECYCLED/java.exe", "tmp/LRE1.tmp/java.exe",
+              "other/Java.Exe", "other/notjava.exe", "java.exe"}) {
+            std::ofstream(drive.path() / f) << "x";
+        }
+        wiz::setTempDirectory(lstr(drive.path() / "tmp"));
+        root = lstr(drive.path());
+    }
+
+    std::vector<std::string> sorted(std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+
+    wiztest::FsStateGuard state;
+    wiztest::TempDir drive;
+    LString root;
+};
+
+TEST_F(DriveSearchTest, FindsNamesAtSeparatorsSkippingRecycleFoldersAndTheTemporaryDirectory) {
+    StringList names;
+    names.append("java.exe");
+    Collector collector;
+    EXPECT_FALSE(wiz::searchDrive(root, names, collector));
+    EXPECT_EQ(sorted(collector.found),
+              sorted({drive.file("java.exe"), (drive.path() / "jdk" / "bin" / "java.exe").string(),
+                      (drive.path() / "other" / "Java.Exe").string(),
+                      // RECYCLE only counts at the drive's root.
+                      (drive.path() / "apps" / "RECYCLED" / "java.exe").string()}));
+}
+
+TEST_F(DriveSearchTest, EachNameIsTestedInOrderAndTheVisitorEndsTheSearch) {
+    StringList names;
+    names.append("bin" + wiz::pathSeparator() + "java.exe");
+    names.append("java.exe");
+    Collector all;
+    EXPECT_FALSE(wiz::searchDrive(root, names, all));
+    const std::string jdkJava = (drive.path() / "jdk" / "bin" / "java.exe").string();
+    // A path matching both names is offered twice.
+    EXPECT_EQ(std::count(all.found.begin(), all.found.end(), jdkJava), 2);
+
+    Collector stopping;
+    stopping.stopAt = jdkJava;
+    EXPECT_TRUE(wiz::searchDrive(root, names, stopping));
+    EXPECT_EQ(stopping.found.back(), jdkJava);
+    EXPECT_EQ(std::count(stopping.found.begin(), stopping.found.end(), jdkJava), 1);
+}
+
+TEST_F(DriveSearchTest, CancelledSearchOffersNothing) {
+    StringList names;
+    names.append("java.exe");
+    Collector collector;
+    wiz::cancelRequested = true;
+    EXPECT_FALSE(wiz::searchDrive(root, names, collector));
+    EXPECT_TRUE(collector.found.empty());
+}
+
+TEST_F(DriveSearchTest, EveryHundredthFileStepsTheProgress) {
+    fs::create_directory(drive.path() / "many");
+    for (int i = 0; i < 190; ++i) std::ofstream(drive.path() / "many" / std::to_string(i)) << "";
+    wiztest::RecordingHost host;
+    wiztest::ScopedHost scoped(host);
+    StringList names;
+    names.append("nothing-matches");
+    Collector collector;
+    wiz::searchDrive(root, names, collector);
+    // 190 files here plus 6 in the tree outside the skipped folders.
+    EXPECT_EQ(host.calls, std::vector<std::string>{"step:1"});
+}
+
+TEST(SearchDrives, NoMatchingNameLeavesTheVisitorUncalled) {
+    wiztest::FsStateGuard state;
+    wiz::cancelRequested = true;  // walks no directory, but lists the drives
+    StringList names;
+    names.append("java.exe");
+    Collector collector;
+    wiz::searchDrives(names, collector);
+    EXPECT_TRUE(collector.found.empty());
+}
+
+TEST_F(TempFilesTest, DeletePathOfFilesTreesAndMissingPaths) {
+    const std::string file = temp.write("f.txt", "x");
+    fs::create_directories(temp.path() / "t" / "u");
+    std::ofstream(temp.path() / "t" / "u" / "g.txt") << "y";
+    EXPECT_EQ(wiz::deletePath(LString(file)), 0);
+    EXPECT_EQ(wiz::deletePath(lstr(temp.path() / "t")), 0);
+    EXPECT_EQ(wiz::deletePath(lstr(temp.path() / "t")), -1);
+    EXPECT_EQ(wiz::deletePath(lstr(temp.path() / "never")), -1);
+    EXPECT_TRUE(fs::is_empty(temp.path()));
+}
+
+}  // namespace
