@@ -1,60 +1,121 @@
 #include "core/message_format.h"
 
 #include <cctype>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace wiz {
 
-bool formatInserts(const LString& format, std::initializer_list<LString> inserts, LString& out) {
-    const std::string& f = format.str();
-    std::string result;
-    const LString* args = inserts.begin();
-    const size_t argCount = inserts.size();
+namespace {
+
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// One piece of a format: literal text, or an insert with its spec.
+struct Piece {
+    std::string literal;
+    size_t insert = 0;  // 1..99, 0 for literal text
+    std::string spec;   // between the exclamation marks, "s" when none is given
+};
+
+// Splits `f` into pieces and calls `visit` for each; stops at %0 or when visit returns false.
+template <typename Visit>
+void scanFormat(const std::string& f, Visit visit) {
+    Piece text;
+    auto flush = [&]() {
+        if (text.literal.empty()) return true;
+        bool go = visit(text);
+        text.literal.clear();
+        return go;
+    };
     for (size_t i = 0; i < f.size(); ++i) {
         char c = f[i];
         if (c != '%' || i + 1 >= f.size()) {
-            result.push_back(c);
+            text.literal.push_back(c);
             continue;
         }
         char d = f[++i];
         if (d == '0') break;
         if (d == 'n') {
-            result += "\r\n";
+            text.literal += "\r\n";
             continue;
         }
-        if (!std::isdigit(static_cast<unsigned char>(d))) {
-            result.push_back(d);  // %% and other escapes stand for the character itself
+        if (!isDigit(d)) {
+            text.literal.push_back(d);
             continue;
         }
-        size_t n = static_cast<size_t>(d - '0');
-        if (i + 1 < f.size() && std::isdigit(static_cast<unsigned char>(f[i + 1])))
-            n = n * 10 + static_cast<size_t>(f[++i] - '0');
-        std::string spec = "s";
+        Piece insert;
+        insert.insert = static_cast<size_t>(d - '0');
+        if (i + 1 < f.size() && isDigit(f[i + 1]))
+            insert.insert = insert.insert * 10 + static_cast<size_t>(f[++i] - '0');
+        insert.spec = "s";
         if (i + 1 < f.size() && f[i + 1] == '!') {
             size_t end = f.find('!', i + 2);
-            if (end == std::string::npos) return false;
-            spec = f.substr(i + 2, end - i - 2);
-            i = end;
+            if (end != std::string::npos) {
+                insert.spec = f.substr(i + 2, end - i - 2);
+                i = end;
+            }
         }
-        if (n == 0 || n > argCount) return false;
-        const LString& arg = args[n - 1];
-        if (spec == "s") {
-            result += arg.str();
-        } else {
-            // Width and precision forms of %s ("-10s", ".3s"); other conversions get the text.
-            std::string fmt = "%" + spec;
-            if (fmt.back() != 's') fmt = "%s";
-            int len = std::snprintf(nullptr, 0, fmt.c_str(), arg.c_str());
-            if (len < 0) return false;
-            std::string piece(static_cast<size_t>(len) + 1, '\0');
-            std::snprintf(&piece[0], piece.size(), fmt.c_str(), arg.c_str());
-            piece.resize(static_cast<size_t>(len));
-            result += piece;
-        }
+        if (!flush() || !visit(insert)) return;
     }
+    flush();
+}
+
+// Applies a %s spec ("-10", ".3", "-8.2s") to one insert.
+std::string applySpec(const std::string& spec, const std::string& value) {
+    size_t p = 0;
+    bool left = false;
+    while (p < spec.size() && (spec[p] == '-' || spec[p] == '+' || spec[p] == ' ' ||
+                               spec[p] == '#' || spec[p] == '0')) {
+        if (spec[p] == '-') left = true;
+        ++p;
+    }
+    size_t width = 0;
+    while (p < spec.size() && isDigit(spec[p]) && width < 10000)
+        width = width * 10 + static_cast<size_t>(spec[p++] - '0');
+    std::string text = value;
+    if (p < spec.size() && spec[p] == '.') {
+        size_t precision = 0;
+        ++p;
+        while (p < spec.size() && isDigit(spec[p]) && precision < 10000)
+            precision = precision * 10 + static_cast<size_t>(spec[p++] - '0');
+        if (precision < text.size()) text.resize(precision);
+    }
+    if (text.size() < width) {
+        std::string pad(width - text.size(), ' ');
+        text = left ? text + pad : pad + text;
+    }
+    return text;
+}
+
+}  // namespace
+
+bool formatInserts(const LString& format, std::initializer_list<LString> inserts, LString& out) {
+    std::string result;
+    bool complete = true;
+    scanFormat(format.str(), [&](const Piece& piece) {
+        if (piece.insert == 0) {
+            result += piece.literal;
+            return true;
+        }
+        if (piece.insert > inserts.size()) {
+            complete = false;
+            return false;
+        }
+        result += applySpec(piece.spec, inserts.begin()[piece.insert - 1].str());
+        return true;
+    });
+    if (!complete) return false;
     out = LString(std::move(result));
     return true;
+}
+
+size_t highestInsert(const LString& format) {
+    size_t highest = 0;
+    scanFormat(format.str(), [&](const Piece& piece) {
+        if (piece.insert > highest) highest = piece.insert;
+        return true;
+    });
+    return highest;
 }
 
 }  // namespace wiz

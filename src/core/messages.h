@@ -11,7 +11,7 @@
 
 namespace wiz {
 
-// The module whose string resources are used (null on POSIX).
+// The module whose string resources are used (null: the executable itself; unused on POSIX).
 extern void* moduleInstance;
 
 // A growable text buffer bound to a module instance. A new MessageText reads as empty.
@@ -31,7 +31,19 @@ public:
     LString str() const { return LString(text()); }
 
 private:
+    char* data() { return reinterpret_cast<char*>(buffer_.data()); }
+    int capacity() const { return static_cast<int>(buffer_.byteSize()); }
     void setText(const LString& text);
+
+    // Implemented once per operating system:
+    // LoadStringA's contract: copies at most capacity - 1 bytes of string `id` with a
+    // terminator and returns the number copied, 0 when there is no such string.
+    static int loadResource(void* instance, int id, char* buffer, int capacity);
+    // The system formatter; on failure returns false and the system's error code.
+    static bool systemFormat(const LString& format, std::initializer_list<LString> inserts,
+                             LString& out, unsigned long& error);
+    // The system's text for an error code, empty when it has none.
+    static LString systemText(uint32_t code);
 
     ZeroedBuffer buffer_;
     void* instance_;

@@ -1,37 +1,36 @@
-#include <cstdio>
+// POSIX backend of MessageText: texts from the built-in table of the current language (UTF-8),
+// the portable insert formatter, and the C library's error texts.
 #include <cstring>
+#include <system_error>
 
-#include "base/exceptions.h"
 #include "core/message_format.h"
 #include "core/messages.h"
 #include "core/string_table.h"
 
 namespace wiz {
 
-int MessageText::load(int id) {
-    const char* s = builtinString(id);
-    setText(s ? s : "");
-    return s ? static_cast<int>(std::strlen(s)) : 0;
+int MessageText::loadResource(void* /*instance*/, int id, char* buffer, int capacity) {
+    const char* text = builtinString(id);
+    if (!text || capacity <= 0) return 0;
+    size_t length = std::strlen(text);
+    if (length > static_cast<size_t>(capacity - 1)) length = static_cast<size_t>(capacity - 1);
+    std::memcpy(buffer, text, length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
 }
 
-void MessageText::formatString(const LString& format, std::initializer_list<LString> inserts) {
-    LString out;
+bool MessageText::systemFormat(const LString& format, std::initializer_list<LString> inserts,
+                               LString& out, unsigned long& error) {
+    // Like the system formatter, an empty result counts as a failure.
     if (!formatInserts(format, inserts, out) || out.empty()) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "Format message failed. Err = %lu", 87ul);
-        throw LauncherException(buf);
+        error = 87;  // invalid parameter
+        return false;
     }
-    setText(out);
+    return true;
 }
 
-void MessageText::formatById(int id, std::initializer_list<LString> inserts) {
-    load(id);
-    formatString(text(), inserts);
-}
-
-void MessageText::systemErrorText(uint32_t code) {
-    const char* s = std::strerror(static_cast<int>(code));
-    setText(s ? s : "");
+LString MessageText::systemText(uint32_t code) {
+    return LString(std::system_category().message(static_cast<int>(code)));
 }
 
 }  // namespace wiz

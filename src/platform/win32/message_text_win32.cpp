@@ -1,48 +1,59 @@
-#include <cstdio>
-#include <cstring>
+// Windows backend of MessageText: LoadStringA on the module's STRINGTABLE resources (the system
+// picks the language) and FormatMessageA for inserts and system error texts.
+#include <memory>
+#include <vector>
 
-#include "base/exceptions.h"
-#include "core/message_format.h"
 #include "core/messages.h"
-#include "core/string_table.h"
 #include "platform/win32/win32.h"
 
 namespace wiz {
 
-int MessageText::load(int id) {
-    const char* s = builtinString(id);
-    setText(s ? s : "");
-    return s ? static_cast<int>(std::strlen(s)) : 0;
+namespace {
+
+// A buffer that FormatMessageA allocated.
+struct LocalFreeDeleter {
+    void operator()(char* p) const { LocalFree(p); }
+};
+using LocalText = std::unique_ptr<char, LocalFreeDeleter>;
+
+// Neutral language with the default sublanguage: the user's language.
+const DWORD kUserLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
+
+}  // namespace
+
+int MessageText::loadResource(void* instance, int id, char* buffer, int capacity) {
+    HINSTANCE module = instance ? static_cast<HINSTANCE>(instance) : GetModuleHandleA(nullptr);
+    return LoadStringA(module, static_cast<UINT>(id), buffer, capacity);
 }
 
-void MessageText::formatString(const LString& format, std::initializer_list<LString> inserts) {
-    LString out;
-    if (!formatInserts(format, inserts, out) || out.empty()) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "Format message failed. Err = %lu", static_cast<unsigned long>(ERROR_INVALID_PARAMETER));
-        throw LauncherException(buf);
+bool MessageText::systemFormat(const LString& format, std::initializer_list<LString> inserts,
+                               LString& out, unsigned long& error) {
+    // Every insert is a character string; the array holds one pointer per insert.
+    std::vector<DWORD_PTR> args;
+    for (const LString& insert : inserts) args.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
+    char* raw = nullptr;
+    DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+        format.c_str(), 0, 0, reinterpret_cast<char*>(&raw), 0,
+        args.empty() ? nullptr : reinterpret_cast<va_list*>(args.data()));
+    LocalText text(raw);
+    if (length == 0 || !text) {
+        error = GetLastError();  // read before the guard frees anything
+        return false;
     }
-    setText(out);
+    out = LString(text.get(), length);
+    return true;
 }
 
-void MessageText::formatById(int id, std::initializer_list<LString> inserts) {
-    load(id);
-    formatString(text(), inserts);
-}
-
-void MessageText::systemErrorText(uint32_t code) {
-    char* msg = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<char*>(&msg), 0, nullptr);
-    if (n == 0 || msg == nullptr) {
-        char buf[48];
-        std::snprintf(buf, sizeof buf, "Unknown error %lu", static_cast<unsigned long>(code));
-        setText(buf);
-        return;
-    }
-    setText(LString(msg, n));
-    LocalFree(msg);
+LString MessageText::systemText(uint32_t code) {
+    char* raw = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                      FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                                  nullptr, code, kUserLanguage, reinterpret_cast<char*>(&raw), 0,
+                                  nullptr);
+    LocalText text(raw);
+    if (length == 0 || !text) return LString();
+    return LString(text.get(), length);
 }
 
 }  // namespace wiz
