@@ -103,9 +103,9 @@ void FileIndex::readIndex(std::FILE* stream) {
     }
     for (int32_t i = 0; i < entries_.count(); ++i) {
         const EmbeddedFileEntry& e = *entries_.getPayload(i);
-        writeLog("file type: " + numberToString(e.type) + "\n  file id: " +
-                 numberToString(static_cast<int32_t>(e.id)) + "\n  length: " +
-                 numberToString(static_cast<int32_t>(e.length)) + "\n  offset: " +
+        writeLog("file type: " + numberToString(e.type) +
+                 "\n  file id: " + numberToString(static_cast<int32_t>(e.id)) +
+                 "\n  length: " + numberToString(static_cast<int32_t>(e.length)) + "\n  offset: " +
                  numberToString(static_cast<int32_t>(e.offset)) + "\n  file name: " + e.name);
     }
 }
@@ -132,9 +132,8 @@ void FileIndex::processEmbeddedDocuments(std::FILE* stream) {
 }
 
 void FileIndex::setInstructions(const TagDocument& document) {
-    withContext(kInstructionsFailure, [&] {
-        instructions_ = std::make_unique<InstructionInterpreter>(document);
-    });
+    withContext(kInstructionsFailure,
+                [&] { instructions_ = std::make_unique<InstructionInterpreter>(document); });
 }
 
 void FileIndex::setLaunchScript(const TagDocument& document) {
@@ -153,15 +152,16 @@ void FileIndex::applyInputDocument(const TagDocument& input) {
     const LString instructionsPath = input.getValue("INSTRUCTIONS", 0);
     if (!instructionsPath.empty()) {
         withContext(kInstructionsFailure, [&] {
-            instructions_ = std::make_unique<InstructionInterpreter>(
-                loadDocumentFile(instructionsPath));
+            instructions_ =
+                std::make_unique<InstructionInterpreter>(loadDocumentFile(instructionsPath));
         });
     }
 
     const LString launchScriptPath = input.getValue("LAUNCHSCRIPT", 0);
     if (!launchScriptPath.empty()) {
         withContext(kLaunchScriptFailure, [&] {
-            launchScript_ = std::make_unique<LaunchScript>(loadDocumentFile(launchScriptPath), true);
+            launchScript_ =
+                std::make_unique<LaunchScript>(loadDocumentFile(launchScriptPath), true);
         });
         uiApplyTitle(launchScript_->description);
     }

@@ -33,8 +33,7 @@ long fileSize(std::FILE* stream) {
 IndexLocation locateIndex(std::FILE* stream) {
     IndexLocation where;
     const long size = fileSize(stream);
-    if (size < static_cast<long>(kTrailerSize) - 1 ||
-        std::fseek(stream, size - 8, SEEK_SET) != 0)
+    if (size < static_cast<long>(kTrailerSize) - 1 || std::fseek(stream, size - 8, SEEK_SET) != 0)
         throw LauncherException("Invalid launcher format.");
     where.offset = readUInt32BE(stream, "Unable to read file index offset.");
     const uint32_t identification =
@@ -77,9 +76,8 @@ void readEntryRecord(std::FILE* stream, EntryRecord& record, uint32_t& remaining
     // A line feed ends a name: a name holding one would leave the rest of the record misread.
     for (unsigned char c : name)
         if (c == '\n') throw LauncherException(kNameMessage);
-    record.name = nameLength == 0
-                      ? LString()
-                      : LString(reinterpret_cast<const char*>(name.data()), nameLength);
+    record.name = nameLength == 0 ? LString()
+                                  : LString(reinterpret_cast<const char*>(name.data()), nameLength);
 
     // The compressed byte has no message of its own: a missing one reads as "not compressed",
     // and the next record (if any) then fails on its type.
@@ -121,8 +119,7 @@ LString recordProblem(const EntryRecord& record) {
     if (record.type < 0 || record.type >= kEntryTypeCount)
         return "the type " + numberToString(record.type) + " is not one of 0..7";
     if (record.name.find('\n') != LString::npos) return "the name holds a line feed";
-    if (record.name.length() > kMaxNameLength)
-        return "the name is longer than 32767 bytes";
+    if (record.name.length() > kMaxNameLength) return "the name is longer than 32767 bytes";
     if (record.offset > kMaxFilePosition) return "the offset lies beyond 2^31 - 1";
     if (record.length > kMaxFilePosition - record.offset)
         return "the file ends beyond 2^31 - 1 bytes into the launcher";

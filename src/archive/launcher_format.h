@@ -62,9 +62,9 @@ struct EntryRecord {
 
 // Where the index of an opened launcher file lies.
 struct IndexLocation {
-    bool present = false;   // false: the identification differs, the file carries no index
-    uint32_t offset = 0;    // index offset from the trailer
-    uint32_t count = 0;     // entry count
+    bool present = false;  // false: the identification differs, the file carries no index
+    uint32_t offset = 0;   // index offset from the trailer
+    uint32_t count = 0;    // entry count
     // Bytes between the first record and the style byte; records never reach beyond them.
     uint32_t recordBytes = 0;
 };

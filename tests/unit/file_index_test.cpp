@@ -241,13 +241,13 @@ TEST_F(FileIndexTest, CorruptOrTruncatedIndexFailsWithItsMessage) {
         {"type missing", rawIndex(u32(1)), "Invalid file type in file index.", 0},
         {"type 8", rawIndex(u32(2) + good + recordHead(8, 0, "x") + '\0'),
          "Invalid file type in file index.", 1},
-        {"id cut", rawIndex(u32(1) + std::string("\x03\x00\x00", 3)), "Unable to load file id.",
-         0},
-        {"length cut", rawIndex(u32(1) + '\x03' + u32(1) + std::string(1, '\0')), "Unable to load file length.",
-         0},
+        {"id cut", rawIndex(u32(1) + std::string("\x03\x00\x00", 3)), "Unable to load file id.", 0},
+        {"length cut", rawIndex(u32(1) + '\x03' + u32(1) + std::string(1, '\0')),
+         "Unable to load file length.", 0},
         {"offset cut", rawIndex(u32(1) + '\x03' + u32(1) + u32(2)),
          "Unable to load offset to file bytes.", 0},
-        {"name length cut", rawIndex(u32(1) + '\x03' + u32(1) + u32(2) + u32(3) + std::string(1, '\0')),
+        {"name length cut",
+         rawIndex(u32(1) + '\x03' + u32(1) + u32(2) + u32(3) + std::string(1, '\0')),
          "Unable to load the string value.", 0},
         {"name cut short by the end of the index",
          rawIndex(u32(1) + '\x03' + u32(1) + u32(2) + u32(3) + u16(10) + "abc"),
@@ -258,7 +258,8 @@ TEST_F(FileIndexTest, CorruptOrTruncatedIndexFailsWithItsMessage) {
          "Unable to load the string value.", 0},
         {"name holding a line feed", rawIndex(u32(1) + recordHead(3, 1, "a\nb") + '\0'),
          "Unable to load the string value.", 0},
-        {"decompressed count cut", rawIndex(u32(1) + recordHead(3, 1, "a") + '\x01' + std::string(2, '\0')),
+        {"decompressed count cut",
+         rawIndex(u32(1) + recordHead(3, 1, "a") + '\x01' + std::string(2, '\0')),
          "Unable to load decompressed file count.", 0},
         {"decompressed size cut",
          rawIndex(u32(2) + good + recordHead(3, 1, "a") + '\x01' + u32(5) + std::string(1, '\0')),
@@ -298,8 +299,8 @@ TEST_F(FileIndexTest, CompressedByteOtherThanOneMeansNotCompressed) {
 }
 
 TEST_F(FileIndexTest, SecondScriptIsReadButTheFirstWins) {
-    writeLauncher(packLauncher({{0, 0, "one.tag", kScript},
-                                {0, 0, "two.tag", "INSTRUCTIONS:\nSET S1 = second\n/:\n"}}));
+    writeLauncher(packLauncher(
+        {{0, 0, "one.tag", kScript}, {0, 0, "two.tag", "INSTRUCTIONS:\nSET S1 = second\n/:\n"}}));
     fileIndex().load(true);
     ASSERT_NE(fileIndex().entryAt(1)->document, nullptr);
     fileIndex().instructions()->execute();
@@ -338,8 +339,8 @@ TEST_F(FileIndexTest, InputDocumentFilesWinOverEmbeddedOnes) {
     dir.write("b.jvm", "DESC: B\n");
     wiz::TagDocument input;
     dir.write("input.tag", "INSTRUCTIONS: " + dir.file("script.tag") +
-                               "\nLAUNCHSCRIPT: " + dir.file("launch.tag") +
-                               "\nJVM:\n" + dir.file("a.jvm") + "\n" + dir.file("b.jvm") +
+                               "\nLAUNCHSCRIPT: " + dir.file("launch.tag") + "\nJVM:\n" +
+                               dir.file("a.jvm") + "\n" + dir.file("b.jvm") +
                                "\n/:\nVERIFY_CLASSPATH: v.jar\nVERIFY_CLASS_NAME: Verify\n");
     input.loadFile(wiz::LString(dir.file("input.tag")));
     fileIndex().applyInputDocument(input);
@@ -391,8 +392,10 @@ TEST_F(FileIndexTest, InputDocumentFailuresCarryTheirContext) {
         std::string path;
         std::string message;
     } cases[] = {
-        {"INSTRUCTIONS", missing, "Error loading instructions file.Unable to load input file: " + missing},
-        {"LAUNCHSCRIPT", missing, "Error loading launch script.Unable to load input file: " + missing},
+        {"INSTRUCTIONS", missing,
+         "Error loading instructions file.Unable to load input file: " + missing},
+        {"LAUNCHSCRIPT", missing,
+         "Error loading launch script.Unable to load input file: " + missing},
         {"JVM", missing, "Error loading JVM file.Unable to load input file: " + missing},
         {"JVM", bad,
          "Error loading JVM file.Syntax error in " + bad +
@@ -426,7 +429,10 @@ TEST_F(FileIndexTest, LauncherStyleByte) {
     const std::string other = dir.write("other.exe", packLauncher({}, 0x2A));
     EXPECT_EQ(wiz::readLauncherStyle(wiz::LString(other)), 0x2A);
     EXPECT_EQ(wiz::readLauncherStyle(wiz::LString(dir.write("short", "12345678"))), -1);
-    EXPECT_EQ(wiz::readLauncherStyle(wiz::LString(dir.write("nine", "\xC8" "23456789"))), 200);
+    EXPECT_EQ(wiz::readLauncherStyle(wiz::LString(dir.write("nine",
+                                                            "\xC8"
+                                                            "23456789"))),
+              200);
     EXPECT_EQ(wiz::readLauncherStyle(wiz::LString(dir.file("missing"))), -1);
 
     // The running launcher's byte is read once; a missing launcher is not remembered.

@@ -136,12 +136,9 @@ TEST_F(LauncherFormatFileTest, RecordNeverReadsBeyondItsIndexBytes) {
         uint32_t bytes;
         const char* message;
     } cases[] = {
-        {0, "Invalid file type in file index."},
-        {4, "Unable to load file id."},
-        {8, "Unable to load file length."},
-        {12, "Unable to load offset to file bytes."},
-        {14, "Unable to load the string value."},
-        {18, "Unable to load the string value."},
+        {0, "Invalid file type in file index."},  {4, "Unable to load file id."},
+        {8, "Unable to load file length."},       {12, "Unable to load offset to file bytes."},
+        {14, "Unable to load the string value."}, {18, "Unable to load the string value."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
