@@ -11,6 +11,8 @@
 //   holder GO               start "late GO" as a detached child sharing stdout, then exit 0
 //   late GO                 wait for file GO (at most 20 s), then print "late"
 //   signal N                raise signal N
+#include "cases/proc_child.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -21,7 +23,6 @@
 #include <string>
 #include <thread>
 
-#include "cases/proc_child.h"
 #include "launch/child_process.h"
 
 namespace {
@@ -92,7 +93,8 @@ int main(int argc, char** argv) {
     }
     if (mode == "holder") {
         wiz::LString command = wiz::LString("\"") + argv[0] + "\" late \"" + arg(2).c_str() + "\"";
-        return wiz::runCommand(command, wiz::LString(), true, false, false, nullptr, nullptr, false);
+        return wiz::runCommand(command, wiz::LString(), true, false, false, nullptr, nullptr,
+                               false);
     }
     if (mode == "late") {
         waitForFile(arg(2), 20);

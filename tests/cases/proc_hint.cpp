@@ -1,26 +1,29 @@
-// wizhint LOGFILE HINT...: resolves each platform hint and prints one line per hint:
+// wizhint LOGDIR HINT...: resolves each platform hint and prints one line per hint:
 //   "TEXT:<text>" for a result, "NONE" for no result, "ERROR:<message>" for a LauncherException.
-// Warnings go to LOGFILE.
+// The warnings of hint number N (from 1) go to the log file LOGDIR/N.log.
 // wizhint --reason CODE: prints the reason the log gives for registry error CODE.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "base/exceptions.h"
 #include "core/log.h"
+#include "platform/path.h"
 #include "platform/registry.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: wizhint LOGFILE HINT...\n", stderr);
+        std::fputs("usage: wizhint LOGDIR HINT... | wizhint --reason CODE\n", stderr);
         return 2;
     }
     if (std::strcmp(argv[1], "--reason") == 0 && argc == 3) {
         std::printf("%s\n", wiz::registryErrorText(std::strtoul(argv[2], nullptr, 10)).c_str());
         return 0;
     }
-    wiz::logFilePath = argv[1];
     for (int i = 2; i < argc; ++i) {
+        wiz::logFilePath = wiz::LString(argv[1]) + wiz::kPathSeparator +
+                           wiz::LString(std::to_string(i - 1) + ".log");
         wiz::StringList result;
         try {
             wiz::resolvePlatformHint(result, argv[i]);

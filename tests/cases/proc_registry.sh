@@ -1,6 +1,6 @@
 #!/bin/bash
 # Platform hints resolved by wizhint.
-#   proc_registry.sh win32 WIZHINT.EXE   values made with "wine reg add" under a unique key of
+#   proc_registry.sh win32 WIZHINT.EXE   values imported with "wine reg" under a unique key of
 #                                        HKEY_CURRENT_USER, removed again at the end
 #   proc_registry.sh posix WIZHINT       no registry: every hint finds nothing and says why
 set -u
@@ -10,6 +10,14 @@ work=$(mktemp -d)
 root="Software\\WizlaunchTest$$$RANDOM"
 key="HKCU\\$root"
 failures=0
+
+if [ "$mode" = win32 ]; then
+  export WINEPREFIX="${WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/wineprefix}"
+  export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+fi
+
+# Wine shows the root of the file system as drive Z:.
+winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 run_hint() {
   if [ "$mode" = win32 ]; then wine "$hint" "$@"; else "$hint" "$@"; fi
@@ -29,27 +37,22 @@ expect() {
   fi
 }
 
-# One hint per call, each with a fresh log; the log is compared without carriage returns, blank
-# lines (system texts end with a line break of their own) and the separator line of the process.
-resolve() {
-  rm -f "$work/log"
-  result=$(run_hint "$work/log" "$1" | tr -d '\r')
-  log=$( [ -f "$work/log" ] && tr -d '\r' <"$work/log" | grep -v -e '^$' -e '^-*$' )
-}
-
 reason_missing=$(run_hint --reason 2 | tr -d '\r' | grep -v '^$')
 warning="WARNING: Invalid platform hint: $reason_missing"
 hkcu="HKEY_CURRENT_USER\\$root"
 
 if [ "$mode" = win32 ]; then
-  export WINEPREFIX="${WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/wineprefix}"
-  export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-  add() { wine reg add "$@" /f /reg:32 >/dev/null 2>&1 || { echo "reg add failed: $*"; exit 1; }; }
-  add "$key\\JRE" /v Home /t REG_SZ /d 'C:\jre home'
-  add "$key\\Fallback\\Home" /ve /t REG_SZ /d 'C:\from default'
-  add "$key\\Both" /v Home /t REG_SZ /d 'value wins'
-  add "$key\\Both\\Home" /ve /t REG_SZ /d 'default loses'
-  add "$key\\Empty" /v Home /t REG_SZ /d ''
+  # One import for all values: REG_SZ strings, "@" for a key's default value.
+  regroot="HKEY_CURRENT_USER\\$root"
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[%s\\JRE]\r\n"Home"="C:\\\\jre home"\r\n\r\n' "$regroot"
+    printf '[%s\\Fallback\\Home]\r\n@="C:\\\\from default"\r\n\r\n' "$regroot"
+    printf '[%s\\Both]\r\n"Home"="value wins"\r\n\r\n' "$regroot"
+    printf '[%s\\Both\\Home]\r\n@="default loses"\r\n\r\n' "$regroot"
+    printf '[%s\\Empty]\r\n"Home"=""\r\n\r\n' "$regroot"
+  } >"$work/values.reg"
+  wine reg import "$(winpath "$work/values.reg")" >/dev/null 2>&1 || { echo "reg import failed"; exit 1; }
 
   # label | hint | result | log
   cases=(
@@ -72,10 +75,24 @@ cases+=(
   "no backslash after the hive|\\HKEY_CURRENT_USER|ERROR:Invalid hive () specified in platform hint (\\HKEY_CURRENT_USER).|"
 )
 
+# All hints in one run; the log of each is compared without carriage returns, blank lines (system
+# texts end with a line break of their own) and the separator line of the process.
+hints=()
 for c in "${cases[@]}"; do
   IFS='|' read -r label h want_result want_log <<<"$c"
-  resolve "$h"
-  expect "$label: result" "$want_result" "$result"
+  hints+=("$h")
+done
+mkdir "$work/logs"
+logdir="$work/logs"
+[ "$mode" = win32 ] && logdir=$(winpath "$work/logs")
+mapfile -t results < <(run_hint "$logdir" "${hints[@]}" | tr -d '\r')
+
+n=0
+for c in "${cases[@]}"; do
+  IFS='|' read -r label h want_result want_log <<<"$c"
+  n=$((n + 1))
+  log=$( [ -f "$work/logs/$n.log" ] && tr -d '\r' <"$work/logs/$n.log" | grep -v -e '^$' -e '^-*$' )
+  expect "$label: result" "$want_result" "${results[$((n - 1))]:-}"
   expect "$label: log" "$want_log" "$log"
 done
 

@@ -63,9 +63,8 @@ TEST(ChildProcess, CapturesLargeOutputOfBothStreamsCompletelyAndInOrder) {
 TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
     wiztest::CountingHost host;
     LString out("before:"), err("kept");
-    EXPECT_EQ(wiz::runCommand(LString(childCommand("nul")), "", false, true, true, &out, &err,
-                              false),
-              0);
+    EXPECT_EQ(
+        wiz::runCommand(LString(childCommand("nul")), "", false, true, true, &out, &err, false), 0);
     EXPECT_EQ(out.str(), std::string("before:a\0b", 10));
     EXPECT_EQ(err.str(), "kept");
 }
@@ -141,8 +140,8 @@ TEST(ChildProcess, MissingProgramFailsWithTheSystemText) {
             ADD_FAILURE() << "no exception";
         } catch (const wiz::LauncherException& e) {
             // File not found: code 2 on both systems.
-            EXPECT_EQ(e.message(), LString("CreateProcess failed  ==>  ") +
-                                       wiz::systemErrorString(2));
+            EXPECT_EQ(e.message(),
+                      LString("CreateProcess failed  ==>  ") + wiz::systemErrorString(2));
         }
     }
 }

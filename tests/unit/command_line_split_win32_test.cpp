@@ -1,10 +1,12 @@
 // The portable splitter against the system's own CommandLineToArgvW.
-#include <gtest/gtest.h>
-#include <shellapi.h>
-
-#include "base/lstring.h"
-#include "launch/command_line_split.h"
+// clang-format off
 #include "platform/win32/win32.h"
+#include <shellapi.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include "launch/command_line_split.h"
 #include "unit/command_line_split_cases.h"
 
 namespace {

@@ -152,7 +152,8 @@ private:
 
 bool isExecutableFile(const std::string& path) {
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 
 std::string currentDirectory() {
@@ -170,9 +171,10 @@ std::string absolute(const std::string& path) {
 }
 
 // The program's absolute path: a name with a slash is taken relative to the launcher's current
-// directory; a bare name is looked up in PATH. Returns an errno value on failure.
+// directory; a bare name is looked up in PATH. Returns an errno value on failure (EINVAL when the
+// command line names no program, as Windows reports it).
 int resolveProgram(const std::string& name, std::string& path) {
-    if (name.empty()) return ENOENT;
+    if (name.empty()) return EINVAL;
     if (name.find('/') != std::string::npos) {
         path = absolute(name);
         return 0;
@@ -270,8 +272,8 @@ int ChildProcess::runProcess(bool showConsole, bool capture, bool newConsole) {
     posix_spawnattr_setflags(attributes.get(), flags);
 
     pid_t pid = 0;
-    error = ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(),
-                          environ);
+    error =
+        ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ);
     if (error != 0) throwSystemError("CreateProcess failed  ==>  ", error);
     ChildPid child(pid);
 

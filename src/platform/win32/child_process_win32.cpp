@@ -26,12 +26,12 @@ DWORD creationFlags(bool showConsole, bool newConsole) {
     return newConsole ? CREATE_NEW_CONSOLE : 0;
 }
 
-// CreateProcessA may write into the command line, so it gets a copy; null when empty.
+// CreateProcessA may write into the command line, so it gets a copy.
 class CommandLineCopy {
 public:
     explicit CommandLineCopy(const LString& text)
         : chars_(text.c_str(), text.c_str() + text.length() + 1) {}
-    char* get() { return chars_.size() > 1 ? chars_.data() : nullptr; }
+    char* get() { return chars_.data(); }
 
 private:
     std::vector<char> chars_;
@@ -45,11 +45,15 @@ struct StartedProcess {
 StartedProcess createProcess(const LString& commandLine, const LString& workingDirectory,
                              SECURITY_ATTRIBUTES* attributes, BOOL inheritHandles, DWORD flags,
                              STARTUPINFOA& startup) {
+    // Without an application name the command line names the program. Some systems fault on
+    // a null one instead of failing, so an empty command line is refused here.
+    if (commandLine.empty())
+        throwSystemError("CreateProcess failed  ==>  ", ERROR_INVALID_PARAMETER);
     CommandLineCopy line(commandLine);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, line.get(), attributes, attributes, inheritHandles, flags,
-                        nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
-                        &startup, &info)) {
+    if (!CreateProcessA(nullptr, line.get(), attributes, attributes, inheritHandles, flags, nullptr,
+                        workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup,
+                        &info)) {
         throwSystemError("CreateProcess failed  ==>  ", GetLastError());
     }
     StartedProcess started;

@@ -13,12 +13,18 @@ namespace {
 
 HKEY rootKey(int hive) {
     switch (hive) {
-        case kHiveLocalMachine: return HKEY_LOCAL_MACHINE;
-        case kHiveCurrentUser: return HKEY_CURRENT_USER;
-        case kHiveUsers: return HKEY_USERS;
-        case kHiveClassesRoot: return HKEY_CLASSES_ROOT;
-        case kHiveCurrentConfig: return HKEY_CURRENT_CONFIG;
-        default: return nullptr;
+        case kHiveLocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case kHiveCurrentUser:
+            return HKEY_CURRENT_USER;
+        case kHiveUsers:
+            return HKEY_USERS;
+        case kHiveClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        case kHiveCurrentConfig:
+            return HKEY_CURRENT_CONFIG;
+        default:
+            return nullptr;
     }
 }
 
@@ -53,8 +59,8 @@ uint32_t readRegistryString(void* key, const LString& valueName, LString& text) 
         // stored bytes carry no terminating NUL.
         std::vector<char> buffer(size + 1, '\0');
         DWORD got = size;
-        code = RegQueryValueExA(hkey, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                                &got);
+        code = RegQueryValueExA(hkey, name, nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(buffer.data()), &got);
         if (code == ERROR_SUCCESS) {
             text = LString(buffer.data());
             return 0;

@@ -1,0 +1,53 @@
+// What only the Windows runner has to show: exit code 259 (STILL_ACTIVE) ends a captured run like
+// any other, and the system texts of its failures.
+#include <gtest/gtest.h>
+
+#include "base/exceptions.h"
+#include "core/messages.h"
+#include "launch/child_process.h"
+#include "platform/win32/win32.h"
+#include "support/temp_dir.h"
+#include "unit/child_process_support.h"
+
+namespace {
+
+using wiz::LString;
+using wiztest::childCommand;
+
+std::string failureOf(const std::string& command, bool captured,
+                      const std::string& directory = "") {
+    LString out, err;
+    try {
+        wiz::runCommand(LString(command), LString(directory), false, captured, true, &out, &err,
+                        false);
+    } catch (const wiz::LauncherException& e) {
+        return e.message().str();
+    }
+    return "(no exception)";
+}
+
+std::string createFailed(DWORD code) {
+    return "CreateProcess failed  ==>  " + wiz::systemErrorString(code).str();
+}
+
+TEST(ChildProcessWin32, ExitCode259IsAnEndLikeAnyOther) {
+    wiztest::CountingHost host;
+    const LString command(childCommand("exit 259"));
+    LString out, err;
+    EXPECT_EQ(wiz::runCommand(command, "", false, true, true, &out, &err, false), 259);
+    EXPECT_EQ(wiz::runCommand(command, "", false, false, true, nullptr, nullptr, false), 259);
+}
+
+TEST(ChildProcessWin32, FailuresCarryTheSystemText) {
+    wiztest::CountingHost host;
+    wiztest::TempDir dir;
+    for (bool captured : {false, true}) {
+        SCOPED_TRACE(captured);
+        EXPECT_EQ(failureOf("", captured), createFailed(ERROR_INVALID_PARAMETER));
+        EXPECT_EQ(failureOf("   ", captured), createFailed(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(failureOf(childCommand("exit 0"), captured, dir.file("no-such-directory")),
+                  createFailed(ERROR_DIRECTORY));
+    }
+}
+
+}  // namespace
