@@ -35,8 +35,11 @@ bool composeStatus(LString& line1, LString& line2) {
 
 void resetStatusState() { status = StatusState(); }
 
+// Every facade call is a no-op without a host: subsystems may report before a host exists (or
+// after it is gone) without having to check.
+
 void uiSetStatusType(int type) {
-    if (silentMode) return;
+    if (silentMode || !currentHost) return;
     if (type < 0 || type > 4) {
         status.line1Id = -1;
         currentHost->setStatus(LString());
@@ -52,7 +55,7 @@ void uiSetStatusType(int type) {
 }
 
 void uiSetStatusLine2(int type, const LString& text) {
-    if (silentMode) return;
+    if (silentMode || !currentHost) return;
     int id = -1;
     if (type == 1 && !text.empty()) id = 7;
     if (type == 2) id = 25;
@@ -70,14 +73,15 @@ void uiSetStatusLine2(int type, const LString& text) {
 }
 
 void uiStepProgress(int delta) {
-    if (!silentMode) currentHost->stepProgress(delta);
+    if (!silentMode && currentHost) currentHost->stepProgress(delta);
 }
 
 void uiSetProgress(int percent) {
-    if (!silentMode) currentHost->setProgress(percent);
+    if (!silentMode && currentHost) currentHost->setProgress(percent);
 }
 
 void uiShow() {
+    if (!currentHost) return;
     if (silentMode) {
         currentHost->hide(0);
     } else {
@@ -85,15 +89,21 @@ void uiShow() {
     }
 }
 
-void uiHide(int seconds) { currentHost->hide(seconds); }
+void uiHide(int seconds) {
+    if (currentHost) currentHost->hide(seconds);
+}
 
 void uiShowMessage(const LString& text) {
     if (!silentMode && currentHost) currentHost->showMessage(text);
 }
 
-LString uiChooseDirectory() { return silentMode ? LString() : currentHost->chooseDirectory(); }
+LString uiChooseDirectory() {
+    return silentMode || !currentHost ? LString() : currentHost->chooseDirectory();
+}
 
-void uiApplyTitle(const LString& /*text*/) { currentHost->setTitle(loadString(105)); }
+void uiApplyTitle(const LString& /*text*/) {
+    if (currentHost) currentHost->setTitle(loadString(105));
+}
 
 void setSilent(bool flag) { silentMode = flag; }
 

@@ -104,9 +104,20 @@ TEST_F(Facade, SilentModeSuppressesAllButHideAndTitle) {
     EXPECT_EQ(host.calls, (Calls{"hide:0", "hide:4", "title:Corvane Wizard"}));
 }
 
-TEST(FacadeWithoutHost, MessageIsDropped) {
+TEST(FacadeWithoutHost, EveryCallIsANoOp) {
     ASSERT_EQ(currentHost, nullptr);
+    resetStatusState();
+    uiSetStatusType(0);
+    uiSetStatusLine2(3, "x");
+    uiStepProgress(1);
+    uiSetProgress(10);
+    uiShow();
+    uiHide(0);
     uiShowMessage("nobody listens");
+    EXPECT_EQ(uiChooseDirectory(), "");
+    uiApplyTitle("t");
+    StatusLine2Saver().restore();
+    resetStatusState();
 }
 
 TEST(ExitMessageRule, Table) {
