@@ -24,12 +24,14 @@ public:
           debugLogPath_(wiz::debugLogPath),
           debugLogEnabled_(wiz::debugLogEnabled),
           silent_(wiz::silentMode),
+          separatorWritten_(wiz::separatorWritten),
           attempts_(wiz::tempRemovalAttempts) {
         wiz::tempDirRegistry.clear();
         wiz::tempFileRegistry.clear();
         wiz::cancelRequested = false;
         wiz::silentMode = false;
         wiz::origGiven = false;
+        wiz::separatorWritten = false;  // each test's log starts with the separator line
     }
     ~FsStateGuard() {
         wiz::tempDirRegistry.clear();
@@ -41,6 +43,7 @@ public:
         wiz::debugLogPath = debugLogPath_;
         wiz::debugLogEnabled = debugLogEnabled_;
         wiz::silentMode = silent_;
+        wiz::separatorWritten = separatorWritten_;
         wiz::tempRemovalAttempts = attempts_;
     }
     FsStateGuard(const FsStateGuard&) = delete;
@@ -48,7 +51,7 @@ public:
 
 private:
     wiz::LString tempDirectory_, launcherPath_, logFilePath_, debugLogPath_;
-    bool debugLogEnabled_, silent_;
+    bool debugLogEnabled_, silent_, separatorWritten_;
     int attempts_;
 };
 
