@@ -12,9 +12,12 @@ void* moduleInstance = nullptr;
 
 namespace {
 
-// The buffer grows in steps of this size until a loaded text ends at least two bytes before
-// its end (so a text that fills the buffer is known to be complete).
+// The buffer grows in steps of this size until a loaded text leaves kSpare bytes unused. The
+// loader cuts a text that does not fit at a character boundary, so in a double-byte code page
+// a cut text can end two bytes before the end of the buffer; only three unused bytes prove that
+// the whole text was loaded.
 const int kGrowStep = 64;
+const int kSpare = 3;
 // The error reported when a format refers to more inserts than were given (the system's
 // "invalid parameter" code).
 const unsigned long kInvalidParameter = 87;
@@ -45,7 +48,7 @@ int MessageText::load(int id) {
     const bool valid = id >= 0 && id <= 0xFFFF;
     for (;;) {
         const int length = valid ? loadResource(instance_, id, data(), capacity()) : 0;
-        if (capacity() - length >= 2) {
+        if (capacity() - length >= kSpare) {
             if (length <= 0) {
                 data()[0] = '\0';
                 return 0;
