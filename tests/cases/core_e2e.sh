@@ -9,7 +9,7 @@
 set -u
 
 case_name=$1
-launcher=$2
+launcher=$(realpath "$2")
 emulator=${3:-}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-core-e2e.XXXXXX")
@@ -114,6 +114,18 @@ embedded-script)
 " 0
     launcher=$PWD/packed.exe
     run -console
+    expect 0 "\nInitializing ...\n\n"
+    ;;
+extract-and-rerun)
+    # The extract action writes every embedded file and an input document that names them;
+    # that document runs the same script again.
+    pack_script packed.exe "INITIALIZE_UI
+" 0
+    launcher=$PWD/packed.exe
+    run -console -cv:extract
+    [ "$code" = 0 ] || fail "extract: exit code $code; output: [$out]"
+    [ -f script.tag ] && [ -f input.tag ] || fail "extract: missing files: $(ls)"
+    run -console -cv:in input.tag
     expect 0 "\nInitializing ...\n\n"
     ;;
 debug-log)

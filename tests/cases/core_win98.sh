@@ -9,7 +9,7 @@
 # there, while the NT family's splitter hands it over as an empty argument.
 set -u
 
-launcher=$1
+launcher=$(realpath "$1")
 export WINEPREFIX=$2
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "core/arguments.h"
 #include "core/log.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "platform/process_info.h"
+#include "platform/temp_files.h"
 #include "platform/environment.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -184,4 +189,78 @@ TEST(DebugLog, StartLineWhenTheVariableNamesAFile) {
 
     debugLogPath = savedPath;
     debugLogEnabled = savedEnabled;
+}
+
+namespace {
+
+bool exitHookCalled = false;
+void exitHook() { exitHookCalled = true; }
+
+// runLaunch over the recording host: arguments as typed after a program path.
+class RunSequence : public Facade {
+protected:
+    void SetUp() override {
+        Facade::SetUp();
+        savedArguments.clear();
+        passThroughArgs.clear();
+        exitHookCalled = false;
+        savedExitMessage = exitMessage;
+    }
+    void TearDown() override {
+        exitMessage = savedExitMessage;
+        Facade::TearDown();
+    }
+    int run(std::vector<const char*> typed, ExitMessageRoute route) {
+        ArgumentList args;
+        args.append("prog");
+        for (const char* a : typed) args.append(a);
+        return runLaunch(host, args, route, exitHook);
+    }
+
+    LString savedExitMessage;
+};
+
+}  // namespace
+
+TEST_F(RunSequence, EmptyArgumentListDoesNothing) {
+    ArgumentList none;
+    EXPECT_EQ(runLaunch(host, none, ExitMessageRoute::HostShowMessage, exitHook), -1);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_FALSE(exitHookCalled);
+}
+
+TEST_F(RunSequence, RunsTheOptionsOfTheRunningFileThenRemovesTemporaryFiles) {
+    wiztest::TempDir dir;
+    const std::string temp = dir.write("left-over.tmp", "x");
+    registerTempFile(temp.c_str());
+    EXPECT_EQ(run({"-cv:version"}, ExitMessageRoute::HostShowMessage), 0);
+    EXPECT_EQ(host.calls, (Calls{"progress:0", "message:2.52"}));
+    EXPECT_TRUE(exitHookCalled);
+    EXPECT_FALSE(std::ifstream(temp).good());
+    EXPECT_EQ(launcherPath, modulePath());
+    EXPECT_FALSE(launcherPath.empty());
+    ASSERT_EQ(savedArguments.count(), 1);
+    EXPECT_EQ(savedArguments.at(0), "-cv:version");
+}
+
+TEST_F(RunSequence, ExitMessageAfterAFailedLaunch) {
+    exitMessage = "wizard error output";
+    // Shown by the host itself, even in silent mode ...
+    EXPECT_EQ(run({"-cv:silent", "-cv:in"}, ExitMessageRoute::HostShowMessage), -1);
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"wizard error output"}));
+
+    // ... while through the facade silent mode suppresses it.
+    host.messages.clear();
+    EXPECT_EQ(run({"-cv:silent", "-cv:in"}, ExitMessageRoute::Facade), -1);
+    EXPECT_TRUE(host.messages.empty());
+
+    setSilent(false);
+    EXPECT_EQ(run({"-cv:in"}, ExitMessageRoute::Facade), -1);
+    EXPECT_EQ(host.messages,
+              (std::vector<std::string>{loadString(22).str(), "wizard error output"}));
+
+    // A successful launch never shows it.
+    host.messages.clear();
+    EXPECT_EQ(run({"-cv:version"}, ExitMessageRoute::HostShowMessage), 0);
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"2.52"}));
 }
