@@ -51,6 +51,13 @@ bool setFileEnd(HANDLE file, DWORD size) {
            SetEndOfFile(file);
 }
 
+// The batch file runs in the root directory, so a relative debug log name is made absolute.
+LString absolutePath(const LString& path) {
+    char full[MAX_PATH + 1] = {};
+    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return n == 0 || n > MAX_PATH ? path : LString(full, n);
+}
+
 // Writes the batch file that deletes the launcher once it has exited, and starts it hidden at
 // idle priority while this process finishes at high priority.
 void startRemovalBatch(const LString& path, const LString& dir) {
@@ -67,8 +74,8 @@ void startRemovalBatch(const LString& path, const LString& dir) {
     {
         FilePtr f = openFile(batch, "w");
         if (!f) return;
-        const LString text =
-            removalBatchText(path, dir, batch, debugLogEnabled ? debugLogPath : LString());
+        const LString text = removalBatchText(
+            path, dir, batch, debugLogEnabled ? absolutePath(debugLogPath) : LString());
         std::fputs(text.c_str(), f.get());
         if (!closeFile(std::move(f))) return;
     }
