@@ -21,13 +21,13 @@ namespace wiz {
 namespace {
 
 // String ids of the texts this walk reports (English texts in the string table).
-constexpr int kCouldNotLoadInput = 8;        // "Could not load the input file."
-constexpr int kInvalidAction = 13;           // "Invalid action in input file: "
-constexpr int kLogNameMissing = 14;          // "A log file name must be specified after ..."
-constexpr int kCannotExtract = 15;           // "Unable to extract embedded files from ..."
-constexpr int kCannotLoadIndex = 16;         // "Unable to load the launcher file index. "
-constexpr int kInputNameMissing = 22;        // "An input file name must follow the '-in' ..."
-constexpr int kCannotOpenInput = 29;         // "Unable to open input file specified ..."
+constexpr int kCouldNotLoadInput = 8;  // "Could not load the input file."
+constexpr int kInvalidAction = 13;     // "Invalid action in input file: "
+constexpr int kLogNameMissing = 14;    // "A log file name must be specified after ..."
+constexpr int kCannotExtract = 15;     // "Unable to extract embedded files from ..."
+constexpr int kCannotLoadIndex = 16;   // "Unable to load the launcher file index. "
+constexpr int kInputNameMissing = 22;  // "An input file name must follow the '-in' ..."
+constexpr int kCannotOpenInput = 29;   // "Unable to open input file specified ..."
 
 const char kVersion[] = "2.52";
 const char kVerifyKeysMissing[] =

@@ -24,8 +24,8 @@ const int kStatusTypeIds[] = {2, 3, 6, 5, 4};
 
 // Formats the stored lines; returns whether a second line is set.
 bool composeStatus(LString& line1, LString& line2) {
-    line1 = status.line1Id > 0 ? formatStringId(status.line1Id, {currentHost->getTitle()})
-                               : LString();
+    line1 =
+        status.line1Id > 0 ? formatStringId(status.line1Id, {currentHost->getTitle()}) : LString();
     if (status.line2Id <= 0) return false;
     line2 = formatStringId(status.line2Id, {status.line2Text});
     return true;

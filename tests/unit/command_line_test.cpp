@@ -103,10 +103,21 @@ TEST_F(OptionWalk, DefaultRunWithoutScriptFails) {
 }
 
 TEST_F(OptionWalk, SettingsAndPassThroughArguments) {
-    const std::vector<std::string> args = {
-        "--wizard-option", "-cv:javahome", "-cv:in",  "-cp:p",          "pre.jar",
-        "-cp:a",           "post.jar",     "x y",     "-accessibility", "-console",
-        "-cv:javaconsole", "-cv:orig",     "C:\\orig\\setup.exe", "-cv:version", "-cv:tempdir"};
+    const std::vector<std::string> args = {"--wizard-option",
+                                           "-cv:javahome",
+                                           "-cv:in",
+                                           "-cp:p",
+                                           "pre.jar",
+                                           "-cp:a",
+                                           "post.jar",
+                                           "x y",
+                                           "-accessibility",
+                                           "-console",
+                                           "-cv:javaconsole",
+                                           "-cv:orig",
+                                           "C:\\orig\\setup.exe",
+                                           "-cv:version",
+                                           "-cv:tempdir"};
     EXPECT_EQ(run(args), 0);
     EXPECT_EQ(host.messages, (std::vector<std::string>{"2.52"}));
     ASSERT_EQ(passThroughArgs.count(), 4);
@@ -157,7 +168,8 @@ TEST_F(OptionWalk, SilentOptions) {
 
 TEST_F(OptionWalk, MissingValues) {
     EXPECT_EQ(run({"-cv:version", "-cv:orig"}), -1);
-    EXPECT_EQ(host.messages, (std::vector<std::string>{"2.52", "Missing original launcher file name."}));
+    EXPECT_EQ(host.messages,
+              (std::vector<std::string>{"2.52", "Missing original launcher file name."}));
     EXPECT_FALSE(origGiven);
 
     host.messages.clear();
@@ -176,10 +188,10 @@ TEST_F(OptionWalk, UnreadableInputDocument) {
     for (const std::string& value : {std::string(), dir.file("missing.tag")}) {
         host.messages.clear();
         EXPECT_EQ(run({"-cv:log", log, "-cv:in", value}), -1) << value;
-        EXPECT_EQ(host.messages, (std::vector<std::string>{text(8) + text(29), text(29)}))
-            << value;
+        EXPECT_EQ(host.messages, (std::vector<std::string>{text(8) + text(29), text(29)})) << value;
     }
-    EXPECT_EQ(logLines(log), (std::vector<std::string>{"ERROR: " + text(29), "ERROR: " + text(29)}));
+    EXPECT_EQ(logLines(log),
+              (std::vector<std::string>{"ERROR: " + text(29), "ERROR: " + text(29)}));
 }
 
 TEST_F(OptionWalk, InputDocumentPathMayBeQuoted) {
@@ -255,8 +267,9 @@ TEST_F(OptionWalk, InstallJvmWithoutKeysOnlyShowsProgress) {
 
 TEST_F(OptionWalk, ScriptErrorsNameTheLine) {
     EXPECT_EQ(run({"-cv:in", runDocument("// first\nBOGUS 1\n")}), -1);
-    EXPECT_EQ(host.messages, (std::vector<std::string>{
-                                 "Error in instructions. Invalid command (BOGUS).  Line number (2)"}));
+    EXPECT_EQ(host.messages,
+              (std::vector<std::string>{
+                  "Error in instructions. Invalid command (BOGUS).  Line number (2)"}));
 }
 
 TEST_F(OptionWalk, LaterOptionsDecideTheDefaultRun) {
@@ -285,8 +298,7 @@ TEST_F(OptionWalk, DocumentThatCannotBeApplied) {
 TEST_F(OptionWalk, UnreadableLauncherFile) {
     launcher = dir.file("no-such-launcher.exe");
     EXPECT_EQ(run({}), -1);
-    EXPECT_EQ(host.messages,
-              (std::vector<std::string>{text(16) + "Cannot open launcher file."}));
+    EXPECT_EQ(host.messages, (std::vector<std::string>{text(16) + "Cannot open launcher file."}));
 }
 
 TEST_F(OptionWalk, RunInstructionsWithoutScript) { EXPECT_EQ(runInstructions(), -1); }

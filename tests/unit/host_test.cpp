@@ -11,9 +11,9 @@
 #include "core/log.h"
 #include "core/messages.h"
 #include "core/settings.h"
+#include "platform/environment.h"
 #include "platform/process_info.h"
 #include "platform/temp_files.h"
-#include "platform/environment.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -58,15 +58,13 @@ TEST_F(Facade, StatusComposition) {
     uiSetStatusLine2(9, "t");
     uiSetStatusType(2);
     EXPECT_EQ(host.calls,
-              (Calls{"status:Initializing Wiz...",
-                     "status2:Initializing Wiz...|Verifying C:\\jre",
+              (Calls{"status:Initializing Wiz...", "status2:Initializing Wiz...|Verifying C:\\jre",
                      "status2:Searching for Java(tm) Virtual Machine...|Verifying C:\\jre",
                      "status:Preparing Java(tm) Virtual Machine...",
                      "status2:Preparing Java(tm) Virtual Machine...|Scanning disk(s) for a "
                      "Java(tm) Virtual Machine...",
                      "status2:Preparing Java(tm) Virtual Machine...|Searching for x.jar",
-                     "status:",
-                     "status2:Running Wiz...|Searching for x.jar",
+                     "status:", "status2:Running Wiz...|Searching for x.jar",
                      "status:Java(tm) Virtual Machine was not found. Wiz could not be launched."}));
 }
 
@@ -133,9 +131,9 @@ TEST(ExitMessageRule, Table) {
         const char* message;
         bool shown;
     } cases[] = {
-        {0, 1, "err", false},    {1000, 0, "err", false}, {1000, 2, "err", false},
-        {1000, 1, "err", true},  {1000, -1, "err", true}, {1000, 1, "", false},
-        {-1, 0, "err", true},    {1, 2, "err", true},     {999, 0, "err", true},
+        {0, 1, "err", false},   {1000, 0, "err", false}, {1000, 2, "err", false},
+        {1000, 1, "err", true}, {1000, -1, "err", true}, {1000, 1, "", false},
+        {-1, 0, "err", true},   {1, 2, "err", true},     {999, 0, "err", true},
     };
     for (const Case& c : cases) {
         exitMessage = c.message;
