@@ -18,16 +18,7 @@ namespace {
 
 using wiz::LString;
 using wiztest::childCommand;
-
-std::string failureOf(const std::string& command, const std::string& directory = "") {
-    LString out, err;
-    try {
-        wiz::runCommand(LString(command), LString(directory), false, true, true, &out, &err, false);
-    } catch (const wiz::LauncherException& e) {
-        return e.message().str();
-    }
-    return "(no exception)";
-}
+using wiztest::runFailure;
 
 std::string createFailed(int code) {
     return "CreateProcess failed  ==>  " + wiz::systemErrorString(code).str();
@@ -60,12 +51,15 @@ TEST(ChildProcessPosix, FailuresNameTheReason) {
     wiztest::TempDir dir;
     const std::string plain = dir.write("not-a-program", "text");
     ::chmod(plain.c_str(), 0644);
-    EXPECT_EQ(failureOf(""), createFailed(EINVAL));
-    EXPECT_EQ(failureOf("   "), createFailed(EINVAL));
-    EXPECT_EQ(failureOf("no-such-program-anywhere x"), createFailed(ENOENT));
-    EXPECT_EQ(failureOf("\"" + plain + "\""), createFailed(EACCES));
-    EXPECT_EQ(failureOf(childCommand("exit 0"), dir.file("no-such-directory")),
-              createFailed(ENOENT));
+    for (bool captured : {false, true}) {
+        SCOPED_TRACE(captured);
+        EXPECT_EQ(runFailure("", captured), createFailed(EINVAL));
+        EXPECT_EQ(runFailure("   ", captured), createFailed(EINVAL));
+        EXPECT_EQ(runFailure("no-such-program-anywhere x", captured), createFailed(ENOENT));
+        EXPECT_EQ(runFailure("\"" + plain + "\"", captured), createFailed(EACCES));
+        EXPECT_EQ(runFailure(childCommand("exit 0"), captured, dir.file("no-such-directory")),
+                  createFailed(ENOENT));
+    }
 }
 
 TEST(ChildProcessPosix, ReturnsWhenTheChildEndsEvenIfADescendantKeepsItsOutput) {

@@ -13,6 +13,11 @@ std::string testExecutableDirectory();
 // The command line that runs the test child with `args`.
 std::string childCommand(const std::string& args);
 
+// Runs `command` (captured or not, waiting) and returns the message of the LauncherException it
+// raises, or "(no exception)".
+std::string runFailure(const std::string& command, bool captured,
+                       const std::string& directory = "");
+
 // A host that only counts progress steps; installed as the current host while it lives.
 class CountingHost : public wiz::LauncherHost {
 public:

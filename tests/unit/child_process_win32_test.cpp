@@ -13,18 +13,7 @@ namespace {
 
 using wiz::LString;
 using wiztest::childCommand;
-
-std::string failureOf(const std::string& command, bool captured,
-                      const std::string& directory = "") {
-    LString out, err;
-    try {
-        wiz::runCommand(LString(command), LString(directory), false, captured, true, &out, &err,
-                        false);
-    } catch (const wiz::LauncherException& e) {
-        return e.message().str();
-    }
-    return "(no exception)";
-}
+using wiztest::runFailure;
 
 std::string createFailed(DWORD code) {
     return "CreateProcess failed  ==>  " + wiz::systemErrorString(code).str();
@@ -43,9 +32,9 @@ TEST(ChildProcessWin32, FailuresCarryTheSystemText) {
     wiztest::TempDir dir;
     for (bool captured : {false, true}) {
         SCOPED_TRACE(captured);
-        EXPECT_EQ(failureOf("", captured), createFailed(ERROR_INVALID_PARAMETER));
-        EXPECT_EQ(failureOf("   ", captured), createFailed(ERROR_FILE_NOT_FOUND));
-        EXPECT_EQ(failureOf(childCommand("exit 0"), captured, dir.file("no-such-directory")),
+        EXPECT_EQ(runFailure("", captured), createFailed(ERROR_INVALID_PARAMETER));
+        EXPECT_EQ(runFailure("   ", captured), createFailed(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(runFailure(childCommand("exit 0"), captured, dir.file("no-such-directory")),
                   createFailed(ERROR_DIRECTORY));
     }
 }

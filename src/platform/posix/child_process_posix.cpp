@@ -62,37 +62,27 @@ int makePipe(Fd& readEnd, Fd& writeEnd) {
     return 0;
 }
 
-class SpawnActions {
+// posix_spawn's file actions and attributes, destroyed with their owner.
+template <typename T, int (*Init)(T*), int (*Destroy)(T*)>
+class SpawnObject {
 public:
-    SpawnActions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
-    ~SpawnActions() {
-        if (ok_) posix_spawn_file_actions_destroy(&actions_);
+    SpawnObject() { ok_ = Init(&object_) == 0; }
+    ~SpawnObject() {
+        if (ok_) Destroy(&object_);
     }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
+    SpawnObject(const SpawnObject&) = delete;
+    SpawnObject& operator=(const SpawnObject&) = delete;
     bool ok() const { return ok_; }
-    posix_spawn_file_actions_t* get() { return &actions_; }
+    T* get() { return &object_; }
 
 private:
-    posix_spawn_file_actions_t actions_;
+    T object_;
     bool ok_ = false;
 };
-
-class SpawnAttributes {
-public:
-    SpawnAttributes() { ok_ = posix_spawnattr_init(&attr_) == 0; }
-    ~SpawnAttributes() {
-        if (ok_) posix_spawnattr_destroy(&attr_);
-    }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    bool ok() const { return ok_; }
-    posix_spawnattr_t* get() { return &attr_; }
-
-private:
-    posix_spawnattr_t attr_;
-    bool ok_ = false;
-};
+using SpawnActions = SpawnObject<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
+                                 posix_spawn_file_actions_destroy>;
+using SpawnAttributes =
+    SpawnObject<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 // A started child that is waited for exactly once. If the run ends without waiting (no-wait
 // mode, or a failure while reading), a detached thread collects the exit status later so the
