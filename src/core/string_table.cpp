@@ -17,7 +17,8 @@ bool listHolds(const char* names, const std::string& name) {
         while (*p == ' ') ++p;
         const char* end = p;
         while (*end && *end != ' ') ++end;
-        if (static_cast<size_t>(end - p) == name.size() && name.compare(0, name.size(), p, name.size()) == 0)
+        if (static_cast<size_t>(end - p) == name.size() &&
+            name.compare(0, name.size(), p, name.size()) == 0)
             return true;
         p = end;
     }
@@ -50,7 +51,7 @@ const StringLanguage& languageForLocale(const char* locale) {
 }
 
 const StringLanguage& currentStringLanguage() {
-    static const StringLanguage& chosen = [] () -> const StringLanguage& {
+    static const StringLanguage& chosen = []() -> const StringLanguage& {
         for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
             const char* value = std::getenv(var);
             if (value && *value) return languageForLocale(value);

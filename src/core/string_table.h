@@ -11,10 +11,10 @@ struct StringEntry {
 };
 
 struct StringLanguage {
-    const char* name;         // "German"
-    unsigned langId;          // resource language id, 0x07; 0x404 for Chinese (Traditional)
-    unsigned codePage;        // the ANSI code page that holds its texts on Windows
-    const char* locales;      // POSIX locale names that select it: "pt_BR", "zh_TW zh_HK"
+    const char* name;          // "German"
+    unsigned langId;           // resource language id, 0x07; 0x404 for Chinese (Traditional)
+    unsigned codePage;         // the ANSI code page that holds its texts on Windows
+    const char* locales;       // POSIX locale names that select it: "pt_BR", "zh_TW zh_HK"
     const StringEntry* texts;  // ascending ids
     int count;
 };

@@ -1,6 +1,8 @@
 // Message texts: the insert formatter, MessageText (loading, buffer growth, formatting and its
 // failures), message numbers, the generated string table in every language, and the choice of
 // the language from the locale.
+#include "core/messages.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 
 #include "base/exceptions.h"
 #include "core/message_format.h"
-#include "core/messages.h"
 #include "core/string_table.h"
 
 using namespace wiz;
@@ -105,7 +106,8 @@ std::pair<std::string, std::string> formatBoth(const FormatCase& c) {
 TEST(MessageFormat, ExpandsInsertsLikeTheSystemFormatter) {
     const FormatCase cases[] = {
         {"Initializing %1!s!...", {"Setup"}, "Initializing Setup..."},
-        {"Invalid hive (%1!s!) specified in platform hint (%2!s!).", {"HKXX", "HKXX\\a"},
+        {"Invalid hive (%1!s!) specified in platform hint (%2!s!).",
+         {"HKXX", "HKXX\\a"},
          "Invalid hive (HKXX) specified in platform hint (HKXX\\a)."},
         {"%2!s! before %1!s!", {"one", "two"}, "two before one"},
         {"%1 without a spec", {"plain"}, "plain without a spec"},
@@ -127,9 +129,8 @@ TEST(MessageFormat, ExpandsInsertsLikeTheSystemFormatter) {
 TEST(MessageFormat, TwoDigitInserts) {
     const LString i[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "ten", "eleven"};
     LString out;
-    ASSERT_TRUE(formatInserts("%10!s! %11", {i[0], i[1], i[2], i[3], i[4], i[5], i[6], i[7], i[8],
-                                             i[9], i[10]},
-                              out));
+    ASSERT_TRUE(formatInserts(
+        "%10!s! %11", {i[0], i[1], i[2], i[3], i[4], i[5], i[6], i[7], i[8], i[9], i[10]}, out));
     EXPECT_EQ(out, "ten eleven");
     MessageText m;
     m.formatString("%10!s!-%1", {i[0], i[1], i[2], i[3], i[4], i[5], i[6], i[7], i[8], i[9]});
@@ -226,7 +227,8 @@ TEST(MessageText, SystemErrorTexts) {
 // ---- Message numbers ----
 
 TEST(MessageNumbers, MapToTheirStringIds) {
-    const int ids[] = {8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 21, 22, 23, 37, 24, 29, 33, 34, 35, 36};
+    const int ids[] = {8,  9,  10, 11, 12, 13, 14, 15, 16, 19,
+                       21, 22, 23, 37, 24, 29, 33, 34, 35, 36};
     for (int number = 0; number < 20; ++number) {
         EXPECT_EQ(messageText(number), loadString(ids[number])) << number;
         EXPECT_FALSE(messageText(number).empty()) << number;
@@ -244,14 +246,14 @@ struct LanguageCase {
 };
 
 const LanguageCase kLanguages[] = {
-    {0x02, 1251, "bg_BG.UTF-8"}, {0x05, 1250, "cs_CZ.UTF-8"}, {0x06, 1252, "da_DK"},
-    {0x07, 1252, "de_DE.UTF-8"}, {0x08, 1253, "el_GR.UTF-8"}, {0x09, 1252, "en_US.UTF-8"},
-    {0x0a, 1252, "es_ES.UTF-8"}, {0x0b, 1252, "fi_FI.UTF-8"}, {0x0c, 1252, "fr_CA.UTF-8"},
-    {0x0e, 1250, "hu_HU.UTF-8"}, {0x10, 1252, "it_IT@euro"},  {0x13, 1252, "nl_BE.UTF-8"},
-    {0x14, 1252, "nb_NO.UTF-8"}, {0x15, 1250, "pl_PL.UTF-8"}, {0x18, 1250, "ro_RO.UTF-8"},
-    {0x19, 1251, "ru_RU.KOI8-R"}, {0x1a, 1250, "hr_HR.UTF-8"}, {0x1b, 1250, "sk_SK.UTF-8"},
-    {0x1d, 1252, "sv_SE.UTF-8"}, {0x1f, 1254, "tr_TR.UTF-8"}, {0x24, 1250, "sl_SI.UTF-8"},
-    {0x404, 950, "zh_TW.Big5"},  {0x411, 932, "ja_JP.eucJP"}, {0x412, 949, "ko_KR.UTF-8"},
+    {0x02, 1251, "bg_BG.UTF-8"},  {0x05, 1250, "cs_CZ.UTF-8"},   {0x06, 1252, "da_DK"},
+    {0x07, 1252, "de_DE.UTF-8"},  {0x08, 1253, "el_GR.UTF-8"},   {0x09, 1252, "en_US.UTF-8"},
+    {0x0a, 1252, "es_ES.UTF-8"},  {0x0b, 1252, "fi_FI.UTF-8"},   {0x0c, 1252, "fr_CA.UTF-8"},
+    {0x0e, 1250, "hu_HU.UTF-8"},  {0x10, 1252, "it_IT@euro"},    {0x13, 1252, "nl_BE.UTF-8"},
+    {0x14, 1252, "nb_NO.UTF-8"},  {0x15, 1250, "pl_PL.UTF-8"},   {0x18, 1250, "ro_RO.UTF-8"},
+    {0x19, 1251, "ru_RU.KOI8-R"}, {0x1a, 1250, "hr_HR.UTF-8"},   {0x1b, 1250, "sk_SK.UTF-8"},
+    {0x1d, 1252, "sv_SE.UTF-8"},  {0x1f, 1254, "tr_TR.UTF-8"},   {0x24, 1250, "sl_SI.UTF-8"},
+    {0x404, 950, "zh_TW.Big5"},   {0x411, 932, "ja_JP.eucJP"},   {0x412, 949, "ko_KR.UTF-8"},
     {0x416, 1252, "pt_BR.UTF-8"}, {0x804, 936, "zh_CN.GB18030"}, {0x816, 1252, "pt_PT.UTF-8"},
 };
 
@@ -270,11 +272,25 @@ TEST(StringTable, LocaleNamesChooseTheLanguage) {
         const char* locale;
         unsigned langId;
     } cases[] = {
-        {"de", 0x07},       {"de_AT@euro", 0x07}, {"pt", 0x816},    {"pt_BR", 0x416},
-        {"zh_HK.UTF-8", 0x404}, {"zh_SG", 0x804}, {"zh", 0x804},    {"nn_NO", 0x14},
-        {"no_NO", 0x14},    {"en_GB.UTF-8", 0x09}, {"C", 0x09},     {"C.UTF-8", 0x09},
-        {"POSIX", 0x09},    {"", 0x09},           {"sr_RS", 0x09},  {"eo", 0x09},
-        {"d", 0x09},        {"ded_DE", 0x09},     {"de de", 0x09},
+        {"de", 0x07},
+        {"de_AT@euro", 0x07},
+        {"pt", 0x816},
+        {"pt_BR", 0x416},
+        {"zh_HK.UTF-8", 0x404},
+        {"zh_SG", 0x804},
+        {"zh", 0x804},
+        {"nn_NO", 0x14},
+        {"no_NO", 0x14},
+        {"en_GB.UTF-8", 0x09},
+        {"C", 0x09},
+        {"C.UTF-8", 0x09},
+        {"POSIX", 0x09},
+        {"", 0x09},
+        {"sr_RS", 0x09},
+        {"eo", 0x09},
+        {"d", 0x09},
+        {"ded_DE", 0x09},
+        {"de de", 0x09},
     };
     for (const auto& c : cases) EXPECT_EQ(languageForLocale(c.locale).langId, c.langId) << c.locale;
     EXPECT_EQ(languageForLocale(nullptr).langId, 0x09u);
@@ -291,15 +307,19 @@ TEST(StringTable, EnglishTextsAreExact) {
         {13, "Invalid action in input file: "},
         {14, "A log file name must be specified after the -log option on the command line."},
         {22, "An input file name must follow the '-in' command line option."},
-        {31, "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you through the "
-             "rest of the process.\nPlease wait..."},
-        {34, " There may not be enough temporary disk space. Try using -cv:tempdir to use a "
-             "temporary directory on a partition with more disk space."},
-        {36, "Cannot use %1!s! as the temp directory because it does not exist. Please run the "
-             "program again using the option -cv:tempdir <temp dir> to specify a different "
-             "directory to use."},
-        {37, "Selected file is not a a valid JVM. Please select the java.exe file for the JVM or "
-             "the application cannot be launched."},
+        {31,
+         "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you through the "
+         "rest of the process.\nPlease wait..."},
+        {34,
+         " There may not be enough temporary disk space. Try using -cv:tempdir to use a "
+         "temporary directory on a partition with more disk space."},
+        {36,
+         "Cannot use %1!s! as the temp directory because it does not exist. Please run the "
+         "program again using the option -cv:tempdir <temp dir> to specify a different "
+         "directory to use."},
+        {37,
+         "Selected file is not a a valid JVM. Please select the java.exe file for the JVM or "
+         "the application cannot be launched."},
         {105, "Corvane Wizard"},
     };
     for (const auto& c : cases) EXPECT_STREQ(findString(english, c.id), c.text) << c.id;

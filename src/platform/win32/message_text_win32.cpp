@@ -30,7 +30,8 @@ bool MessageText::systemFormat(const LString& format, std::initializer_list<LStr
                                LString& out, unsigned long& error) {
     // Every insert is a character string; the array holds one pointer per insert.
     std::vector<DWORD_PTR> args;
-    for (const LString& insert : inserts) args.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
+    for (const LString& insert : inserts)
+        args.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
     char* raw = nullptr;
     DWORD length = FormatMessageA(
         FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
@@ -47,10 +48,9 @@ bool MessageText::systemFormat(const LString& format, std::initializer_list<LStr
 
 LString MessageText::systemText(uint32_t code) {
     char* raw = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                      FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                  nullptr, code, kUserLanguage, reinterpret_cast<char*>(&raw), 0,
-                                  nullptr);
+    DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, kUserLanguage, reinterpret_cast<char*>(&raw), 0, nullptr);
     LocalText text(raw);
     if (length == 0 || !text) return LString();
     return LString(text.get(), length);
