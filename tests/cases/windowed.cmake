@@ -1,0 +1,18 @@
+# The progress window under a virtual X server (driver: cases/windowed_driver.sh). Windows build
+# only: the tests run the launcher, the test binary and a probe program under Wine, in a Wine
+# prefix of their own with a virtual desktop (build/wineprefix-windowed), one test at a time.
+if(WIN32 AND TARGET wizlaunch AND TARGET wizpack)
+  add_executable(windowed_probe ${CMAKE_CURRENT_SOURCE_DIR}/cases/windowed_probe.cpp)
+  target_link_libraries(windowed_probe PRIVATE user32 comctl32)
+
+  foreach(_windowed_case unit large small failure cancel hide)
+    add_test(NAME windowed.${_windowed_case}
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cases/windowed_driver.sh ${_windowed_case}
+                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:wizlaunch>
+                     $<TARGET_FILE:wizpack> $<TARGET_FILE:windowed_probe>
+                     $<TARGET_FILE:wizlaunch_tests> ${CMAKE_SOURCE_DIR}/build/wineprefix-windowed
+                     ${CMAKE_BINARY_DIR}/windowed-shots)
+    set_tests_properties(windowed.${_windowed_case} PROPERTIES
+                         TIMEOUT 300 SKIP_RETURN_CODE 77 RESOURCE_LOCK wineprefix-windowed)
+  endforeach()
+endif()

@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# The progress window of the Windows launcher under Wine and a virtual X server.
+#
+#   windowed_driver.sh CASE WINE LAUNCHER WIZPACK PROBE UNIT_TESTS PREFIX SHOTS
+#
+# Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
+# packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
+# shows its message and exits with 0), cancel (closing the dialog cancels a running extraction),
+# hide (a launch that keeps the dialog up for 3 seconds while the bar moves).
+#
+# The tests use a Wine prefix of their own (PREFIX) set to a virtual desktop: windows there are
+# not X windows, so hiding one does not wait for a window manager, and screenshots show the
+# title bar. The prefix is created on first use; its wineserver is started and stopped here.
+# Exit code 77 (skip) when xvfb-run is not installed.
+set -u
+
+case_name=$1
+wine=$2
+launcher=$3
+wizpack=$4
+probe=$5
+unit_tests=$6
+prefix=$7
+shots=$8
+
+fail() {
+    echo "FAIL [windowed.$case_name]: $*" >&2
+    if [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
+        mkdir -p "$shots"
+        import -window root "$shots/windowed-$case_name-failure.png" 2>/dev/null
+    fi
+    exit 1
+}
+
+if [ -z "${WIZ_WINDOWED_DISPLAY:-}" ]; then
+    if ! command -v xvfb-run >/dev/null; then
+        echo "SKIP [windowed.$case_name]: xvfb-run is not installed (apt-get install xvfb xauth)"
+        exit 77
+    fi
+    WIZ_WINDOWED_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINEARCH
+
+# One test at a time per prefix, also across build directories.
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+
+if [ ! -f "$prefix/.windowed-ready" ]; then
+    mkdir -p "$prefix"
+    WINEARCH=win32 wineserver -p
+    WINEARCH=win32 wineboot -i >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null 2>&1
+    wineserver -k
+    wineserver -w
+    touch "$prefix/.windowed-ready"
+fi
+wineserver -p
+wineboot -i >/dev/null 2>&1
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-windowed.XXXXXX")
+cleanup() {
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work" || exit 1
+
+# A launch-script document: its presence sets the standard window title.
+printf 'DESC: Sample wizard\nCOMMAND: none\n' >launch.tag
+
+# The English texts of the string table used below.
+s31='Corvane® is preparing the Corvane Wizard, which\nwill guide you through the rest of the process.\nPlease wait...'
+s35="Canceled by the user."
+
+# pack OUT STYLE SCRIPT_LINES [ENTRY_OPTIONS...]: a copy of the launcher with an embedded
+# instruction script (entry type 0) and the given style byte; further entries follow.
+pack() {
+    local out=$1 style=$2 lines=$3
+    shift 3
+    printf 'INSTRUCTIONS:\n%s\n/:\n' "$lines" >script.tag
+    "$wine" "$wizpack" -o "$out" --style "$style" "$launcher" --type instructions script.tag "$@" \
+        >pack.log 2>&1 || fail "wizpack: $(cat pack.log)"
+}
+
+# probe SCENARIO LAUNCHER ARGS...: runs the probe; its report lands in probe.out. A screenshot is
+# taken when the probe signals that the dialog is up (SHOT names the file, empty for none).
+probe() {
+    local scenario=$1
+    shift
+    rm -f ready done
+    "$wine" "$probe" "$scenario" ready done "$@" >probe.raw 2>probe.err &
+    local pid=$!
+    if [ "$scenario" = dialog ]; then
+        local i
+        for ((i = 0; i < 600; i++)); do
+            [ -f ready ] && break
+            kill -0 $pid 2>/dev/null || break
+            sleep 0.1
+        done
+        if [ -f ready ] && [ -n "${SHOT:-}" ]; then
+            mkdir -p "$shots"
+            # The virtual desktop fills the top left 640 x 480 pixels of the screen.
+            import -window root -crop 640x480+0+0 +repage "$shots/$SHOT" 2>/dev/null ||
+                echo "no screenshot (import failed)"
+        fi
+        touch done
+    fi
+    wait $pid
+    local rc=$?
+    tr -d '\r' <probe.raw | iconv -f CP1252 -t UTF-8 >probe.out
+    sed 's/^/  probe: /' probe.out
+    [ $rc = 0 ] || fail "probe ended with $rc: $(cat probe.out) $(cat probe.err)"
+}
+
+# expect KEY VALUE: the probe reported KEY=VALUE (VALUE with \n for line breaks, as reported).
+expect() {
+    local got
+    got=$(grep -m1 "^$1=" probe.out) || fail "no $1 in the report: $(cat probe.out)"
+    got=${got#*=}
+    [ "$got" = "$2" ] || fail "$1 is [$got], expected [$2]"
+}
+
+case $case_name in
+unit)
+    "$wine" "$unit_tests" --gtest_filter='Windowed*' >unit.out 2>&1
+    rc=$?
+    tr -d '\r' <unit.out
+    [ $rc = 0 ] || fail "unit tests failed"
+    ! grep -q '^\[  SKIPPED \]' unit.out || fail "tests skipped although a display is available"
+    ;;
+large | small)
+    style=0
+    [ "$case_name" = small ] && style=1
+    # The script shows the dialog and then spins, so the dialog stays as it is until the probe
+    # has looked at it; the probe then ends the launcher.
+    pack packed.exe $style "INITIALIZE_UI
+:SPIN
+GOTO SPIN" --type launchscript launch.tag
+    SHOT=windowed-$case_name.png probe dialog packed.exe
+    expect title "Corvane Wizard"
+    expect status "Initializing Corvane Wizard..."
+    expect progress 0
+    expect icon 1
+    if [ $style = 0 ]; then
+        expect form large
+        expect wait_text "$s31"
+        expect wait_text_visible 1
+    else
+        expect form small
+        expect wait_text_visible 0
+    fi
+    ;;
+failure)
+    # A failed launch shows its message over the dialog and still exits with 0.
+    pack packed.exe 0 "INITIALIZE_UI
+STOP_HERE" --type launchscript launch.tag
+    probe message packed.exe
+    expect message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
+    expect message_caption "Corvane Wizard"
+    expect exit 0
+    ;;
+cancel)
+    # A large embedded file keeps the extraction busy long enough to be cancelled.
+    head -c $((96 * 1024 * 1024)) /dev/zero >big.bin
+    pack packed.exe 0 "INITIALIZE_UI" --type application big.bin
+    rm -f big.bin
+    mkdir out
+    cp packed.exe out/
+    cd out
+    probe cancel packed.exe -cv:extract
+    expect still_there 1
+    msg=$(grep -m1 '^message=' probe.out)
+    case "$msg" in
+    *"$s35") ;;
+    *) fail "the message does not end with [$s35]: $msg" ;;
+    esac
+    expect exit 0
+    ;;
+hide)
+    # The launch keeps the dialog up for 3 seconds while the stand-in wizard runs for 8.
+    cp "$probe" stand_in.exe
+    printf 'JVM_HOME: %s\n' "$(winepath -w "$work" 2>/dev/null)" >jvm.tag
+    printf 'COMMAND: "@JVM_HOME@\\stand_in.exe" sleep 8000\nDISPLAY_CONSOLE: 1\n' >launch.tag
+    pack packed.exe 0 "INITIALIZE_UI
+ILAUNCH 1 3" --type launchscript launch.tag --type jvm --id 1 jvm.tag
+    probe hide packed.exe
+    expect moved_while_up 1
+    expect exit 0
+    ;;
+*)
+    fail "unknown case"
+    ;;
+esac
+echo "ok [windowed.$case_name]"
