@@ -12,3 +12,9 @@ if(TARGET wizlaunch AND TARGET wizpack)
     set_tests_properties(fs.e2e.${_fs_case} PROPERTIES TIMEOUT 120)
   endforeach()
 endif()
+if(WIN32 AND TARGET wizlaunch)
+  add_test(NAME fs.e2e.win98
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cases/fs_win98.sh $<TARGET_FILE:wizlaunch>
+                   ${CMAKE_BINARY_DIR}/fs-win98-prefix)
+  set_tests_properties(fs.e2e.win98 PROPERTIES TIMEOUT 300)
+endif()
