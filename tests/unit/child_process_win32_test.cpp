@@ -5,6 +5,7 @@
 #include "base/exceptions.h"
 #include "core/messages.h"
 #include "launch/child_process.h"
+#include "platform/win32/handle.h"
 #include "platform/win32/win32.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
@@ -37,6 +38,33 @@ TEST(ChildProcessWin32, FailuresCarryTheSystemText) {
         EXPECT_EQ(runFailure(childCommand("exit 0"), captured, dir.file("no-such-directory")),
                   createFailed(ERROR_DIRECTORY));
     }
+}
+
+bool isOpen(HANDLE h) {
+    DWORD flags = 0;
+    return GetHandleInformation(h, &flags) != 0;
+}
+
+TEST(HandleHolder, ClosesExactlyTheHandlesItOwns) {
+    HANDLE first = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE second = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(first && second);
+    {
+        wiz::HandleHolder holder(first);
+        wiz::HandleHolder moved(std::move(holder));
+        EXPECT_FALSE(holder.valid());
+        moved.reset(second);  // closes the first
+        EXPECT_FALSE(isOpen(first));
+        EXPECT_TRUE(isOpen(second));
+        EXPECT_EQ(moved.release(), second);
+    }
+    EXPECT_TRUE(isOpen(second));  // released, so not closed
+    { wiz::HandleHolder owner(second); }
+    EXPECT_FALSE(isOpen(second));
+    // The file trait's invalid value is never closed.
+    wiz::FileHandle none;
+    EXPECT_EQ(none.get(), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(none.valid());
 }
 
 }  // namespace
