@@ -18,8 +18,9 @@
 // last as "exit=N". A window that does not appear within the time limit ends the probe with
 // exit code 3 after killing the launcher.
 #define WIN32_LEAN_AND_MEAN
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the declarations of windows.h first.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
