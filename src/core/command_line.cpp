@@ -1,6 +1,5 @@
 #include "core/command_line.h"
 
-#include <cstring>
 
 #include "archive/extract.h"
 #include "archive/file_index.h"
