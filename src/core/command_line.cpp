@@ -1,6 +1,5 @@
 #include "core/command_line.h"
 
-
 #include "archive/extract.h"
 #include "archive/file_index.h"
 #include "base/exceptions.h"
