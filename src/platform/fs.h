@@ -90,9 +90,9 @@ void listDriveRoots(StringList& roots, bool& anyDrive);
 // platform keeps volumes apart by drive letter anyway.
 uint64_t volumeId(const LString& path);
 
-// Opens an existing file for reading without sharing and closes it again.
-enum class OpenTest { Opened, NotFound, SharingViolation, Failed };
-OpenTest tryOpenExclusive(const LString& path, uint32_t& error);
+// Opens an existing file for reading without sharing and closes it again; false with the system
+// error code when it cannot be opened (on POSIX a directory fails too, as on Windows).
+bool openExclusive(const LString& path, uint32_t& error);
 
 // The short (8.3) form of an existing path; the path itself where the platform has none.
 LString shortPathName(const LString& path);

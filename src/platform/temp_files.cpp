@@ -219,17 +219,16 @@ bool hasEnoughDiskSpace(const LString& path, uint32_t size, uint32_t fileCount) 
 
 bool fileExists(const LString& path) {
     uint32_t error = 0;
-    switch (tryOpenExclusive(path, error)) {
-        case OpenTest::Opened:
-        case OpenTest::SharingViolation:
-            return true;
-        case OpenTest::NotFound:
+    if (openExclusive(path, error)) return true;
+    switch (classifyFsError(error)) {
+        case FsError::NotFound:
             return false;
-        case OpenTest::Failed:
-            break;
+        case FsError::SharingViolation:
+            return true;  // another process holds it open
+        default:
+            writeLog(systemErrorString(error));
+            return false;
     }
-    writeLog(systemErrorString(error));
-    return false;
 }
 
 void listDrives(StringList& list) {

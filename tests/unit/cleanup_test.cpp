@@ -21,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using wiz::LString;
 using wiztest::lstr;
+using wiztest::toVector;
 
 std::string withoutCarriageReturns(const std::string& s) {
     std::string out;
@@ -93,12 +94,6 @@ public:
     std::vector<std::string> files;
     std::string stopAt, skip;
 };
-
-std::vector<std::string> toVector(const wiz::StringList& list) {
-    std::vector<std::string> v;
-    for (int32_t i = 0; i < list.count(); ++i) v.push_back(list.at(i).str());
-    return v;
-}
 
 TEST_F(CleanupTest, WalkIsDepthFirstWithEveryDirectoryAfterItsParent) {
     makeFile("a/x/1.txt");

@@ -34,12 +34,7 @@ namespace {
 
 using wiz::LString;
 using wiz::StringList;
-
-std::vector<std::string> toVector(const StringList& list) {
-    std::vector<std::string> v;
-    for (int32_t i = 0; i < list.count(); ++i) v.push_back(list.at(i).str());
-    return v;
-}
+using wiztest::toVector;
 
 TEST(MountTable, KeepsDiskAndNetworkFileSystemsOnly) {
     const char* table =

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/lstring.h"
+#include "base/ptrlist.h"
 #include "core/host.h"
 #include "core/log.h"
 #include "core/settings.h"
@@ -84,5 +87,22 @@ std::unique_ptr<RemovalBlocker> blockRemoval(const std::string& file);
 extern const char* const kNoRemovalBlocker;
 
 inline wiz::LString lstr(const std::filesystem::path& p) { return wiz::LString(p.string()); }
+
+inline std::vector<std::string> toVector(const wiz::StringList& list) {
+    std::vector<std::string> v;
+    for (int32_t i = 0; i < list.count(); ++i) v.push_back(list.at(i).str());
+    return v;
+}
+
+// The lines of a text file, carriage returns dropped.
+inline std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 }  // namespace wiztest

@@ -24,22 +24,8 @@ namespace fs = std::filesystem;
 using wiz::LString;
 using wiz::StringList;
 using wiztest::lstr;
-
-std::vector<std::string> toVector(const StringList& list) {
-    std::vector<std::string> v;
-    for (int32_t i = 0; i < list.count(); ++i) v.push_back(list.at(i).str());
-    return v;
-}
-
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
+using wiztest::readLines;
+using wiztest::toVector;
 
 std::string fileName(const LString& path) { return fs::path(path.str()).filename().string(); }
 
@@ -269,7 +255,7 @@ TEST_F(TempFilesTest, FileExistenceLogsUnexpectedErrors) {
     wiz::logFilePath = LString(log);
     fs::create_directory(temp.path() / "dir");
     uint32_t error = 0;
-    ASSERT_EQ(wiz::tryOpenExclusive(lstr(temp.path() / "dir"), error), wiz::OpenTest::Failed);
+    ASSERT_FALSE(wiz::openExclusive(lstr(temp.path() / "dir"), error));
     EXPECT_FALSE(wiz::fileExists(lstr(temp.path() / "dir")));
     EXPECT_FALSE(wiz::fileExists(lstr(temp.path() / "absent")));
     // The separator line, then the system's text for the directory without a prefix; nothing

@@ -275,31 +275,20 @@ uint64_t volumeId(const LString& path) {
     return static_cast<uint64_t>(st.st_dev) + 1;
 }
 
-OpenTest tryOpenExclusive(const LString& path, uint32_t& error) {
+bool openExclusive(const LString& path, uint32_t& error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = static_cast<uint32_t>(errno);
         lastError = error;
-        switch (classifyFsError(error)) {
-            case FsError::NotFound:
-                return OpenTest::NotFound;
-            case FsError::SharingViolation:
-                return OpenTest::SharingViolation;
-            default:
-                return OpenTest::Failed;
-        }
+        return false;
     }
     struct stat st;
     bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     ::close(fd);
-    if (directory) {
-        // A directory is not a file, as on Windows, where it cannot be opened this way.
-        error = EISDIR;
-        lastError = error;
-        return OpenTest::Failed;
-    }
-    error = 0;
-    return OpenTest::Opened;
+    // A directory is not a file, as on Windows, where it cannot be opened this way.
+    error = directory ? EISDIR : 0;
+    if (directory) lastError = error;
+    return !directory;
 }
 
 LString shortPathName(const LString& path) { return path; }

@@ -164,23 +164,16 @@ void listDriveRoots(StringList& roots, bool& anyDrive) {
 
 uint64_t volumeId(const LString&) { return 0; }
 
-OpenTest tryOpenExclusive(const LString& path, uint32_t& error) {
+bool openExclusive(const LString& path, uint32_t& error) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-        error = 0;
-        return OpenTest::Opened;
+    if (h == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return false;
     }
-    error = GetLastError();
-    switch (classifyFsError(error)) {
-        case FsError::NotFound:
-            return OpenTest::NotFound;
-        case FsError::SharingViolation:
-            return OpenTest::SharingViolation;
-        default:
-            return OpenTest::Failed;
-    }
+    CloseHandle(h);
+    error = 0;
+    return true;
 }
 
 LString shortPathName(const LString& path) {
