@@ -189,7 +189,9 @@ hide)
     pack packed.exe 0 "INITIALIZE_UI
 ILAUNCH 1 3" --type launchscript launch.tag --type jvm --id 1 jvm.tag
     probe hide packed.exe
+    expect status_while_up "Running Corvane Wizard..."
     expect moved_while_up 1
+    expect hidden_while_running 1
     expect exit 0
     ;;
 *)

@@ -12,7 +12,8 @@
 //           it is still there, then answer the message box the cancelled launch ends with.
 //   sleep MS  (no launcher) just run for MS milliseconds: the stand-in wizard of "hide".
 //   hide    wait for the visible dialog, create READY_FILE, then sample it until it hides:
-//           reports whether the bar moved while it was up and the remaining messages.
+//           reports the status and whether the bar moved while it was up, and whether the
+//           launcher was still running when the dialog went away.
 //
 // Every finding is one "key=value" line on standard output; the launcher's exit code comes
 // last as "exit=N". A window that does not appear within the time limit ends the probe with
@@ -203,21 +204,28 @@ int main(int argc, char** argv) {
     } else if (scenario == "hide") {
         HWND dialog = waitForWindow(true, true, "progress dialog");
         createFile(argv[2]);
-        const int first = position(dialog);
-        int last = first;
+        int last = position(dialog);
         bool moved = false;
+        std::string status;
         const DWORD start = GetTickCount();
         while (IsWindow(dialog) && IsWindowVisible(dialog)) {
             if (GetTickCount() - start > kLimitMs) giveUp("hide");
+            if (findWindow(false, true)) {
+                answerMessageBox();  // a failed launch: report why
+                giveUp("hide");
+            }
             const int now = position(dialog);
             if (now != last) moved = true;
             last = now;
+            status = text(GetDlgItem(dialog, kStatusControl));
             Sleep(20);
         }
+        const bool running = WaitForSingleObject(child.hProcess, 0) == WAIT_TIMEOUT;
+        std::printf("status_while_up=%s\n", status.c_str());
         std::printf("moved_while_up=%d\n", moved ? 1 : 0);
+        std::printf("hidden_while_running=%d\n", running ? 1 : 0);
         std::printf("hidden_after_ms=%lu\n", GetTickCount() - start);
         std::fflush(stdout);
-        // Whatever the launch does after the hide, it must not show the dialog again.
     } else {
         std::fprintf(stderr, "unknown scenario %s\n", scenario.c_str());
         TerminateProcess(child.hProcess, 99);
