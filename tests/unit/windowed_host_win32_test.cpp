@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "base/exceptions.h"
@@ -338,6 +339,65 @@ TEST_F(WindowedDialog, OnlyTheCancelCommandCounts) {
 
     SendMessageA(progressDialog, WM_COMMAND, MAKEWPARAM(kCancelCommand, BN_CLICKED), 0);
     EXPECT_TRUE(cancelRequested);
+}
+
+// The visible window that the progress dialog owns (the folder browser), or null.
+BOOL CALLBACK findOwnedWindow(HWND window, LPARAM found) {
+    if (GetWindow(window, GW_OWNER) != progressDialog || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND findFolderBrowser() {
+    HWND found = nullptr;
+    EnumWindows(findOwnedWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+struct TextSearch {
+    LString text;
+    bool found;
+};
+
+BOOL CALLBACK findChildText(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<TextSearch*>(data);
+    char buffer[256] = {};
+    GetWindowTextA(child, buffer, sizeof buffer);
+    search->found = search->text == buffer;
+    return !search->found;
+}
+
+// Whether some child window of `parent` shows exactly `text`.
+bool showsText(HWND parent, const LString& text) {
+    TextSearch search = {text, false};
+    EnumChildWindows(parent, findChildText, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(WindowedDialog, FolderBrowserIsOwnedByTheDialogAndCancelGivesNothing) {
+    CREATE_OR_SKIP(0);
+    host_.show();
+    // Shared with the worker, which cannot be stopped if the browser never shows up.
+    struct Outcome {
+        LString chosen{"unchanged"};
+        std::atomic<bool> finished{false};
+    };
+    auto outcome = std::make_shared<Outcome>();
+    std::thread worker([outcome, host = &host_] {
+        outcome->chosen = host->chooseDirectory();
+        outcome->finished = true;
+    });
+    HWND browser = nullptr;
+    pumpUntil([&] { return (browser = findFolderBrowser()) != nullptr || outcome->finished; });
+    if (!browser) {
+        worker.detach();
+        FAIL() << "no folder browser owned by the dialog";
+    }
+    EXPECT_TRUE(showsText(browser, loadString(30)));
+    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+    pumpUntil([&] { return outcome->finished.load(); });
+    worker.join();
+    EXPECT_EQ(outcome->chosen, "");
 }
 
 // ---- the main window and the worker (needs a display)
