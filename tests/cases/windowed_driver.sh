@@ -185,7 +185,8 @@ hide)
     # The launch keeps the dialog up for 3 seconds while the stand-in wizard runs for 8.
     cp "$probe" stand_in.exe
     printf 'JVM_HOME: %s\n' "$(winepath -w "$work" 2>/dev/null)" >jvm.tag
-    printf 'COMMAND: "@JVM_HOME@\\stand_in.exe" sleep 8000\nDISPLAY_CONSOLE: 1\n' >launch.tag
+    # (The temporary directory has no blanks, so the program path needs no quotes.)
+    printf 'COMMAND: @JVM_HOME@\\stand_in.exe sleep 8000\nDISPLAY_CONSOLE: 1\n' >launch.tag
     pack packed.exe 0 "INITIALIZE_UI
 ILAUNCH 1 3" --type launchscript launch.tag --type jvm --id 1 jvm.tag
     probe hide packed.exe
