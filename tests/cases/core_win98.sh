@@ -11,23 +11,13 @@ set -u
 
 launcher=$(realpath "$1")
 export WINEPREFIX=$2
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 
 fail() {
     echo "FAIL [win98]: $*" >&2
     exit 1
 }
 
-if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.win98" ]; then
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    WINEARCH=win32 wineboot -i >/dev/null 2>&1 || fail "cannot create the Wine prefix"
-    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1 ||
-        fail "cannot set the Windows version"
-    wineserver -w
-    touch "$WINEPREFIX/.win98"
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/win98_prefix.sh"
 wineserver -p 2>/dev/null
 work=""
 trap 'wineserver -k 2>/dev/null; [ -n "$work" ] && rm -rf "$work"' EXIT
