@@ -9,11 +9,12 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 wine_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    WINEARCH=win32 wineserver -p
+    WINEARCH=win32 wineserver -p 2>/dev/null || true
     WINEARCH=win32 wineboot -i >/dev/null 2>&1
   else
-    wineserver -p
-    wineboot -i >/dev/null 2>&1
+    # An already running wineserver for this prefix is fine.
+    wineserver -p 2>/dev/null || true
+    wineboot -i >/dev/null 2>&1 || true
   fi
 }
 
