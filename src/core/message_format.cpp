@@ -10,11 +10,11 @@ namespace {
 
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// One piece of a format: literal text, or an insert with its spec.
+// One piece of a format: literal text, or an insert with its conversion.
 struct Piece {
     std::string literal;
     size_t insert = 0;  // 1..99, 0 for literal text
-    std::string spec;   // between the exclamation marks, "s" when none is given
+    std::string conversion;   // between the exclamation marks, "s" when none is given
 };
 
 // Splits `f` into pieces and calls `visit` for each; stops at %0 or when visit returns false.
@@ -47,11 +47,11 @@ void scanFormat(const std::string& f, Visit visit) {
         insert.insert = static_cast<size_t>(d - '0');
         if (i + 1 < f.size() && isDigit(f[i + 1]))
             insert.insert = insert.insert * 10 + static_cast<size_t>(f[++i] - '0');
-        insert.spec = "s";
+        insert.conversion = "s";
         if (i + 1 < f.size() && f[i + 1] == '!') {
             size_t end = f.find('!', i + 2);
             if (end != std::string::npos) {
-                insert.spec = f.substr(i + 2, end - i - 2);
+                insert.conversion = f.substr(i + 2, end - i - 2);
                 i = end;
             }
         }
@@ -60,24 +60,24 @@ void scanFormat(const std::string& f, Visit visit) {
     flush();
 }
 
-// Applies a %s spec ("-10", ".3", "-8.2s") to one insert.
-std::string applySpec(const std::string& spec, const std::string& value) {
+// Applies a %s conversion ("-10", ".3", "-8.2s") to one insert.
+std::string applyConversion(const std::string& conversion, const std::string& value) {
     size_t p = 0;
     bool left = false;
-    while (p < spec.size() && (spec[p] == '-' || spec[p] == '+' || spec[p] == ' ' ||
-                               spec[p] == '#' || spec[p] == '0')) {
-        if (spec[p] == '-') left = true;
+    while (p < conversion.size() && (conversion[p] == '-' || conversion[p] == '+' || conversion[p] == ' ' ||
+                               conversion[p] == '#' || conversion[p] == '0')) {
+        if (conversion[p] == '-') left = true;
         ++p;
     }
     size_t width = 0;
-    while (p < spec.size() && isDigit(spec[p]) && width < 10000)
-        width = width * 10 + static_cast<size_t>(spec[p++] - '0');
+    while (p < conversion.size() && isDigit(conversion[p]) && width < 10000)
+        width = width * 10 + static_cast<size_t>(conversion[p++] - '0');
     std::string text = value;
-    if (p < spec.size() && spec[p] == '.') {
+    if (p < conversion.size() && conversion[p] == '.') {
         size_t precision = 0;
         ++p;
-        while (p < spec.size() && isDigit(spec[p]) && precision < 10000)
-            precision = precision * 10 + static_cast<size_t>(spec[p++] - '0');
+        while (p < conversion.size() && isDigit(conversion[p]) && precision < 10000)
+            precision = precision * 10 + static_cast<size_t>(conversion[p++] - '0');
         if (precision < text.size()) text.resize(precision);
     }
     if (text.size() < width) {
@@ -101,7 +101,7 @@ bool formatInserts(const LString& format, std::initializer_list<LString> inserts
             complete = false;
             return false;
         }
-        result += applySpec(piece.spec, inserts.begin()[piece.insert - 1].str());
+        result += applyConversion(piece.conversion, inserts.begin()[piece.insert - 1].str());
         return true;
     });
     if (!complete) return false;

@@ -110,7 +110,7 @@ TEST(MessageFormat, ExpandsInsertsLikeTheSystemFormatter) {
          {"HKXX", "HKXX\\a"},
          "Invalid hive (HKXX) specified in platform hint (HKXX\\a)."},
         {"%2!s! before %1!s!", {"one", "two"}, "two before one"},
-        {"%1 without a spec", {"plain"}, "plain without a spec"},
+        {"%1 without a conversion", {"plain"}, "plain without a conversion"},
         {"100%% sure, %1!s!", {"x"}, "100% sure, x"},
         {"first%nsecond", {}, "first\r\nsecond"},
         {"shown%0hidden %1!s!", {}, "shown"},
