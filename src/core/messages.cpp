@@ -76,7 +76,10 @@ void MessageText::formatString(const LString& format, std::initializer_list<LStr
 }
 
 void MessageText::systemErrorText(uint32_t code) {
+    // System texts end in a line break; messages and log lines add their own.
     LString text = systemText(code);
+    LString::size_type end = text.find_last_not_of(" \t\r\n");
+    text.erase(end == LString::npos ? 0 : end + 1);
     if (text.empty()) {
         char fallback[40];
         std::snprintf(fallback, sizeof fallback, "Unknown error %lu",

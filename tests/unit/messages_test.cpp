@@ -221,6 +221,8 @@ TEST(MessageText, SystemErrorTexts) {
     const LString known = systemErrorString(2);
     EXPECT_FALSE(known.empty());
     EXPECT_NE(known, "Unknown error 2");
+    // No trailing line break: the text goes into messages and log lines that add their own.
+    EXPECT_EQ(known.find_last_of("\r\n"), LString::npos);
     EXPECT_EQ(systemErrorString(0x7ffffff0u), "Unknown error 2147483632");
 }
 
