@@ -4,13 +4,17 @@
 # ratio runner/direct; not part of the tests.
 #
 #   bench/child_overhead.sh [RUNS]
-#   NATIVE_DIR / WIN32_DIR name the build directories (default build/native, build/win32); a
-#   missing one is skipped. Build the target wizbench_child in them first.
+#   NATIVE_DIR / WIN_DIR name the build directories (default build/native, and build/win32 where
+#   the host runs 32-bit code, build/win64 where it cannot); a missing one is skipped. Build the
+#   target wizbench_child in them first.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-50}
 native_dir=${NATIVE_DIR:-$root/build/native}
-win32_dir=${WIN32_DIR:-$root/build/win32}
+WIZ_ROOT=$root
+source "$root/scripts/wine-env.sh"
+wiz_windows_target
+win_dir=${WIN_DIR:-$root/build/$WIZ_WINDOWS_TARGET}
 
 now() { date +%s.%N; }
 per_run() { awk -v a="$1" -v b="$2" -v n="$runs" 'BEGIN { printf "%.6f", (b - a) / n }'; }
@@ -33,18 +37,20 @@ else
   echo "native: $native_dir/wizbench_child not built, skipped"
 fi
 
-if [ -f "$win32_dir/wizbench_child.exe" ]; then
-  source "$root/scripts/wine-env.sh"
-  wineserver -p 2>/dev/null || true
-  exe="$win32_dir/wizbench_child.exe"
+if [ -f "$win_dir/wizbench_child.exe" ]; then
+  echo "wine: $WIZ_WINDOWS_TARGET build ($WIZ_WINDOWS_REASON)"
+  wiz_wine_select "$WIZ_WINDOWS_TARGET"
+  wine_start
+  trap wine_stop EXIT
+  exe="$win_dir/wizbench_child.exe"
   winexe="Z:${exe//\//\\}"
-  wine "$exe"  # warm up the prefix
+  wiz_wine "$exe"  # warm up the prefix
   start=$(now)
-  for ((i = 0; i < runs; i++)); do wine "$exe"; done
+  for ((i = 0; i < runs; i++)); do wiz_wine "$exe"; done
   direct=$(per_run "$start" "$(now)")
-  captured=$(wine "$exe" run "$runs" capture "\"$winexe\"" | tr -d '\r')
-  plain=$(wine "$exe" run "$runs" plain "\"$winexe\"" | tr -d '\r')
+  captured=$(wiz_wine "$exe" run "$runs" capture "\"$winexe\"" | tr -d '\r')
+  plain=$(wiz_wine "$exe" run "$runs" plain "\"$winexe\"" | tr -d '\r')
   report wine "$direct" "$captured" "$plain"
 else
-  echo "wine: $win32_dir/wizbench_child.exe not built, skipped"
+  echo "wine: $win_dir/wizbench_child.exe not built, skipped"
 fi

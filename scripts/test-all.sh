@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: natively (plain and with sanitizers), a short fuzz run,
-# then the Windows build under Wine.
+# Builds every target and runs every test: natively (plain and with sanitizers), a short fuzz
+# run, then the Windows tests under Wine: on win32 (the product) where the host runs 32-bit code,
+# on win64 under 64-bit Wine where it cannot (WIZ_WINDOWS_TARGET=win32|win64 chooses by hand).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 WIZ_ROOT=$PWD
 . scripts/wine-env.sh
 
-bash scripts/build.sh
+wiz_windows_target
+echo "== Windows tests will run on $WIZ_WINDOWS_TARGET ($WIZ_WINDOWS_REASON)"
+
+presets=(native win32)
+[ "$WIZ_WINDOWS_TARGET" = win64 ] && presets+=(win64)
+bash scripts/build.sh "${presets[@]}"
 
 status=0
 echo "== native tests"
@@ -20,8 +26,9 @@ ctest --preset asan -j2 || status=1
 echo "== fuzz smoke (tag document reader)"
 bash scripts/fuzz-smoke.sh 15 || status=1
 
-echo "== win32 tests (Wine)"
+echo "== $WIZ_WINDOWS_TARGET tests (Wine: $WIZ_WINDOWS_REASON)"
+wiz_wine_select "$WIZ_WINDOWS_TARGET"
 wine_start
 trap wine_stop EXIT
-ctest --preset win32 -j2 || status=1
+ctest --preset "$WIZ_WINDOWS_TARGET" -j2 || status=1
 exit $status

@@ -28,7 +28,7 @@ if(WIN32)
   # windres reports no included files, so name them here.
   file(GLOB WIZ_RC_INCLUDES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc
        ${CMAKE_SOURCE_DIR}/resources/*.h ${CMAKE_SOURCE_DIR}/resources/*.ico
-       ${CMAKE_SOURCE_DIR}/resources/*.manifest)
+       ${CMAKE_SOURCE_DIR}/resources/*.manifest ${CMAKE_SOURCE_DIR}/resources/ui/*)
   set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/wizlaunch.rc PROPERTIES
                               OBJECT_DEPENDS "${WIZ_STRINGS_RC};${WIZ_RC_INCLUDES}")
 endif()

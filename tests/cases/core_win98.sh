@@ -2,15 +2,16 @@
 # The Windows launcher on a system of the Windows 9x family: Wine set to the Windows 98 version
 # in a prefix of its own (created once under the build directory, with its own wineserver).
 #
-#   core_win98.sh LAUNCHER PREFIX
+#   core_win98.sh WINE LAUNCHER PREFIX
 #
 # GetVersionExA then reports platform 1, so the launcher splits the ANSI command line with its
 # own tokenizer, which leaves out empty tokens: an empty value after "-cv:in" is no value at all
 # there, while the NT family's splitter hands it over as an empty argument.
 set -u
 
-launcher=$(realpath "$1")
-export WINEPREFIX=$2
+export WIZ_WINE=$1
+launcher=$(realpath "$2")
+export WINEPREFIX=$3
 
 fail() {
     echo "FAIL [win98]: $*" >&2
@@ -18,15 +19,15 @@ fail() {
 }
 
 . "$(dirname "${BASH_SOURCE[0]}")/win98_prefix.sh"
-wineserver -p 2>/dev/null
+wiz_wineserver -p 2>/dev/null
 work=""
-trap 'wineserver -k 2>/dev/null; [ -n "$work" ] && rm -rf "$work"' EXIT
+trap 'wiz_wineserver -k 2>/dev/null; [ -n "$work" ] && rm -rf "$work"' EXIT
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-core-win98.XXXXXX")
 cd "$work" || exit 1
 
 s22="An input file name must follow the '-in' command line option."
-raw=$(DBGWIN32PPK=debug.log wine "$launcher" -console -cv:in "" </dev/null; echo ".$?")
+raw=$(DBGWIN32PPK=debug.log wiz_wine "$launcher" -console -cv:in "" </dev/null; echo ".$?")
 code=${raw##*.}
 out=${raw%.*}
 out=${out//$'\r'/}

@@ -5,11 +5,12 @@
 # Wine is set to the Windows 98 version in a prefix of its own (created once under the build
 # directory, with its own wineserver).
 #
-#   fs_win98.sh LAUNCHER PREFIX
+#   fs_win98.sh WINE LAUNCHER PREFIX
 set -u
 
-launcher=$(realpath "$1")
-export WINEPREFIX=$2
+export WIZ_WINE=$1
+launcher=$(realpath "$2")
+export WINEPREFIX=$3
 
 fail() {
     echo "FAIL [win98 self-removal]: $*" >&2
@@ -19,7 +20,7 @@ fail() {
 . "$(dirname "${BASH_SOURCE[0]}")/win98_prefix.sh"
 ini="$WINEPREFIX/drive_c/windows/WinInit.Ini"
 work=""
-trap 'wineserver -k 2>/dev/null; rm -f "$ini"; [ -n "$work" ] && rm -rf "$work"' EXIT
+trap 'wiz_wineserver -k 2>/dev/null; rm -f "$ini"; [ -n "$work" ] && rm -rf "$work"' EXIT
 
 # A directory name that is its own short (8.3) form, so the expected lines are known.
 work=$(mktemp -d /tmp/wf98.XXX)
@@ -28,11 +29,11 @@ mkdir copy
 cp "$launcher" copy/l.exe
 # Like a Windows 9x start, the start of a Wine session carries out and removes the section; so
 # the session is started before the file is prepared.
-wineserver -p 2>/dev/null
-wine cmd /c exit >/dev/null 2>&1
+wiz_wineserver -p 2>/dev/null
+wiz_wine cmd /c exit >/dev/null 2>&1
 printf '[Rename]\nNUL=C:\\OLD.TXT\n' >"$ini"
 
-raw=$(wine copy/l.exe -console -cv:orig original.exe -cv:version </dev/null; echo ".$?")
+raw=$(wiz_wine copy/l.exe -console -cv:orig original.exe -cv:version </dev/null; echo ".$?")
 code=${raw##*.}
 [ "$code" = 0 ] || fail "exit code $code; output: [${raw%.*}]"
 [ -f copy/l.exe ] || fail "the copy was deleted at once; it is for the next system start"
@@ -47,9 +48,9 @@ got=$(tr -d '\r' <"$ini")
 
 # The next "system start" deletes the launcher copy. (Wine's start deletes files only; the
 # directory line is for the Windows 9x start, which also removes an empty directory.)
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
-wineserver -p 2>/dev/null
-wine cmd /c exit >/dev/null 2>&1
+wiz_wineserver -k 2>/dev/null
+wiz_wineserver -w 2>/dev/null
+wiz_wineserver -p 2>/dev/null
+wiz_wine cmd /c exit >/dev/null 2>&1
 [ -e copy/l.exe ] && fail "the copy is still there after the next start"
 echo "ok [win98 self-removal]"

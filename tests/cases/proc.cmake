@@ -17,7 +17,8 @@ endif()
 # Platform hints against a real registry (Windows build, under Wine) or against none (POSIX).
 if(WIN32)
   add_test(NAME proc_registry_hints
-           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/proc_registry.sh win32 $<TARGET_FILE:wizhint>)
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/proc_registry.sh win32 $<TARGET_FILE:wizhint>
+                   ${CMAKE_CROSSCOMPILING_EMULATOR})
 else()
   add_test(NAME proc_registry_hints
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/proc_registry.sh posix $<TARGET_FILE:wizhint>)

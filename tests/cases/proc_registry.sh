@@ -1,8 +1,8 @@
 #!/bin/bash
 # Platform hints resolved by wizhint.
-#   proc_registry.sh win32 WIZHINT.EXE   values imported with "wine reg" under a unique key of
-#                                        HKEY_CURRENT_USER, removed again at the end
-#   proc_registry.sh posix WIZHINT       no registry: every hint finds nothing and says why
+#   proc_registry.sh win32 WIZHINT.EXE WINE   values imported with Wine's "reg" under a unique
+#                                             key of HKEY_CURRENT_USER, removed again at the end
+#   proc_registry.sh posix WIZHINT            no registry: every hint finds nothing and says why
 set -u
 mode=$1
 hint=$2
@@ -12,19 +12,19 @@ key="HKCU\\$root"
 failures=0
 
 if [ "$mode" = win32 ]; then
-  export WINEPREFIX="${WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/wineprefix}"
-  export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  export WIZ_WINE=$3
+  . "$(dirname "$0")/../../scripts/wine-env.sh"
 fi
 
 # Wine shows the root of the file system as drive Z:.
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 run_hint() {
-  if [ "$mode" = win32 ]; then wine "$hint" "$@"; else "$hint" "$@"; fi
+  if [ "$mode" = win32 ]; then wiz_wine "$hint" "$@"; else "$hint" "$@"; fi
 }
 
 cleanup() {
-  [ "$mode" = win32 ] && wine reg delete "$key" /f >/dev/null 2>&1
+  [ "$mode" = win32 ] && wiz_wine reg delete "$key" /f >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -52,7 +52,7 @@ if [ "$mode" = win32 ]; then
     printf '[%s\\Both\\Home]\r\n@="default loses"\r\n\r\n' "$regroot"
     printf '[%s\\Empty]\r\n"Home"=""\r\n\r\n' "$regroot"
   } >"$work/values.reg"
-  wine reg import "$(winpath "$work/values.reg")" >/dev/null 2>&1 || { echo "reg import failed"; exit 1; }
+  wiz_wine reg import "$(winpath "$work/values.reg")" >/dev/null 2>&1 || { echo "reg import failed"; exit 1; }
 
   # label | hint | result | log
   cases=(

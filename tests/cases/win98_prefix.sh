@@ -1,15 +1,26 @@
-# Sourced by the Windows 9x test scripts: makes WINEPREFIX (set by the caller) a prefix of its own
-# with Wine reporting the Windows 98 version, created once and reused by later runs.
-# Needs a function `fail` from the caller.
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# Sourced by the Windows 9x test scripts, after WIZ_WINE (the build's Wine loader) and WINEPREFIX
+# are set: makes WINEPREFIX a prefix of its own with Wine reporting the Windows 98 version,
+# created once and reused by later runs. Needs a function `fail` from the caller.
+#
+# The 9x family runs 32-bit programs only, and Wine reports that version only to them: the cases
+# need the 32-bit launcher under the 32-bit loader. With the 64-bit build they are skipped (exit
+# code 77) with a message that says why.
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
+
+if [ "$(wiz_wine_arch)" != win32 ]; then
+    if wiz_host_runs_32bit; then
+        echo "SKIP: the Windows 9x family cases need the 32-bit launcher; run them with the win32 preset"
+    else
+        echo "SKIP: the Windows 9x family cases need the 32-bit launcher, and this host cannot run 32-bit code"
+    fi
+    exit 77
+fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.win98" ]; then
     rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    WINEARCH=win32 wineboot -i >/dev/null 2>&1 || fail "cannot create the Wine prefix"
-    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1 ||
+    wiz_prefix_create || fail "cannot create the Wine prefix"
+    wiz_wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1 ||
         fail "cannot set the Windows version"
-    wineserver -w
+    wiz_wineserver -w
     touch "$WINEPREFIX/.win98"
 fi

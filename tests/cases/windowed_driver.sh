@@ -15,7 +15,7 @@
 set -u
 
 case_name=$1
-wine=$2
+export WIZ_WINE=$2
 launcher=$3
 wizpack=$4
 probe=$5
@@ -40,8 +40,9 @@ if [ -z "${WIZ_WINDOWED_DISPLAY:-}" ]; then
     WIZ_WINDOWED_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix
 unset WINEARCH
+. "$(dirname "$0")/../../scripts/wine-env.sh"
 
 # One test at a time per prefix, also across build directories.
 mkdir -p "$(dirname "$prefix")"
@@ -49,22 +50,22 @@ exec 9>"$prefix.lock"
 flock 9
 
 if [ ! -f "$prefix/.windowed-ready" ]; then
-    mkdir -p "$prefix"
-    WINEARCH=win32 wineserver -p
-    WINEARCH=win32 wineboot -i >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null 2>&1
-    wineserver -k
-    wineserver -w
+    rm -rf "$prefix"
+    wiz_prefix_create || fail "cannot create the Wine prefix $prefix"
+    wiz_wineserver -p
+    wiz_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wiz_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null 2>&1
+    wiz_wineserver -k
+    wiz_wineserver -w
     touch "$prefix/.windowed-ready"
 fi
-wineserver -p
-wineboot -i >/dev/null 2>&1
+wiz_wineserver -p
+wiz_wine wineboot -i >/dev/null 2>&1
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-windowed.XXXXXX")
 cleanup() {
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
+    wiz_wineserver -k 2>/dev/null
+    wiz_wineserver -w 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -83,7 +84,7 @@ pack() {
     local out=$1 style=$2 lines=$3
     shift 3
     printf 'INSTRUCTIONS:\n%s\n/:\n' "$lines" >script.tag
-    "$wine" "$wizpack" -o "$out" --style "$style" "$launcher" --type instructions script.tag "$@" \
+    wiz_wine "$wizpack" -o "$out" --style "$style" "$launcher" --type instructions script.tag "$@" \
         >pack.log 2>&1 || fail "wizpack: $(cat pack.log)"
 }
 
@@ -93,7 +94,7 @@ probe() {
     local scenario=$1
     shift
     rm -f ready done
-    "$wine" "$probe" "$scenario" ready done "$@" >probe.raw 2>probe.err &
+    wiz_wine "$probe" "$scenario" ready done "$@" >probe.raw 2>probe.err &
     local pid=$!
     if [ "$scenario" = dialog ]; then
         local i
@@ -127,7 +128,7 @@ expect() {
 
 case $case_name in
 unit)
-    "$wine" "$unit_tests" --gtest_filter='Windowed*' >unit.out 2>&1
+    wiz_wine "$unit_tests" --gtest_filter='Windowed*' >unit.out 2>&1
     rc=$?
     tr -d '\r' <unit.out
     [ $rc = 0 ] || fail "unit tests failed"
@@ -184,13 +185,13 @@ cancel)
 hide)
     # A launcher built without the launch of the wizard says so; there is nothing to time then.
     pack probe-launch.exe 0 "ILAUNCH 99 0"
-    if "$wine" probe-launch.exe -console </dev/null 2>&1 | grep -q "is not available"; then
+    if wiz_wine probe-launch.exe -console </dev/null 2>&1 | grep -q "is not available"; then
         echo "SKIP [windowed.$case_name]: this launcher build cannot launch a wizard yet"
         exit 77
     fi
     # The launch keeps the dialog up for 3 seconds while the stand-in wizard runs for 8.
     cp "$probe" stand_in.exe
-    printf 'JVM_HOME: %s\n' "$(winepath -w "$work" 2>/dev/null)" >jvm.tag
+    printf 'JVM_HOME: %s\n' "$(wiz_wine winepath -w "$work" 2>/dev/null)" >jvm.tag
     # (The temporary directory has no blanks, so the program path needs no quotes.)
     printf 'COMMAND: @JVM_HOME@\\stand_in.exe sleep 8000\nDISPLAY_CONSOLE: 1\n' >launch.tag
     pack packed.exe 0 "INITIALIZE_UI
