@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "base/exceptions.h"
-#include "core/host.h"
+#include "runtime/host.h"
 #include "launch/child_process.h"
 
 int main(int argc, char** argv) {
@@ -26,8 +26,11 @@ int main(int argc, char** argv) {
     try {
         for (int i = 0; i < runs; ++i) {
             wiz::LString out, err;
-            int code =
-                wiz::runCommand(command, wiz::LString(), false, capture, true, &out, &err, false);
+            wiz::RunOptions options;
+            options.capture = capture;
+            options.stdoutBuffer = &out;
+            options.stderrBuffer = &err;
+            int code = wiz::runCommand(command, options);
             if (code != 0) {
                 std::fprintf(stderr, "child exited with %d\n", code);
                 return 1;

@@ -11,8 +11,8 @@ fi
 out=build/fuzz
 mkdir -p "$out/corpus"
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -Isrc tests/fuzz/tag_document_fuzz.cpp src/base/*.cpp src/tagdoc/*.cpp src/core/log.cpp \
-  src/platform/posix/environment_posix.cpp -o "$out/tag_document_fuzz"
+  -Isrc tests/fuzz/tag_document_fuzz.cpp src/base/*.cpp src/tagdoc/*.cpp src/runtime/log.cpp \
+  -o "$out/tag_document_fuzz"
 # Seeds: every tag document in the tree.
 find examples tests -name '*.tag' -exec cp {} "$out/corpus/" \; 2>/dev/null || true
 printf 'A: 1\nB:\n  x\n  "y ""z"""\n/:\n' > "$out/corpus/seed.tag"

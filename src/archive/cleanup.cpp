@@ -3,12 +3,14 @@
 #include <cstdio>
 
 #include "base/exceptions.h"
-#include "core/host.h"
-#include "core/log.h"
-#include "core/messages.h"
-#include "core/settings.h"
+#include "platform/path.h"
+#include "platform/system_error.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
 #include "platform/fs.h"
-#include "platform/temp_files.h"
+#include "archive/temp_files.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
@@ -22,7 +24,7 @@ bool deleteEntry(const LString& path) {
         !known || (attributes & kAttrDirectory) ? removeDirectory(path) : removeFile(path);
     if (!removed) {
         uint32_t error = lastFsError();
-        writeLog(LString("Could not delete ") + path + " :  " + systemErrorString(error),
+        writeLog(LString("Could not delete ") + path + " :  " + systemErrorText(error),
                  kLogWarning);
     }
     return removed;
@@ -35,7 +37,7 @@ bool DirectoryWalker::walk(const LString& start) {
     pending.append(start);
     bool stopped = false;
     while (pending.count() > 0 && !stopped) {
-        if (cancellable && cancelRequested) break;
+        if (cancellable && hostState().cancelRequested) break;
         LString dir = pending.last();
         pending.removeLast();
         visited.append(dir);
@@ -53,10 +55,10 @@ bool DirectoryWalker::walk(const LString& start) {
                 stopped = visitFile(dir + entry.name);
                 if (++filesSeen_ % 100 == 0) uiStepProgress(1);
             }
-            cancelled = cancellable && cancelRequested;
+            cancelled = cancellable && hostState().cancelRequested;
         }
         if (!stopped && !cancelled && listing.error() != 0) {
-            throw LauncherException(systemErrorString(listing.error()));
+            throw LauncherException(systemErrorText(listing.error()));
         }
     }
     return stopped;
@@ -101,7 +103,7 @@ LString batchFileName(const LString& tempName) {
 }
 
 LString removalBatchText(const LString& launcher, const LString& directory,
-                         const LString& batchPath, const LString& debugLogPath) {
+                         const LString& batchPath, const LString& debugLogFile) {
     // The launcher file stays locked while the launcher runs, so "del" is repeated, one second
     // apart (ping waits a second between its echo requests), until the file is gone or the
     // attempts are used up; either way the batch file then goes on and removes itself.
@@ -109,9 +111,9 @@ LString removalBatchText(const LString& launcher, const LString& directory,
     std::snprintf(limit, sizeof limit, "%d", kBatchDeleteAttempts);
     const LString quoted = LString("\"") + launcher + "\"";
     LString text = "set WIZ_DELETE_TRIES=0\n:Repeat\n";
-    if (!debugLogPath.empty()) {
+    if (!debugLogFile.empty()) {
         text += LString("@echo Deleting ") + launcher + " from within batch file. >> " +
-                debugLogPath + "\n";
+                debugLogFile + "\n";
     }
     text += "del " + quoted + "\n";
     text += "if not exist " + quoted + " goto Removed\n";
@@ -121,9 +123,9 @@ LString removalBatchText(const LString& launcher, const LString& directory,
     text += ":Removed\n";
     if (!directory.empty()) text += "rmdir /q \"" + directory + "\"\n";
     text += "del \"" + batchPath + "\"\n";
-    if (!debugLogPath.empty()) {
+    if (!debugLogFile.empty()) {
         text += LString("@echo Deleted batch file ") + batchPath + " from within batch file. >> " +
-                debugLogPath + "\n";
+                debugLogFile + "\n";
     }
     return text;
 }

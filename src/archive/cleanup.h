@@ -6,6 +6,7 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "runtime/host.h"
 
 namespace wiz {
 
@@ -30,7 +31,7 @@ public:
 
     StringList visited;       // every directory taken from the stack, in the order taken
     StringList pending;       // directories still to be read (a stack)
-    int32_t cancellable = 0;  // non-zero: stop as soon as cancelRequested is set
+    int32_t cancellable = 0;  // non-zero: stop as soon as hostState().cancelRequested is set
 
 private:
     int32_t filesSeen_ = 0;  // every 100th file steps the progress
@@ -52,13 +53,15 @@ public:
 constexpr int kBatchDeleteAttempts = 60;
 
 // The text of the batch file that removes `launcher`, then its directory `directory` (when not
-// empty), then itself (`batchPath`); with a non-empty `debugLogPath` it reports to that file.
+// empty), then itself (`batchPath`); with a non-empty
+// `debugLogFile` it reports to that file.
 LString removalBatchText(const LString& launcher, const LString& directory,
-                         const LString& batchPath, const LString& debugLogPath);
+                         const LString& batchPath, const LString& debugLogFile);
 // A temporary name with its extension (from the last dot of the file name) replaced by ".bat".
 LString batchFileName(const LString& tempName);
 
-// Arranges the removal of launcherPath and its directory once this process has ended.
+// Arranges the removal of the running launcher file and its directory once this process has
+// ended.
 void scheduleLauncherRemoval();
 
 }  // namespace wiz

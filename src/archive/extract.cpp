@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "archive/file_index.h"
+#include "archive/embedded_files.h"
 #include "base/exceptions.h"
-#include "core/host.h"
-#include "core/messages.h"
-#include "core/settings.h"
+#include "platform/path.h"
+#include "runtime/host.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
 #include "platform/file.h"
-#include "platform/temp_files.h"
+#include "archive/temp_files.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
 
@@ -76,7 +77,7 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
     ensureTrailingSeparator(destination);
     destination += name;
 
-    FilePtr source = openFile(launcherPath, "rb");
+    FilePtr source = openFile(runSettings().launcherPath, "rb");
     if (!source) throw LauncherException("Cannot open launcher file.");
     if (std::fseek(source.get(), static_cast<long>(offset), SEEK_SET) != 0) {
         throw LauncherException(LString("Cannot read the embedded file ") + name +
@@ -92,7 +93,7 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
     uint64_t position = offset;
     {
         std::vector<unsigned char> buffer(kExtractBufferSize);
-        while (position < end && !std::feof(source.get()) && writeError == 0 && !cancelRequested) {
+        while (position < end && !std::feof(source.get()) && writeError == 0 && !hostState().cancelRequested) {
             uint64_t left = end - position;
             size_t want =
                 left < kExtractBufferSize ? static_cast<size_t>(left) : kExtractBufferSize;
@@ -120,7 +121,7 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
         std::snprintf(number, sizeof number, "%d", writeError);
         throw writeFailure(number);
     }
-    if (cancelRequested) throw LauncherException(messageText(18));
+    if (hostState().cancelRequested) throw LauncherException(messageText(18));
     if (position < end) {
         throw LauncherException(LString("Cannot read the embedded file ") + name +
                                 " from the launcher file.");
@@ -131,7 +132,7 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
 void extractAll() {
     TagDocument input;
     input.setValue("ACTION", "RUN_INSTRUCTIONS");
-    FileIndex& index = fileIndex();
+    const EmbeddedFiles& index = embeddedFiles();
     for (int32_t i = 0; i < index.count(); ++i) {
         const EmbeddedFileEntry* entry = index.entryAt(i);
         switch (entry->type) {

@@ -49,7 +49,7 @@ private:
 template <typename T>
 class OwnedItem : public ListItem {
 public:
-    explicit OwnedItem(std::unique_ptr<T> payload) : payload(std::move(payload)) {}
+    explicit OwnedItem(std::unique_ptr<T> owned) : payload(std::move(owned)) {}
     std::unique_ptr<T> payload;
 };
 

@@ -1,19 +1,14 @@
 #include "core/arguments.h"
 
-#include "core/log.h"
+#include "base/chars.h"
+#include "runtime/log.h"
 #include "platform/environment.h"
 
 namespace wiz {
 
-namespace {
-
-bool isCommandLineSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-}  // namespace
-
 LString readCommandLineToken(const LString& text, LString::size_type& pos, bool escapes) {
     const LString::size_type end = text.length();
-    while (pos < end && isCommandLineSpace(text[pos])) ++pos;
+    while (pos < end && isBlank(text[pos])) ++pos;
 
     LString token;
     // `inQuotes` covers both a token that opens with a quote and a quoted part embedded in an
@@ -46,7 +41,7 @@ LString readCommandLineToken(const LString& text, LString::size_type& pos, bool 
             inQuotes = !inQuotes;
             continue;
         }
-        if (!inQuotes && isCommandLineSpace(c)) break;
+        if (!inQuotes && isBlank(c)) break;
         token += c;
         ++pos;
     }
@@ -57,7 +52,7 @@ void tokenizeCommandLine(const LString& text, ArgumentList& args) {
     LString::size_type pos = 0;
     bool first = true;
     while (true) {
-        while (pos < text.length() && isCommandLineSpace(text[pos])) ++pos;
+        while (pos < text.length() && isBlank(text[pos])) ++pos;
         if (pos >= text.length()) break;
         LString token = readCommandLineToken(text, pos, !first);
         first = false;
@@ -75,8 +70,8 @@ bool wantsConsoleHost(const ArgumentList& args) {
 void startDebugLogFromEnvironment() {
     LString path = getEnvironmentText("DBGWIN32PPK");
     if (path.empty()) return;
-    debugLogPath = path;
-    debugLogEnabled = true;
+    logState().debugPath = path;
+    logState().debugEnabled = true;
     debugLog("Console Launcher Started");
 }
 

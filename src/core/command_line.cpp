@@ -1,15 +1,15 @@
 #include "core/command_line.h"
 
 #include "archive/extract.h"
-#include "archive/file_index.h"
+#include "core/file_index.h"
 #include "base/exceptions.h"
-#include "core/host.h"
-#include "core/log.h"
-#include "core/messages.h"
-#include "core/settings.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
 #include "jvm/jvm_actions.h"
 #include "platform/file.h"
-#include "platform/temp_files.h"
+#include "archive/temp_files.h"
 #include "script/interpreter.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
@@ -59,7 +59,7 @@ void readInputDocument(const LString& value, TagDocument& document) {
         if (!file) throw LauncherException(loadString(kCannotOpenInput));
         writeLog("Loading input file " + value);
         document.read(file.get(), value, 0, -1);
-        logFilePath = document.getValue("LOGFILE");
+        logState().filePath = document.getValue("LOGFILE");
     } catch (const LauncherException& e) {
         uiShowMessage(loadString(kCouldNotLoadInput) + e.message());
         throw LauncherException(e.message());
@@ -126,9 +126,9 @@ void runInputDocument(const LString& value, Walk& walk) {
 }  // namespace
 
 int launchFlow(const StringList& arguments, const LString& path) {
-    launcherPath = path;
-    origLauncherPath = path;
-    for (int32_t i = 0; i < arguments.count(); ++i) savedArguments.append(arguments.at(i));
+    runSettings().launcherPath = path;
+    runSettings().origLauncherPath = path;
+    for (int32_t i = 0; i < arguments.count(); ++i) runSettings().savedArguments.append(arguments.at(i));
     try {
         return processOptions(arguments);
     } catch (const LauncherException& e) {
@@ -139,7 +139,7 @@ int launchFlow(const StringList& arguments, const LString& path) {
 }
 
 int processOptions(const StringList& arguments) {
-    origGiven = false;
+    runSettings().origGiven = false;
     uiSetProgress(0);
     Walk walk;
 
@@ -150,15 +150,15 @@ int processOptions(const StringList& arguments) {
         const bool hasValue = i + 1 < count;
         if (arg == "-cv:log") {
             if (hasValue) {
-                logFilePath = arguments.at(++i);
+                logState().filePath = arguments.at(++i);
             } else {
                 uiShowMessage(loadString(kLogNameMissing));
                 walk.result = -1;
             }
         } else if (arg == "-cv:orig") {
             if (hasValue) {
-                origLauncherPath = arguments.at(++i);
-                origGiven = true;
+                runSettings().origLauncherPath = arguments.at(++i);
+                runSettings().origGiven = true;
             } else {
                 uiShowMessage("Missing original launcher file name.");
                 walk.result = -1;
@@ -169,9 +169,9 @@ int processOptions(const StringList& arguments) {
             setSilent(true);
         } else if (arg == "-silent") {
             setSilent(true);
-            passThroughArgs.append(arg);
+            runSettings().passThroughArgs.append(arg);
         } else if (arg == "-cv:javahome") {
-            if (hasValue) javaHomeOverride = arguments.at(++i);
+            if (hasValue) runSettings().javaHomeOverride = arguments.at(++i);
         } else if (arg == "-cv:extract") {
             loadIndex(false);
             try {
@@ -193,19 +193,19 @@ int processOptions(const StringList& arguments) {
             uiShowMessage(kVersion);
             walk.runDefault = false;
         } else if (arg == "-cv:javaconsole") {
-            displayConsole = true;
+            runSettings().displayConsole = true;
         } else if (arg == "-accessibility") {
-            displayConsole = true;
-            passThroughArgs.append("-console");
+            runSettings().displayConsole = true;
+            runSettings().passThroughArgs.append("-console");
         } else if (arg == "-console") {
-            displayConsole = true;
-            passThroughArgs.append(arg);
+            runSettings().displayConsole = true;
+            runSettings().passThroughArgs.append(arg);
         } else if (arg == "-cp:p") {
-            if (hasValue) classpathPrepend = arguments.at(++i);
+            if (hasValue) runSettings().classpathPrepend = arguments.at(++i);
         } else if (arg == "-cp:a") {
-            if (hasValue) classpathAppend = arguments.at(++i);
+            if (hasValue) runSettings().classpathAppend = arguments.at(++i);
         } else {
-            passThroughArgs.append(arg);
+            runSettings().passThroughArgs.append(arg);
         }
     }
 

@@ -1,6 +1,8 @@
 #include "core/console_host.h"
 
-#include "core/messages.h"
+#include "core/run.h"
+#include "runtime/host.h"
+#include "runtime/messages.h"
 
 namespace wiz {
 
@@ -42,7 +44,7 @@ void ConsoleHost::printDot(int n) {
 }
 
 bool ConsoleHost::initialize(void* instance, int /*showCommand*/) {
-    moduleInstance = instance;
+    hostState().moduleInstance = instance;
     return true;
 }
 

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "base/lstring.h"
-#include "core/host.h"
+#include "core/arguments.h"
+#include "runtime/host.h"
 
 namespace wiz {
 
@@ -55,5 +56,7 @@ private:
     LString title_;
     bool atLineStart_ = false;
 };
+
+LauncherHost* createConsoleHost(ArgumentList& args);
 
 }  // namespace wiz

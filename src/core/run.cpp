@@ -1,9 +1,10 @@
-// The run sequence shared by the console and the windowed host.
-#include "archive/file_index.h"
+#include "core/run.h"
+
+#include "archive/embedded_files.h"
+#include "archive/temp_files.h"
 #include "core/command_line.h"
-#include "core/host.h"
 #include "platform/process_info.h"
-#include "platform/temp_files.h"
+#include "runtime/host.h"
 
 namespace wiz {
 
@@ -29,7 +30,7 @@ public:
 // The wizard's captured error output is worth showing only for a failed launch. The result
 // 1000 is an ordinary ending for launchers of style 0 and 2.
 bool showsExitMessage(int result, int32_t style) {
-    if (result == 0 || exitMessage.empty()) return false;
+    if (result == 0 || hostState().exitMessage.empty()) return false;
     return !(result == 1000 && (style == 0 || style == 2));
 }
 
@@ -47,9 +48,9 @@ int runLaunch(LauncherHost& host, const ArgumentList& args, ExitMessageRoute rou
     const int32_t style = readLauncherStyle(path);
     if (showsExitMessage(result, style)) {
         if (route == ExitMessageRoute::HostShowMessage) {
-            host.showMessage(exitMessage);
+            host.showMessage(hostState().exitMessage);
         } else {
-            uiShowMessage(exitMessage);
+            uiShowMessage(hostState().exitMessage);
         }
     }
     return result;

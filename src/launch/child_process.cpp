@@ -1,22 +1,23 @@
 #include "launch/child_process.h"
 
+#include "runtime/host.h"
+
 namespace wiz {
 
-ChildProcess::ChildProcess(const LString& commandLine, bool wait, const LString& workingDirectory,
-                           LString* stdoutBuffer, LString* stderrBuffer)
-    : commandLine_(commandLine),
-      wait_(wait),
-      workingDirectory_(workingDirectory),
-      stdout_(stdoutBuffer),
-      stderr_(stderrBuffer) {}
+int runCommand(const LString& commandLine, const RunOptions& options) {
+    ChildProcess child(commandLine, options);
+    return child.runProcess();
+}
 
-// runProcess is implemented once per system (child_process_win32.cpp, child_process_posix.cpp).
+void OutputCapture::received(const char* data, size_t count) {
+    if (buffer_) buffer_->append(data, static_cast<LString::size_type>(count));
+    uiStepProgress(1);
+}
 
-int runCommand(const LString& commandLine, const LString& workingDirectory, bool showConsole,
-               bool capture, bool wait, LString* stdoutBuffer, LString* stderrBuffer,
-               bool newConsole) {
-    ChildProcess child(commandLine, wait, workingDirectory, stdoutBuffer, stderrBuffer);
-    return child.runProcess(showConsole, capture, newConsole);
+void OutputCapture::ended() {
+    if (ended_) return;
+    ended_ = true;
+    uiStepProgress(1);
 }
 
 }  // namespace wiz

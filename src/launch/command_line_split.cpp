@@ -1,14 +1,9 @@
 #include "launch/command_line_split.h"
+#include "base/chars.h"
 
 #include <string>
 
 namespace wiz {
-
-namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-}  // namespace
 
 StringList splitCommandLine(const LString& commandLine) {
     StringList args;
@@ -25,12 +20,12 @@ StringList splitCommandLine(const LString& commandLine) {
         arg = s.substr(1, end - 1);
         i = end < n ? end + 1 : n;
     } else {
-        while (i < n && !isBlank(s[i])) ++i;
+        while (i < n && !isSpaceOrTab(s[i])) ++i;
         arg = s.substr(0, i);
     }
     args.append(LString(arg));
 
-    while (i < n && isBlank(s[i])) ++i;
+    while (i < n && isSpaceOrTab(s[i])) ++i;
     if (i == n) return args;
 
     // The remaining arguments. `quotes` is 0 outside quotes and 1 inside; while a run of quotes
@@ -40,11 +35,11 @@ StringList splitCommandLine(const LString& commandLine) {
     size_t backslashes = 0;
     while (i < n) {
         const char c = s[i];
-        if (isBlank(c) && quotes == 0) {
+        if (isSpaceOrTab(c) && quotes == 0) {
             args.append(LString(arg));
             arg.clear();
             backslashes = 0;
-            while (i < n && isBlank(s[i])) ++i;
+            while (i < n && isSpaceOrTab(s[i])) ++i;
             if (i == n) return args;
         } else if (c == '\\') {
             arg += c;

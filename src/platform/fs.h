@@ -2,7 +2,7 @@
 // and the drive search need, behind one portable interface (fs_win32.cpp, fs_posix.cpp).
 //
 // Every failing call leaves its system error code in lastFsError() (GetLastError on Windows,
-// errno on POSIX); systemErrorString() turns it into text.
+// errno on POSIX); systemErrorText() turns it into text.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/system_error.h"
 
 namespace wiz {
 

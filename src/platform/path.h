@@ -1,4 +1,5 @@
-// The path separator of the platform: a backslash on Windows, a slash on POSIX.
+// Path texts: the platform's separator (a backslash on Windows, a slash on POSIX), and the
+// comparisons the launcher makes on paths. Pure text; nothing here touches the file system.
 #pragma once
 
 #include "base/lstring.h"
@@ -9,5 +10,18 @@ extern const char kPathSeparator;
 
 // A one-character text holding the separator.
 inline LString pathSeparator() { return LString(1, kPathSeparator); }
+// The platform's separator, or a slash (which Windows accepts too).
+bool isPathSeparator(char c);
+
+// Appends the separator to a non-empty path that does not end with one.
+void ensureTrailingSeparator(LString& path);
+// Text before the last separator; empty when there is none.
+LString parentDirectory(const LString& path);
+
+// Letter-case-blind comparisons of path texts (single-byte, ASCII letters).
+bool equalsNoCase(const LString& a, const LString& b);
+bool startsWithNoCase(const LString& text, const LString& prefix);
+// Whether path is dir itself or lies below it (case-insensitive, at a separator boundary).
+bool isWithinDirectory(const LString& path, const LString& dir);
 
 }  // namespace wiz

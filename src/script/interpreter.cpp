@@ -1,9 +1,7 @@
 #include "script/interpreter.h"
 
 #include "base/exceptions.h"
-#include "core/host.h"
-#include "jvm/jvm_actions.h"
-#include "launch/launch.h"
+#include "runtime/host.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
@@ -11,33 +9,6 @@ namespace wiz {
 namespace {
 const char* const kInstructionsTag = "INSTRUCTIONS";
 }  // namespace
-
-// ScriptActions: the real entry points.
-
-void ScriptActions::findJvm(bool showUi, bool allowPick) { wiz::findJvm(showUi, allowPick); }
-
-void ScriptActions::verifyJvm(bool showUi, bool showFailMessage, int32_t fileId) {
-    verifyJvmInstruction(showUi, showFailMessage, fileId);
-}
-
-void ScriptActions::installJvm(int32_t mode) { installEmbeddedJvm(mode); }
-
-int ScriptActions::launchWithJvmFile(const LString& jvmFile, int16_t seconds) {
-    return wiz::launchWithJvmFile(jvmFile, seconds);
-}
-
-int ScriptActions::launchWithEmbeddedJvm(int32_t fileId, int16_t seconds) {
-    return wiz::launchWithEmbeddedJvm(fileId, seconds);
-}
-
-void ScriptActions::executeEmbeddedLauncher(int32_t position) {
-    wiz::executeEmbeddedLauncher(position);
-}
-
-ScriptActions& ScriptActions::standard() {
-    static ScriptActions actions;
-    return actions;
-}
 
 // InstructionInterpreter
 
@@ -54,8 +25,8 @@ const InstructionInterpreter::Command InstructionInterpreter::commands[] = {
     {"JMP0", &InstructionInterpreter::jumpIfZero},
 };
 
-InstructionInterpreter::InstructionInterpreter(const TagDocument& document, ScriptActions* actions)
-    : document_(document), actions_(actions ? *actions : ScriptActions::standard()) {}
+InstructionInterpreter::InstructionInterpreter(const TagDocument& document, ScriptActions& actions)
+    : document_(document), actions_(actions) {}
 
 int InstructionInterpreter::execute() {
     const int32_t count = document_.valueCount(kInstructionsTag);

@@ -13,26 +13,24 @@
 
 namespace wiz {
 
-// What the commands that find, verify, install and launch JVMs call. The default forwards to the
-// JVM actions and the launch entry points; tests substitute a recording implementation.
+// What the commands that find, verify, install and launch JVMs call: the JVM actions and the
+// launch entry points, wired up by the launcher (core/script_actions.h); tests substitute a
+// recording implementation.
 class ScriptActions {
 public:
     virtual ~ScriptActions() = default;
-    virtual void findJvm(bool showUi, bool allowPick);
-    virtual void verifyJvm(bool showUi, bool showFailMessage, int32_t fileId);
-    virtual void installJvm(int32_t mode);
-    virtual int launchWithJvmFile(const LString& jvmFile, int16_t seconds);
-    virtual int launchWithEmbeddedJvm(int32_t fileId, int16_t seconds);
-    virtual void executeEmbeddedLauncher(int32_t position);
-
-    // The process-wide default implementation.
-    static ScriptActions& standard();
+    virtual void findJvm(bool showUi, bool allowPick) = 0;
+    virtual void verifyJvm(bool showUi, bool showFailMessage, int32_t fileId) = 0;
+    virtual void installJvm(int32_t mode) = 0;
+    virtual int launchWithJvmFile(const LString& jvmFile, int16_t seconds) = 0;
+    virtual int launchWithEmbeddedJvm(int32_t fileId, int16_t seconds) = 0;
+    virtual void executeEmbeddedLauncher(int32_t position) = 0;
 };
 
 class InstructionInterpreter : public ScriptEvaluator {
 public:
-    // The document is not owned and outlives the interpreter; so do `actions`, when given.
-    explicit InstructionInterpreter(const TagDocument& document, ScriptActions* actions = nullptr);
+    // The document and the actions are not owned and outlive the interpreter.
+    InstructionInterpreter(const TagDocument& document, ScriptActions& actions);
     // Runs the script; returns the result of the last LAUNCH/ILAUNCH, or 0. Script errors are
     // thrown as InstructionsException; LauncherException from actions passes through.
     int execute();

@@ -1,5 +1,6 @@
 #include "script/variables.h"
 
+#include "base/chars.h"
 #include "base/exceptions.h"
 #include "tagdoc/text.h"
 
@@ -9,16 +10,13 @@ ScriptVariables scriptVariables;
 
 namespace {
 
-// White space as the C library's scanf conversions skip it.
-bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // Decimal number at the start of `text` (after white space, with an optional sign); the rest of
 // the text is ignored. Values outside min..max do not read, so no script sees a value that
 // silently wrapped around.
 bool readNumber(const LString& text, int64_t min, int64_t max, int64_t& value) {
     LString::size_type i = 0;
     const LString::size_type len = text.length();
-    while (i < len && isScanSpace(text[i])) ++i;
+    while (i < len && isWhiteSpace(text[i])) ++i;
     bool negative = false;
     if (i < len && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     if (i >= len || text[i] < '0' || text[i] > '9') return false;

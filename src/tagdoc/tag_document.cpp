@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/exceptions.h"
-#include "core/log.h"
+#include "runtime/log.h"
 #include "platform/file.h"
 #include "tagdoc/text.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/chars.h"
 #include "base/exceptions.h"
-#include "platform/path.h"
 
 namespace wiz {
 
@@ -29,22 +29,11 @@ LString::size_type endsWith(const LString& text, const LString& suffix) {
                : LString::npos;
 }
 
-void ensureTrailingSeparator(LString& path) {
-    if (!path.empty() && path[path.length() - 1] != kPathSeparator) path += kPathSeparator;
-}
-
-LString parentDirectory(const LString& path) {
-    LString::size_type pos = path.rfind(kPathSeparator);
-    return pos == LString::npos ? LString() : path.substr(0, pos);
-}
-
 LString numberToString(int32_t n) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(n));
     return LString(buf);
 }
-
-bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
 namespace {
 LString missingQuote(LString::size_type cursor) {
@@ -85,17 +74,13 @@ LString nextArgument(const LString& text, LString::size_type& cursor, bool quote
     return result;
 }
 
-namespace {
-bool isWordSpace(char c) { return c == ' ' || (c >= 9 && c <= 13); }
-}  // namespace
-
 LString nextWord(const LString& text, LString::size_type& cursor) {
     LString::size_type len = text.length();
     if (cursor >= len) return LString();
     LString::size_type i = cursor;
-    while (i < len && isWordSpace(text[i])) ++i;
+    while (i < len && isWhiteSpace(text[i])) ++i;
     LString::size_type start = i;
-    while (i < len && !isWordSpace(text[i])) ++i;
+    while (i < len && !isWhiteSpace(text[i])) ++i;
     cursor = i + 1;
     return text.substr(start, i - start);
 }

@@ -17,13 +17,7 @@ extern const char* const kWhitespace;
 LString& trim(LString& text, const char* set = kWhitespace);
 // Position where `suffix` starts when `text` ends with it, npos otherwise.
 LString::size_type endsWith(const LString& text, const LString& suffix);
-// Appends the path separator to a non-empty path that does not end with one.
-void ensureTrailingSeparator(LString& path);
-// Text before the last path separator; empty when there is none.
-LString parentDirectory(const LString& path);
 LString numberToString(int32_t n);
-// Tab, line feed, carriage return, space.
-bool isBlank(char c);
 
 // Reads one argument at `cursor`. For a quoted argument the cursor is just after the opening
 // quote; a doubled quote stands for one. Throws LauncherException when the closing quote is

@@ -1,56 +1,13 @@
-// The windowed host: a hidden main window and the modeless progress dialog on the process's main
-// thread, which pumps messages, while a worker thread performs the whole launch.
-//
-// The worker reports through the host operations; they reach the dialog only by sending it
-// messages (the texts are copied before the call returns). The user-interface thread in turn
-// writes only cancelRequested and runs the dialog's two timers.
+// The host of a launcher started without "-console": the progress window on Windows
+// (windowed_host_win32.cpp); on POSIX, which has no window system dependency, the console host
+// (windowed_host_posix.cpp).
 #pragma once
 
-#include "core/host.h"
-#include "platform/win32/handle.h"
-#include "platform/win32/win32.h"
+#include "core/arguments.h"
+#include "runtime/host.h"
 
 namespace wiz {
 
-class WindowedHost : public LauncherHost {
-public:
-    explicit WindowedHost(ArgumentList& args) : args_(&args) {}
-
-    const ArgumentList& arguments() const { return *args_; }
-
-    // Registers the window class (string 1) and creates the hidden main window, which creates
-    // the progress dialog and starts the worker. The show command is not used.
-    bool initialize(void* instance, int showCommand) override;
-    // The message loop; returns the quit code, 0.
-    int run() override;
-    void setStatus(const LString& text) override;
-    void setStatus2(const LString& line1, const LString& line2) override;
-    void stepProgress(int delta) override;
-    void setProgress(int percent) override;
-    void show() override;
-    void hide(int seconds) override;
-    bool isVisible() override;
-    void showMessage(const LString& text) override;
-    LString getTitle() override;
-    void setTitle(const LString& text) override;
-    LString chooseDirectory() override;
-
-private:
-    ArgumentList* args_;
-};
-
-// Process-wide window state.
-extern LString windowClassName;
-extern HWND mainWindow;
-extern HandleHolder workerThread;
-extern DWORD workerThreadId;
-// The worker has not been started yet; it is started at most once per process.
-extern bool workerPending;
-
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The worker: runs the launch for currentHost, then asks the main window to close.
-DWORD WINAPI launchWorker(LPVOID unused);
-// GetMessage/DispatchMessage in the system's own character set until the quit message; its code.
-int runMessageLoop();
+LauncherHost* createWindowedHost(ArgumentList& args);
 
 }  // namespace wiz

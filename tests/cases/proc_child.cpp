@@ -93,8 +93,10 @@ int main(int argc, char** argv) {
     }
     if (mode == "holder") {
         wiz::LString command = wiz::LString("\"") + argv[0] + "\" late \"" + arg(2).c_str() + "\"";
-        return wiz::runCommand(command, wiz::LString(), true, false, false, nullptr, nullptr,
-                               false);
+        wiz::RunOptions options;
+        options.showConsole = true;
+        options.wait = false;
+        return wiz::runCommand(command, options);
     }
     if (mode == "late") {
         waitForFile(arg(2), 20);

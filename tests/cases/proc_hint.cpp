@@ -8,8 +8,9 @@
 #include <string>
 
 #include "base/exceptions.h"
-#include "core/log.h"
+#include "runtime/log.h"
 #include "platform/path.h"
+#include "jvm/platform_hint.h"
 #include "platform/registry.h"
 
 int main(int argc, char** argv) {
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (int i = 2; i < argc; ++i) {
-        wiz::logFilePath = wiz::LString(argv[1]) + wiz::kPathSeparator +
+        wiz::logState().filePath = wiz::LString(argv[1]) + wiz::kPathSeparator +
                            wiz::LString(std::to_string(i - 1) + ".log");
         wiz::StringList result;
         try {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/host.h"
+#include "runtime/host.h"
 
 namespace wiztest {
 
@@ -55,8 +55,8 @@ private:
 // Installs a host as the current host for one test and takes it away again.
 class ScopedHost {
 public:
-    explicit ScopedHost(wiz::LauncherHost& host) { wiz::currentHost = &host; }
-    ~ScopedHost() { wiz::currentHost = nullptr; }
+    explicit ScopedHost(wiz::LauncherHost& host) { wiz::hostState().host = &host; }
+    ~ScopedHost() { wiz::hostState().host = nullptr; }
     ScopedHost(const ScopedHost&) = delete;
     ScopedHost& operator=(const ScopedHost&) = delete;
 };

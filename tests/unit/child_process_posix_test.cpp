@@ -6,8 +6,9 @@
 #include <sys/stat.h>
 
 #include "base/exceptions.h"
-#include "core/log.h"
-#include "core/messages.h"
+#include "platform/system_error.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
 #include "launch/child_process.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
@@ -21,16 +22,16 @@ using wiztest::childCommand;
 using wiztest::runFailure;
 
 std::string createFailed(int code) {
-    return "CreateProcess failed  ==>  " + wiz::systemErrorString(code).str();
+    return "CreateProcess failed  ==>  " + wiz::systemErrorText(code).str();
 }
 
 TEST(ChildProcessPosix, SignalledChildEndsWith128PlusSignal) {
     wiztest::CountingHost host;
     const LString command(childCommand("signal " + std::to_string(SIGTERM)));
-    EXPECT_EQ(wiz::runCommand(command, "", false, false, true, nullptr, nullptr, false),
+    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, false, true, nullptr, nullptr, false)),
               128 + SIGTERM);
     LString out, err;
-    EXPECT_EQ(wiz::runCommand(command, "", false, true, true, &out, &err, false), 128 + SIGTERM);
+    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)), 128 + SIGTERM);
 }
 
 TEST(ChildProcessPosix, FindsABareProgramNameInPath) {
@@ -40,8 +41,7 @@ TEST(ChildProcessPosix, FindsABareProgramNameInPath) {
     wiztest::TempDir dir;
     LString out, err;
     // Found before the child changes its directory.
-    int code = wiz::runCommand("wizchild exit 5", LString(dir.path().string()), false, true, true,
-                               &out, &err, false);
+    int code = wiz::runCommand("wizchild exit 5", wiztest::runOptions(LString(dir.path().string()), false, true, true, &out, &err, false));
     wiz::setEnvironmentText("PATH", saved);
     EXPECT_EQ(code, 5);
 }
@@ -69,8 +69,7 @@ TEST(ChildProcessPosix, ReturnsWhenTheChildEndsEvenIfADescendantKeepsItsOutput) 
     wiztest::TempDir dir;
     const std::string go = dir.file("go");
     LString out, err;
-    EXPECT_EQ(wiz::runCommand(LString(childCommand("holder \"" + go + "\"")), "", false, true, true,
-                              &out, &err, false),
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("holder \"" + go + "\"")), wiztest::runOptions("", false, true, true, &out, &err, false)),
               0);
     dir.write("go", "go");
     EXPECT_EQ(out.str(), "");
@@ -78,14 +77,14 @@ TEST(ChildProcessPosix, ReturnsWhenTheChildEndsEvenIfADescendantKeepsItsOutput) 
 
 TEST(RegistryPosix, HintsFindNothingAndSaySo) {
     wiztest::TempDir dir;
-    const LString savedPath = wiz::logFilePath;
-    const bool savedSeparator = wiz::separatorWritten;
-    wiz::logFilePath = LString(dir.file("log"));
-    wiz::separatorWritten = true;
+    const LString savedPath = wiz::logState().filePath;
+    const bool savedSeparator = wiz::logState().separatorWritten;
+    wiz::logState().filePath = LString(dir.file("log"));
+    wiz::logState().separatorWritten = true;
     wiz::StringList result;
     wiz::resolvePlatformHint(result, "\\HKEY_LOCAL_MACHINE\\SOFTWARE\\X\\Home");
-    wiz::logFilePath = savedPath;
-    wiz::separatorWritten = savedSeparator;
+    wiz::logState().filePath = savedPath;
+    wiz::logState().separatorWritten = savedSeparator;
     EXPECT_EQ(result.count(), 0);
     EXPECT_EQ(wiztest::TempDir::read(dir.file("log")),
               "WARNING: Invalid platform hint: There is no registry on this system.\n");

@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "core/host.h"
+#include "launch/child_process.h"
+#include "runtime/host.h"
 
 namespace wiztest {
 
@@ -12,6 +13,10 @@ std::string testExecutableDirectory();
 
 // The command line that runs the test child with `args`.
 std::string childCommand(const std::string& args);
+
+// The runner's options, in the order the tests spell them.
+wiz::RunOptions runOptions(const wiz::LString& directory, bool showConsole, bool capture,
+                           bool wait, wiz::LString* out, wiz::LString* err, bool newConsole);
 
 // Runs `command` (captured or not, waiting) and returns the message of the LauncherException it
 // raises, or "(no exception)".

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "platform/win32/win32.h"
+#include "platform/win32.h"
 #include "unit/child_process_support.h"
 
 namespace wiztest {

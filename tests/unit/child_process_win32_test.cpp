@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/exceptions.h"
-#include "core/messages.h"
+#include "platform/system_error.h"
+#include "runtime/messages.h"
 #include "launch/child_process.h"
-#include "platform/win32/handle.h"
-#include "platform/win32/win32.h"
+#include "platform/handle_win32.h"
+#include "platform/win32.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
 
@@ -17,15 +18,15 @@ using wiztest::childCommand;
 using wiztest::runFailure;
 
 std::string createFailed(DWORD code) {
-    return "CreateProcess failed  ==>  " + wiz::systemErrorString(code).str();
+    return "CreateProcess failed  ==>  " + wiz::systemErrorText(code).str();
 }
 
 TEST(ChildProcessWin32, ExitCode259IsAnEndLikeAnyOther) {
     wiztest::CountingHost host;
     const LString command(childCommand("exit 259"));
     LString out, err;
-    EXPECT_EQ(wiz::runCommand(command, "", false, true, true, &out, &err, false), 259);
-    EXPECT_EQ(wiz::runCommand(command, "", false, false, true, nullptr, nullptr, false), 259);
+    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)), 259);
+    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, false, true, nullptr, nullptr, false)), 259);
 }
 
 TEST(ChildProcessWin32, FailuresCarryTheSystemText) {

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/messages.h"
+#include "platform/system_error.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
 #include "fs_test_support.h"
 #include "platform/fs.h"
 #include "platform/path.h"
@@ -60,12 +63,12 @@ TEST_F(CleanupTest, DeleteEntryRemovesReadOnlyFilesAndEmptyDirectories) {
 
 TEST_F(CleanupTest, DeleteEntryFailureIsLoggedAsAWarning) {
     const std::string log = dir.file("launcher.log");
-    wiz::logFilePath = LString(log);
+    wiz::logState().filePath = LString(log);
     makeFile("full/a.txt");
     ASSERT_FALSE(wiz::removeDirectory(LString(sub("full"))));
-    const LString notEmpty = wiz::systemErrorString(wiz::lastFsError());
+    const LString notEmpty = wiz::systemErrorText(wiz::lastFsError());
     ASSERT_FALSE(wiz::removeDirectory(LString(sub("missing"))));
-    const LString missing = wiz::systemErrorString(wiz::lastFsError());
+    const LString missing = wiz::systemErrorText(wiz::lastFsError());
 
     EXPECT_FALSE(wiz::deleteEntry(LString(sub("full"))));
     // A path whose attributes cannot be read counts as a directory.
@@ -140,7 +143,7 @@ TEST_F(CleanupTest, WalkStopsWhenTheVisitorSaysSoAndSkipsWhatItIsTold) {
 
 TEST_F(CleanupTest, CancellableWalkStopsAtOnceButAPlainOneDoesNot) {
     makeFile("a/1.txt");
-    wiz::cancelRequested = true;
+    wiz::hostState().cancelRequested = true;
     RecordingWalker cancellable;
     cancellable.cancellable = 1;
     EXPECT_FALSE(cancellable.walk(lstr(dir.path())));

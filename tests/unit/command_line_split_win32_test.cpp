@@ -1,6 +1,6 @@
 // The portable splitter against the system's own CommandLineToArgvW.
 // clang-format off
-#include "platform/win32/win32.h"
+#include "platform/win32.h"
 #include <shellapi.h>
 // clang-format on
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "archive/file_index.h"
-#include "core/host.h"
-#include "core/log.h"
-#include "core/messages.h"
-#include "core/settings.h"
-#include "platform/temp_files.h"
+#include "core/file_index.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
+#include "archive/temp_files.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -28,22 +28,22 @@ protected:
     void SetUp() override {
         resetFileIndex();
         setSilent(false);
-        logFilePath = LString();
-        savedArguments.clear();
-        passThroughArgs.clear();
-        displayConsole = false;
-        javaHomeOverride = LString();
-        classpathPrepend = LString();
-        classpathAppend = LString();
-        origGiven = false;
-        savedTempDirectory = tempDirectory;
+        wiz::logState().filePath = LString();
+        wiz::runSettings().savedArguments.clear();
+        wiz::runSettings().passThroughArgs.clear();
+        wiz::runSettings().displayConsole = false;
+        wiz::runSettings().javaHomeOverride = LString();
+        wiz::runSettings().classpathPrepend = LString();
+        wiz::runSettings().classpathAppend = LString();
+        wiz::runSettings().origGiven = false;
+        savedTempDirectory = wiz::tempFiles().directory;
         launcher = dir.write("launcher.exe", "MZ not a launcher with an index");
     }
     void TearDown() override {
         resetFileIndex();
         setSilent(false);
-        logFilePath = LString();
-        tempDirectory = savedTempDirectory;
+        wiz::logState().filePath = LString();
+        wiz::tempFiles().directory = savedTempDirectory;
     }
 
     int run(const std::vector<std::string>& args) {
@@ -97,9 +97,9 @@ TEST_F(OptionWalk, VersionShowsOnlyTheVersion) {
 TEST_F(OptionWalk, DefaultRunWithoutScriptFails) {
     EXPECT_EQ(run({}), -1);
     EXPECT_EQ(host.calls, (Calls{"progress:0", "progress:100"}));
-    EXPECT_EQ(launcherPath, launcher.c_str());
-    EXPECT_EQ(origLauncherPath, launcher.c_str());
-    EXPECT_FALSE(origGiven);
+    EXPECT_EQ(wiz::runSettings().launcherPath, launcher.c_str());
+    EXPECT_EQ(wiz::runSettings().origLauncherPath, launcher.c_str());
+    EXPECT_FALSE(wiz::runSettings().origGiven);
 }
 
 TEST_F(OptionWalk, SettingsAndPassThroughArguments) {
@@ -120,57 +120,57 @@ TEST_F(OptionWalk, SettingsAndPassThroughArguments) {
                                            "-cv:tempdir"};
     EXPECT_EQ(run(args), 0);
     EXPECT_EQ(host.messages, (std::vector<std::string>{"2.52"}));
-    ASSERT_EQ(passThroughArgs.count(), 4);
-    EXPECT_EQ(passThroughArgs.at(0), "--wizard-option");
-    EXPECT_EQ(passThroughArgs.at(1), "x y");
-    EXPECT_EQ(passThroughArgs.at(2), "-console");  // added by -accessibility
-    EXPECT_EQ(passThroughArgs.at(3), "-console");
+    ASSERT_EQ(wiz::runSettings().passThroughArgs.count(), 4);
+    EXPECT_EQ(wiz::runSettings().passThroughArgs.at(0), "--wizard-option");
+    EXPECT_EQ(wiz::runSettings().passThroughArgs.at(1), "x y");
+    EXPECT_EQ(wiz::runSettings().passThroughArgs.at(2), "-console");  // added by -accessibility
+    EXPECT_EQ(wiz::runSettings().passThroughArgs.at(3), "-console");
     // A value-taking option consumes the next argument even when it looks like an option.
-    EXPECT_EQ(javaHomeOverride, "-cv:in");
-    EXPECT_EQ(classpathPrepend, "pre.jar");
-    EXPECT_EQ(classpathAppend, "post.jar");
-    EXPECT_TRUE(displayConsole);
-    EXPECT_TRUE(origGiven);
-    EXPECT_EQ(origLauncherPath, "C:\\orig\\setup.exe");
+    EXPECT_EQ(wiz::runSettings().javaHomeOverride, "-cv:in");
+    EXPECT_EQ(wiz::runSettings().classpathPrepend, "pre.jar");
+    EXPECT_EQ(wiz::runSettings().classpathAppend, "post.jar");
+    EXPECT_TRUE(wiz::runSettings().displayConsole);
+    EXPECT_TRUE(wiz::runSettings().origGiven);
+    EXPECT_EQ(wiz::runSettings().origLauncherPath, "C:\\orig\\setup.exe");
     EXPECT_EQ(origLauncherDirectory(), "C:\\orig");
-    EXPECT_EQ(launcherPath, launcher.c_str());
-    EXPECT_EQ(tempDirectory, savedTempDirectory);  // a trailing -cv:tempdir is ignored
-    ASSERT_EQ(savedArguments.count(), static_cast<int32_t>(args.size()));
+    EXPECT_EQ(wiz::runSettings().launcherPath, launcher.c_str());
+    EXPECT_EQ(wiz::tempFiles().directory, savedTempDirectory);  // a trailing -cv:tempdir is ignored
+    ASSERT_EQ(wiz::runSettings().savedArguments.count(), static_cast<int32_t>(args.size()));
     for (size_t i = 0; i < args.size(); ++i) {
-        EXPECT_EQ(savedArguments.at(static_cast<int32_t>(i)), args[i].c_str());
+        EXPECT_EQ(wiz::runSettings().savedArguments.at(static_cast<int32_t>(i)), args[i].c_str());
     }
 }
 
 TEST_F(OptionWalk, ConsumedOptionDoesNotAct) {
     EXPECT_EQ(run({"-cp:a", "-cv:version"}), -1);  // the default run found no script
-    EXPECT_EQ(classpathAppend, "-cv:version");
+    EXPECT_EQ(wiz::runSettings().classpathAppend, "-cv:version");
     EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(OptionWalk, TempDirectoryOption) {
     const std::string temp = dir.file("tmp");
     EXPECT_EQ(run({"-cv:tempdir", temp, "-cv:version"}), 0);
-    EXPECT_EQ(tempDirectory, temp.c_str());
+    EXPECT_EQ(wiz::tempFiles().directory, temp.c_str());
 }
 
 TEST_F(OptionWalk, SilentOptions) {
     EXPECT_EQ(run({"-cv:silent", "-cv:version", "-cv:orig"}), -1);
-    EXPECT_TRUE(silentMode);
-    EXPECT_EQ(passThroughArgs.count(), 0);
+    EXPECT_TRUE(wiz::hostState().silent);
+    EXPECT_EQ(wiz::runSettings().passThroughArgs.count(), 0);
     EXPECT_EQ(host.calls, (Calls{"progress:0"}));  // the walk starts before the option
 
     setSilent(false);
     EXPECT_EQ(run({"-cv:version", "-silent", "-cv:version"}), 0);
     EXPECT_EQ(host.messages, (std::vector<std::string>{"2.52"}));
-    ASSERT_EQ(passThroughArgs.count(), 1);
-    EXPECT_EQ(passThroughArgs.at(0), "-silent");
+    ASSERT_EQ(wiz::runSettings().passThroughArgs.count(), 1);
+    EXPECT_EQ(wiz::runSettings().passThroughArgs.at(0), "-silent");
 }
 
 TEST_F(OptionWalk, MissingValues) {
     EXPECT_EQ(run({"-cv:version", "-cv:orig"}), -1);
     EXPECT_EQ(host.messages,
               (std::vector<std::string>{"2.52", "Missing original launcher file name."}));
-    EXPECT_FALSE(origGiven);
+    EXPECT_FALSE(wiz::runSettings().origGiven);
 
     host.messages.clear();
     host.calls.clear();
@@ -201,7 +201,7 @@ TEST_F(OptionWalk, InputDocumentPathMayBeQuoted) {
     EXPECT_TRUE(host.messages.empty());
     // The line goes to the log in force before the document; the document has no LOGFILE.
     EXPECT_EQ(logLines(log), (std::vector<std::string>{"Loading input file " + quoted}));
-    EXPECT_EQ(logFilePath, "");
+    EXPECT_EQ(wiz::logState().filePath, "");
 }
 
 TEST_F(OptionWalk, InvalidActions) {
@@ -215,7 +215,7 @@ TEST_F(OptionWalk, InvalidActions) {
     };
     for (const Case& c : cases) {
         resetFileIndex();
-        logFilePath = LString();
+        wiz::logState().filePath = LString();
         host.messages.clear();
         const std::string log = dir.file("action.log");
         const std::string doc = inputDocument("doc.tag", c.body + "LOGFILE: " + log + "\n");
@@ -231,7 +231,7 @@ TEST_F(OptionWalk, DocumentWithoutLogFileTurnsTheLogOff) {
     const std::string doc = inputDocument("doc.tag", "ACTION: NONE\n");
     EXPECT_EQ(run({"-cv:log", first, "-cv:in", doc}), -1);
     EXPECT_EQ(logLines(first), (std::vector<std::string>{"Loading input file " + doc}));
-    EXPECT_EQ(logFilePath, "");
+    EXPECT_EQ(wiz::logState().filePath, "");
 }
 
 TEST_F(OptionWalk, VerifyJvmNeedsBothKeys) {

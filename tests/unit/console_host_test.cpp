@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "core/messages.h"
+#include "runtime/host.h"
+#include "runtime/messages.h"
 #include "platform/file.h"
 #include "support/temp_dir.h"
 
@@ -89,11 +90,11 @@ TEST(ConsoleHost, VisibilityTitleAndInitialize) {
     ArgumentList args;
     std::string out;
     ConsoleHost host(args, {stdin, stdout, &out});
-    void* const saved = moduleInstance;
+    void* const saved = wiz::hostState().moduleInstance;
     int marker = 0;
     EXPECT_TRUE(host.initialize(&marker, 5));
-    EXPECT_EQ(moduleInstance, &marker);
-    moduleInstance = saved;
+    EXPECT_EQ(wiz::hostState().moduleInstance, &marker);
+    wiz::hostState().moduleInstance = saved;
 
     EXPECT_FALSE(host.isVisible());
     host.show();

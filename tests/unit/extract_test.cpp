@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "archive/file_index.h"
+#include "core/file_index.h"
 #include "archive/launcher_format.h"
 #include "base/exceptions.h"
 #include "fs_test_support.h"
 #include "platform/file.h"
 #include "platform/path.h"
+#include "runtime/host.h"
+#include "runtime/settings.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -50,7 +52,7 @@ class ExtractTest : public ::testing::Test {
 protected:
     ExtractTest() {
         payload = pattern(2 * wiz::kExtractBufferSize + 1);
-        wiz::launcherPath =
+        wiz::runSettings().launcherPath =
             LString(launcherDir.write("launcher.exe", std::string(100, 'M') + payload));
         fs::create_directory(out());
     }
@@ -111,7 +113,7 @@ TEST_F(ExtractTest, ExistingFileIsOverwritten) {
 }
 
 TEST_F(ExtractTest, CancelBeforeTheCopyLeavesAnEmptyFile) {
-    wiz::cancelRequested = true;
+    wiz::hostState().cancelRequested = true;
     EXPECT_EQ(messageOf(entry("app.jar", 1000), lstr(out())), "Canceled by the user.");
     EXPECT_TRUE(fs::exists(outFile("app.jar")));
     EXPECT_EQ(fs::file_size(outFile("app.jar")), 0u);
@@ -156,7 +158,7 @@ TEST_F(ExtractTest, ShortLauncherFileIsAnError) {
 }
 
 TEST_F(ExtractTest, MissingLauncherFile) {
-    wiz::launcherPath = lstr(launcherDir.path() / "gone.exe");
+    wiz::runSettings().launcherPath = lstr(launcherDir.path() / "gone.exe");
     EXPECT_EQ(messageOf(entry("a.bin", 10), lstr(out())), "Cannot open launcher file.");
     EXPECT_FALSE(fs::exists(outFile("a.bin")));
 }
@@ -253,7 +255,7 @@ protected:
         wiz::appendUInt32BE(file, static_cast<uint32_t>(records.size()));
         for (const auto& r : records) wiz::appendEntryRecord(file, r);
         wiz::appendTrailer(file, 0, indexOffset);
-        wiz::launcherPath = LString(dir.write("launcher.exe", file));
+        wiz::runSettings().launcherPath = LString(dir.write("launcher.exe", file));
         wiz::resetFileIndex();
         wiz::fileIndex().load(false);
     }

@@ -1,7 +1,7 @@
 // The file index of the running launcher: reading the index and the embedded documents of packed
 // launcher files, the input document's named files, lookups and the style byte.
 
-#include "archive/file_index.h"
+#include "core/file_index.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 
 #include "archive/launcher_format.h"
 #include "base/exceptions.h"
-#include "core/host.h"
-#include "core/log.h"
-#include "core/settings.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/settings.h"
 #include "launch/launch_script.h"
 #include "script/interpreter.h"
 #include "script/variables.h"
@@ -94,15 +94,15 @@ class FileIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
         wiz::resetFileIndex();
-        wiz::launcherPath = wiz::LString(dir.file("launcher.exe"));
-        wiz::logFilePath = wiz::LString(dir.file("launcher.log"));
-        wiz::separatorWritten = true;
+        wiz::runSettings().launcherPath = wiz::LString(dir.file("launcher.exe"));
+        wiz::logState().filePath = wiz::LString(dir.file("launcher.log"));
+        wiz::logState().separatorWritten = true;
         wiz::scriptVariables.reset();
     }
     void TearDown() override {
         wiz::resetFileIndex();
-        wiz::launcherPath = "";
-        wiz::logFilePath = "";
+        wiz::runSettings().launcherPath = "";
+        wiz::logState().filePath = "";
         wiz::scriptVariables.reset();
     }
 
@@ -436,11 +436,11 @@ TEST_F(FileIndexTest, LauncherStyleByte) {
     EXPECT_EQ(wiz::readLauncherStyle(wiz::LString(dir.file("missing"))), -1);
 
     // The running launcher's byte is read once; a missing launcher is not remembered.
-    EXPECT_EQ(wiz::readLauncherStyle(wiz::launcherPath), -1);
+    EXPECT_EQ(wiz::readLauncherStyle(wiz::runSettings().launcherPath), -1);
     writeLauncher(packLauncher({}, 7));
-    EXPECT_EQ(wiz::readLauncherStyle(wiz::launcherPath), 7);
+    EXPECT_EQ(wiz::readLauncherStyle(wiz::runSettings().launcherPath), 7);
     writeLauncher(packLauncher({}, 9));
-    EXPECT_EQ(wiz::readLauncherStyle(wiz::launcherPath), 7);
+    EXPECT_EQ(wiz::readLauncherStyle(wiz::runSettings().launcherPath), 7);
     dir.write("other.exe", packLauncher({}, 9));
     EXPECT_EQ(wiz::readLauncherStyle(wiz::LString(other)), 9);
 }

@@ -1,7 +1,8 @@
 // POSIX-only parts of the temporary-file tests: the mount-table rule of the drive list, links in
 // a tree being removed, and the way a file is kept from removal (a directory without write
 // permission, which does not bind root).
-#include "platform/posix/fs_posix.h"
+#include "archive/temp_files.h"
+#include "platform/fs_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +14,9 @@
 #include <vector>
 
 #include "base/exceptions.h"
-#include "core/messages.h"
+#include "platform/system_error.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
 #include "fs_test_support.h"
 #include "platform/fs.h"
 #include "support/temp_dir.h"
@@ -85,7 +88,7 @@ TEST(HasEnoughDiskSpacePosix, MissingDirectoryReportsTheSystemText) {
         FAIL() << "no exception";
     } catch (const wiz::LauncherException& e) {
         EXPECT_EQ(e.message(),
-                  LString("GetDiskFreeSpace failed  ==>  ") + wiz::systemErrorString(ENOENT));
+                  LString("GetDiskFreeSpace failed  ==>  ") + wiz::systemErrorText(ENOENT));
     }
 }
 
@@ -96,18 +99,18 @@ TEST(RemoveTemporaryFilesPosix, EntryThatStaysIsGivenUpWithAWarning) {
     }
     wiztest::FsStateGuard state;
     wiztest::TempDir temp, logDir;
-    wiz::logFilePath = LString(logDir.file("launcher.log"));
-    wiz::tempRemovalAttempts = 3;
+    wiz::logState().filePath = LString(logDir.file("launcher.log"));
+    wiz::tempFiles().removalAttempts = 3;
     const std::string file = temp.write("stays.txt", "x");
     wiz::registerTempFile(LString(file));
     ::chmod(temp.path().c_str(), 0555);
     wiz::removeTemporaryFiles();
     ::chmod(temp.path().c_str(), 0755);
 
-    EXPECT_EQ(wiz::tempFileRegistry.count(), 0);
+    EXPECT_EQ(wiz::tempFiles().files.count(), 0);
     EXPECT_TRUE(std::filesystem::exists(file));
     const std::string line =
-        "WARNING: Could not delete " + file + " :  " + wiz::systemErrorString(EACCES).str() + "\n";
+        "WARNING: Could not delete " + file + " :  " + wiz::systemErrorText(EACCES).str() + "\n";
     EXPECT_EQ(wiztest::TempDir::read(logDir.file("launcher.log")),
               "------------------\n" + line + line + line + "WARNING: Could not remove " + file +
                   ", giving up after 3 attempts.\n");

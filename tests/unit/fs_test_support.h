@@ -11,43 +11,43 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
-#include "core/host.h"
-#include "core/log.h"
-#include "core/settings.h"
-#include "platform/temp_files.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/settings.h"
+#include "archive/temp_files.h"
 
 namespace wiztest {
 
 class FsStateGuard {
 public:
     FsStateGuard()
-        : tempDirectory_(wiz::tempDirectory),
-          launcherPath_(wiz::launcherPath),
-          logFilePath_(wiz::logFilePath),
-          debugLogPath_(wiz::debugLogPath),
-          debugLogEnabled_(wiz::debugLogEnabled),
-          silent_(wiz::silentMode),
-          separatorWritten_(wiz::separatorWritten),
-          attempts_(wiz::tempRemovalAttempts) {
-        wiz::tempDirRegistry.clear();
-        wiz::tempFileRegistry.clear();
-        wiz::cancelRequested = false;
-        wiz::silentMode = false;
-        wiz::origGiven = false;
-        wiz::separatorWritten = false;  // each test's log starts with the separator line
+        : tempDirectory_(wiz::tempFiles().directory),
+          launcherPath_(wiz::runSettings().launcherPath),
+          logFilePath_(wiz::logState().filePath),
+          debugLogPath_(wiz::logState().debugPath),
+          debugLogEnabled_(wiz::logState().debugEnabled),
+          silent_(wiz::hostState().silent),
+          separatorWritten_(wiz::logState().separatorWritten),
+          attempts_(wiz::tempFiles().removalAttempts) {
+        wiz::tempFiles().directories.clear();
+        wiz::tempFiles().files.clear();
+        wiz::hostState().cancelRequested = false;
+        wiz::hostState().silent = false;
+        wiz::runSettings().origGiven = false;
+        wiz::logState().separatorWritten = false;  // each test's log starts with the separator line
     }
     ~FsStateGuard() {
-        wiz::tempDirRegistry.clear();
-        wiz::tempFileRegistry.clear();
-        wiz::cancelRequested = false;
-        wiz::tempDirectory = tempDirectory_;
-        wiz::launcherPath = launcherPath_;
-        wiz::logFilePath = logFilePath_;
-        wiz::debugLogPath = debugLogPath_;
-        wiz::debugLogEnabled = debugLogEnabled_;
-        wiz::silentMode = silent_;
-        wiz::separatorWritten = separatorWritten_;
-        wiz::tempRemovalAttempts = attempts_;
+        wiz::tempFiles().directories.clear();
+        wiz::tempFiles().files.clear();
+        wiz::hostState().cancelRequested = false;
+        wiz::tempFiles().directory = tempDirectory_;
+        wiz::runSettings().launcherPath = launcherPath_;
+        wiz::logState().filePath = logFilePath_;
+        wiz::logState().debugPath = debugLogPath_;
+        wiz::logState().debugEnabled = debugLogEnabled_;
+        wiz::hostState().silent = silent_;
+        wiz::logState().separatorWritten = separatorWritten_;
+        wiz::tempFiles().removalAttempts = attempts_;
     }
     FsStateGuard(const FsStateGuard&) = delete;
     FsStateGuard& operator=(const FsStateGuard&) = delete;

@@ -1,4 +1,5 @@
-#include "core/host.h"
+#include "core/run.h"
+#include "runtime/host.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,12 @@
 #include <vector>
 
 #include "core/arguments.h"
-#include "core/log.h"
-#include "core/messages.h"
-#include "core/settings.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
 #include "platform/environment.h"
 #include "platform/process_info.h"
-#include "platform/temp_files.h"
+#include "archive/temp_files.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -108,7 +109,7 @@ TEST_F(Facade, SilentModeSuppressesAllButHideAndTitle) {
 }
 
 TEST(FacadeWithoutHost, EveryCallIsANoOp) {
-    ASSERT_EQ(currentHost, nullptr);
+    ASSERT_EQ(wiz::hostState().host, nullptr);
     resetStatusState();
     uiSetStatusType(0);
     uiSetStatusLine2(3, "x");
@@ -124,7 +125,7 @@ TEST(FacadeWithoutHost, EveryCallIsANoOp) {
 }
 
 TEST(ExitMessageRule, Table) {
-    const LString saved = exitMessage;
+    const LString saved = wiz::hostState().exitMessage;
     struct Case {
         int result;
         int style;
@@ -136,11 +137,11 @@ TEST(ExitMessageRule, Table) {
         {-1, 0, "err", true},   {1, 2, "err", true},     {999, 0, "err", true},
     };
     for (const Case& c : cases) {
-        exitMessage = c.message;
+        wiz::hostState().exitMessage = c.message;
         EXPECT_EQ(showsExitMessage(c.result, c.style), c.shown)
             << c.result << " style " << c.style << " [" << c.message << "]";
     }
-    exitMessage = saved;
+    wiz::hostState().exitMessage = saved;
 }
 
 TEST(HostChoice, ConsoleOnlyForExactOptionAfterProgramPath) {
@@ -167,26 +168,26 @@ TEST(HostChoice, ConsoleOnlyForExactOptionAfterProgramPath) {
 
 TEST(DebugLog, StartLineWhenTheVariableNamesAFile) {
     wiztest::TempDir dir;
-    const LString savedPath = debugLogPath;
-    const bool savedEnabled = debugLogEnabled;
+    const LString savedPath = wiz::logState().debugPath;
+    const bool savedEnabled = wiz::logState().debugEnabled;
     const std::string path = dir.file("debug.log");
     setEnvironmentText("DBGWIN32PPK", path.c_str());
     startDebugLogFromEnvironment();
-    EXPECT_TRUE(debugLogEnabled);
-    EXPECT_EQ(debugLogPath, path.c_str());
+    EXPECT_TRUE(wiz::logState().debugEnabled);
+    EXPECT_EQ(wiz::logState().debugPath, path.c_str());
     std::string written = wiztest::TempDir::read(path);
     written.erase(std::remove(written.begin(), written.end(), '\r'), written.end());
     EXPECT_EQ(written, "Console Launcher Started\n");
 
-    debugLogPath = LString();
-    debugLogEnabled = false;
+    wiz::logState().debugPath = LString();
+    wiz::logState().debugEnabled = false;
     setEnvironmentText("DBGWIN32PPK", "");
     startDebugLogFromEnvironment();
-    EXPECT_FALSE(debugLogEnabled);
-    EXPECT_EQ(debugLogPath, "");
+    EXPECT_FALSE(wiz::logState().debugEnabled);
+    EXPECT_EQ(wiz::logState().debugPath, "");
 
-    debugLogPath = savedPath;
-    debugLogEnabled = savedEnabled;
+    wiz::logState().debugPath = savedPath;
+    wiz::logState().debugEnabled = savedEnabled;
 }
 
 namespace {
@@ -199,13 +200,13 @@ class RunSequence : public Facade {
 protected:
     void SetUp() override {
         Facade::SetUp();
-        savedArguments.clear();
-        passThroughArgs.clear();
+        wiz::runSettings().savedArguments.clear();
+        wiz::runSettings().passThroughArgs.clear();
         exitHookCalled = false;
-        savedExitMessage = exitMessage;
+        savedExitMessage = wiz::hostState().exitMessage;
     }
     void TearDown() override {
-        exitMessage = savedExitMessage;
+        wiz::hostState().exitMessage = savedExitMessage;
         Facade::TearDown();
     }
     int run(std::vector<const char*> typed, ExitMessageRoute route) {
@@ -235,14 +236,14 @@ TEST_F(RunSequence, RunsTheOptionsOfTheRunningFileThenRemovesTemporaryFiles) {
     EXPECT_EQ(host.calls, (Calls{"progress:0", "message:2.52"}));
     EXPECT_TRUE(exitHookCalled);
     EXPECT_FALSE(std::ifstream(temp).good());
-    EXPECT_EQ(launcherPath, modulePath());
-    EXPECT_FALSE(launcherPath.empty());
-    ASSERT_EQ(savedArguments.count(), 1);
-    EXPECT_EQ(savedArguments.at(0), "-cv:version");
+    EXPECT_EQ(wiz::runSettings().launcherPath, modulePath());
+    EXPECT_FALSE(wiz::runSettings().launcherPath.empty());
+    ASSERT_EQ(wiz::runSettings().savedArguments.count(), 1);
+    EXPECT_EQ(wiz::runSettings().savedArguments.at(0), "-cv:version");
 }
 
 TEST_F(RunSequence, ExitMessageAfterAFailedLaunch) {
-    exitMessage = "wizard error output";
+    wiz::hostState().exitMessage = "wizard error output";
     // Shown by the host itself, even in silent mode ...
     EXPECT_EQ(run({"-cv:silent", "-cv:in"}, ExitMessageRoute::HostShowMessage), -1);
     EXPECT_EQ(host.messages, (std::vector<std::string>{"wizard error output"}));

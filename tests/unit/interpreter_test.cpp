@@ -1,3 +1,4 @@
+#include "core/script_actions.h"
 #include "script/interpreter.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +7,8 @@
 #include <vector>
 
 #include "base/exceptions.h"
-#include "core/host.h"
-#include "core/messages.h"
+#include "runtime/host.h"
+#include "runtime/messages.h"
 
 using namespace wiz;
 
@@ -84,11 +85,11 @@ protected:
         scriptVariables.reset();
         resetStatusState();
         setSilent(false);
-        savedHost_ = currentHost;
-        currentHost = &host;
+        savedHost_ = wiz::hostState().host;
+        wiz::hostState().host = &host;
     }
     void TearDown() override {
-        currentHost = savedHost_;
+        wiz::hostState().host = savedHost_;
         setSilent(false);
         resetStatusState();
         scriptVariables.reset();
@@ -99,7 +100,7 @@ protected:
     std::string run(const std::vector<std::string>& lines, ScriptActions* use = nullptr) {
         TagDocument document;
         for (const std::string& line : lines) document.addValue("INSTRUCTIONS", line.c_str());
-        InstructionInterpreter interpreter(document, use ? use : &actions);
+        InstructionInterpreter interpreter(document, use ? *use : actions);
         try {
             return "result " + std::to_string(interpreter.execute());
         } catch (const InstructionsException& e) {
@@ -294,7 +295,7 @@ TEST_F(Interpreter, UnavailableActionsFailWithoutReportingSuccess) {
     };
     for (const Case& c : cases) {
         scriptVariables.setNumeric(1, 7);
-        EXPECT_EQ(run({c.line}, &ScriptActions::standard()), c.outcome) << c.line;
+        EXPECT_EQ(run({c.line}, &launcherActions()), c.outcome) << c.line;
         EXPECT_EQ(scriptVariables.numeric(1), 7) << c.line;
     }
 }
@@ -315,7 +316,7 @@ TEST_F(Interpreter, FindLabelIsCalledByName) {
     for (const char* line : {":FIRST", "GOTO LAST", ":MIDDLE x", ":LAST"}) {
         document.addValue("INSTRUCTIONS", line);
     }
-    InstructionInterpreter interpreter(document, &actions);
+    InstructionInterpreter interpreter(document, actions);
     EXPECT_EQ(interpreter.findLabel("FIRST"), 0);
     EXPECT_EQ(interpreter.findLabel("LAST"), 3);
     scriptVariables.setString(2, "FIRST");

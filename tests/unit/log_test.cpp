@@ -1,4 +1,4 @@
-#include "core/log.h"
+#include "runtime/log.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@ using wiztest::TempDir;
 namespace {
 // Restores the process-wide log settings after each test.
 struct LogGuard {
-    LogGuard() { separatorWritten = false; }
+    LogGuard() { wiz::logState().separatorWritten = false; }
     ~LogGuard() {
-        logFilePath = "";
-        debugLogPath = "";
-        separatorWritten = false;
+        wiz::logState().filePath = "";
+        wiz::logState().debugPath = "";
+        wiz::logState().separatorWritten = false;
     }
 };
 // Text-mode files on Windows store CR LF; compare with plain line feeds.
@@ -30,10 +30,10 @@ TEST(Log, SeparatorOncePerProcessAndPrefixes) {
     LogGuard guard;
     TempDir dir;
     writeLog("lost: no log file yet", kLogError);  // nothing written, separator still pending
-    logFilePath = dir.file("a.log").c_str();
+    wiz::logState().filePath = dir.file("a.log").c_str();
     writeLog("plain");
     writeLog("careful", kLogWarning);
-    logFilePath = dir.file("b.log").c_str();  // a new path in the same run: no second separator
+    wiz::logState().filePath = dir.file("b.log").c_str();  // a new path in the same run: no second separator
     writeLog("bad", kLogError);
     EXPECT_EQ(readText(dir.file("a.log")), "------------------\nplain\nWARNING: careful\n");
     EXPECT_EQ(readText(dir.file("b.log")), "ERROR: bad\n");
@@ -43,10 +43,10 @@ TEST(Log, AppendsToExistingFileAndIgnoresUnopenable) {
     LogGuard guard;
     TempDir dir;
     std::string path = dir.write("c.log", "earlier run\n");
-    logFilePath = path.c_str();
+    wiz::logState().filePath = path.c_str();
     writeLog("next");
     EXPECT_EQ(readText(path), "earlier run\n------------------\nnext\n");
-    logFilePath = dir.file("missing/dir/x.log").c_str();
+    wiz::logState().filePath = dir.file("missing/dir/x.log").c_str();
     writeLog("dropped");  // must not fail
 }
 
@@ -54,7 +54,7 @@ TEST(Log, DebugLog) {
     LogGuard guard;
     TempDir dir;
     debugLog("nowhere");
-    debugLogPath = dir.file("dbg.log").c_str();
+    wiz::logState().debugPath = dir.file("dbg.log").c_str();
     debugLog("Console Launcher Started");
     debugLog("no newline ", false);
     debugLog("end");

@@ -1,7 +1,8 @@
 // Message texts: the insert formatter, MessageText (loading, buffer growth, formatting and its
 // failures), message numbers, the generated string table in every language, and the choice of
 // the language from the locale.
-#include "core/messages.h"
+#include "platform/system_error.h"
+#include "runtime/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,8 @@
 #include <vector>
 
 #include "base/exceptions.h"
-#include "core/message_format.h"
-#include "core/string_table.h"
+#include "runtime/message_format.h"
+#include "runtime/string_table.h"
 
 using namespace wiz;
 
@@ -218,12 +219,12 @@ TEST(MessageText, FormatByIdFormatsTheLoadedText) {
 }
 
 TEST(MessageText, SystemErrorTexts) {
-    const LString known = systemErrorString(2);
+    const LString known = wiz::systemErrorText(2);
     EXPECT_FALSE(known.empty());
     EXPECT_NE(known, "Unknown error 2");
     // No trailing line break: the text goes into messages and log lines that add their own.
     EXPECT_EQ(known.find_last_of("\r\n"), LString::npos);
-    EXPECT_EQ(systemErrorString(0x7ffffff0u), "Unknown error 2147483632");
+    EXPECT_EQ(wiz::systemErrorText(0x7ffffff0u), "Unknown error 2147483632");
 }
 
 // ---- Message numbers ----

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/string_table.h"
-#include "platform/win32/win32.h"
+#include "runtime/string_table.h"
+#include "platform/win32.h"
 
 using namespace wiz;
 

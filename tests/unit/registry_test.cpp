@@ -9,9 +9,9 @@
 #include <string>
 
 #include "base/exceptions.h"
-#include "core/log.h"
-#include "core/messages.h"
-#include "platform/platform_hint.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "jvm/platform_hint.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -65,14 +65,14 @@ TEST(PlatformHint, KnowsExactlyTheFiveHives) {
 class HintLog {
 public:
     HintLog() : path_(dir_.file("hint.log")) {
-        savedPath_ = wiz::logFilePath;
-        savedSeparator_ = wiz::separatorWritten;
-        wiz::logFilePath = LString(path_);
-        wiz::separatorWritten = true;  // only the lines of the test itself
+        savedPath_ = wiz::logState().filePath;
+        savedSeparator_ = wiz::logState().separatorWritten;
+        wiz::logState().filePath = LString(path_);
+        wiz::logState().separatorWritten = true;  // only the lines of the test itself
     }
     ~HintLog() {
-        wiz::logFilePath = savedPath_;
-        wiz::separatorWritten = savedSeparator_;
+        wiz::logState().filePath = savedPath_;
+        wiz::logState().separatorWritten = savedSeparator_;
     }
     // Without carriage returns: the log is a text file, and system texts end with a line break.
     std::string text() const {

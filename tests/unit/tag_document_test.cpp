@@ -6,7 +6,7 @@
 #include <random>
 
 #include "base/exceptions.h"
-#include "core/log.h"
+#include "runtime/log.h"
 #include "platform/file.h"
 #include "support/temp_dir.h"
 
@@ -154,11 +154,11 @@ TEST(TagDocument, SyntaxErrorsHaveMessageAndLine) {
 
 TEST(TagDocument, SyntaxErrorIsLogged) {
     TempDir dir;
-    logFilePath = dir.file("log.txt").c_str();
-    separatorWritten = false;
+    wiz::logState().filePath = dir.file("log.txt").c_str();
+    wiz::logState().separatorWritten = false;
     parseError("oops\n");
     std::string log = TempDir::read(dir.file("log.txt"));
-    logFilePath = "";
+    wiz::logState().filePath = "";
     EXPECT_NE(log.find("------------------"), std::string::npos);
     EXPECT_NE(log.find("ERROR: Syntax error in bad.tag at line 1 ==> Missing colon"), std::string::npos);
 }

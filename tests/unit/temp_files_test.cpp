@@ -1,6 +1,7 @@
 // The temporary directory and names, the removal registries, free space, file existence and the
 // drive search.
-#include "platform/temp_files.h"
+#include "archive/temp_files.h"
+#include "jvm/drive_search.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,10 @@
 #include <vector>
 
 #include "base/exceptions.h"
-#include "core/messages.h"
+#include "platform/system_error.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
 #include "fs_test_support.h"
 #include "platform/fs.h"
 #include "platform/path.h"
@@ -49,7 +53,7 @@ TEST_F(TempFilesTest, TemporaryNamesAreNewLreFilesInTheTemporaryDirectory) {
         EXPECT_EQ(fs::file_size(name.str()), 0u);
     }
     EXPECT_NE(first, second);
-    EXPECT_EQ(toVector(wiz::tempFileRegistry),
+    EXPECT_EQ(toVector(wiz::tempFiles().files),
               (std::vector<std::string>{first.str(), second.str()}));
 }
 
@@ -59,8 +63,8 @@ TEST_F(TempFilesTest, TemporaryDirectoryIsNewEmptyAndRegistered) {
     EXPECT_EQ(fileName(dir).rfind("LRE", 0), 0u);
     EXPECT_TRUE(fs::is_directory(dir.str()));
     EXPECT_TRUE(fs::is_empty(dir.str()));
-    EXPECT_EQ(toVector(wiz::tempDirRegistry), std::vector<std::string>{dir.str()});
-    EXPECT_EQ(wiz::tempFileRegistry.count(), 0);
+    EXPECT_EQ(toVector(wiz::tempFiles().directories), std::vector<std::string>{dir.str()});
+    EXPECT_EQ(wiz::tempFiles().files.count(), 0);
 }
 
 TEST_F(TempFilesTest, MissingTemporaryDirectoryNamesItInTheMessage) {
@@ -86,13 +90,13 @@ TEST_F(TempFilesTest, MissingTemporaryDirectoryNamesItInTheMessage) {
 
 TEST(TempDirectoryDefault, SystemTemporaryPathWhenNoneWasSet) {
     wiztest::FsStateGuard state;
-    wiz::tempDirectory = "";
+    wiz::tempFiles().directory = "";
     LString name = wiz::createTempFileName();
     wiz::removeTemporaryFiles();
-    EXPECT_EQ(wiz::tempDirectory, wiz::systemTempPath());
+    EXPECT_EQ(wiz::tempFiles().directory, wiz::systemTempPath());
     const LString sep = wiz::pathSeparator();
-    EXPECT_EQ(wiz::tempDirectory.substr(wiz::tempDirectory.length() - 1), sep);
-    EXPECT_EQ(name.substr(0, wiz::tempDirectory.length()), wiz::tempDirectory);
+    EXPECT_EQ(wiz::tempFiles().directory.substr(wiz::tempFiles().directory.length() - 1), sep);
+    EXPECT_EQ(name.substr(0, wiz::tempFiles().directory.length()), wiz::tempFiles().directory);
     EXPECT_FALSE(fs::exists(name.str()));
 }
 
@@ -106,23 +110,23 @@ TEST_F(TempFilesTest, UnregisterRemovesTheFirstEntryIgnoringLetterCase) {
         {"C:\\Dir\\lre3.tmp", {"C:\\Dir\\lre1.tmp", "C:\\Dir\\lre2.tmp", "C:\\Dir\\lre1.tmp"}},
     };
     for (const auto& c : cases) {
-        wiz::tempFileRegistry.clear();
-        wiz::tempDirRegistry.clear();
+        wiz::tempFiles().files.clear();
+        wiz::tempFiles().directories.clear();
         for (const char* p : {"C:\\Dir\\lre1.tmp", "C:\\Dir\\lre2.tmp", "C:\\Dir\\lre1.tmp"}) {
             wiz::registerTempFile(p);
-            wiz::tempDirRegistry.append(p);
+            wiz::tempFiles().directories.append(p);
         }
         wiz::unregisterTempFile(c.remove);
         wiz::unregisterTempDirectory(c.remove);
-        EXPECT_EQ(toVector(wiz::tempFileRegistry), c.left) << c.remove;
-        EXPECT_EQ(toVector(wiz::tempDirRegistry), c.left) << c.remove;
+        EXPECT_EQ(toVector(wiz::tempFiles().files), c.left) << c.remove;
+        EXPECT_EQ(toVector(wiz::tempFiles().directories), c.left) << c.remove;
     }
 }
 
 TEST_F(TempFilesTest, RemovalRunsLastFirstDirectoriesBeforeFiles) {
     const std::string log = temp.file("debug.log");
-    wiz::debugLogPath = LString(log);
-    wiz::debugLogEnabled = true;
+    wiz::logState().debugPath = LString(log);
+    wiz::logState().debugEnabled = true;
     LString d1 = wiz::createTempDirectory();
     LString f1 = wiz::createTempFileName();
     LString d2 = wiz::createTempDirectory();
@@ -140,8 +144,8 @@ TEST_F(TempFilesTest, RemovalRunsLastFirstDirectoriesBeforeFiles) {
                   "Launcher: Deleting file: " + f1.str(),
               }));
     for (const LString& p : {d1, d2, f1, f2}) EXPECT_FALSE(fs::exists(p.str())) << p.str();
-    EXPECT_EQ(wiz::tempDirRegistry.count(), 0);
-    EXPECT_EQ(wiz::tempFileRegistry.count(), 0);
+    EXPECT_EQ(wiz::tempFiles().directories.count(), 0);
+    EXPECT_EQ(wiz::tempFiles().files.count(), 0);
 }
 
 TEST_F(TempFilesTest, RemovalTakesReadOnlyFilesAndNestedTrees) {
@@ -165,8 +169,8 @@ TEST_F(TempFilesTest, RemovalTakesReadOnlyFilesAndNestedTrees) {
 
 TEST_F(TempFilesTest, LockedEntryIsGivenUpWithAWarning) {
     const std::string log = temp.file("launcher.log");
-    wiz::logFilePath = LString(log);
-    wiz::tempRemovalAttempts = 2;
+    wiz::logState().filePath = LString(log);
+    wiz::tempFiles().removalAttempts = 2;
     LString dir = wiz::createTempDirectory();
     const std::string held = (fs::path(dir.str()) / "held.bin").string();
     std::ofstream(held) << "x";
@@ -176,7 +180,7 @@ TEST_F(TempFilesTest, LockedEntryIsGivenUpWithAWarning) {
         if (!blocker) GTEST_SKIP() << wiztest::kNoRemovalBlocker;
         wiz::removeTemporaryFiles();
     }
-    EXPECT_EQ(wiz::tempDirRegistry.count(), 0);
+    EXPECT_EQ(wiz::tempFiles().directories.count(), 0);
     EXPECT_TRUE(fs::exists(held));
     EXPECT_FALSE(fs::exists(fs::path(dir.str()) / "other.bin"));
     std::vector<std::string> lines = readLines(log);
@@ -252,7 +256,7 @@ TEST_F(TempFilesTest, FileExistence) {
 
 TEST_F(TempFilesTest, FileExistenceLogsUnexpectedErrors) {
     const std::string log = temp.file("launcher.log");
-    wiz::logFilePath = LString(log);
+    wiz::logState().filePath = LString(log);
     fs::create_directory(temp.path() / "dir");
     uint32_t error = 0;
     ASSERT_FALSE(wiz::openExclusive(lstr(temp.path() / "dir"), error));
@@ -262,7 +266,7 @@ TEST_F(TempFilesTest, FileExistenceLogsUnexpectedErrors) {
     // for the absent file.
     std::string text = wiztest::TempDir::read(log);
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    std::string expected = "------------------\n" + wiz::systemErrorString(error).str() + "\n";
+    std::string expected = "------------------\n" + wiz::systemErrorText(error).str() + "\n";
     expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
     EXPECT_EQ(text, expected);
 }
@@ -377,7 +381,7 @@ TEST_F(DriveSearchTest, CancelledSearchOffersNothing) {
     StringList names;
     names.append("java.exe");
     Collector collector;
-    wiz::cancelRequested = true;
+    wiz::hostState().cancelRequested = true;
     EXPECT_FALSE(wiz::searchDrive(root, names, collector));
     EXPECT_TRUE(collector.found.empty());
 }
@@ -397,7 +401,7 @@ TEST_F(DriveSearchTest, EveryHundredthFileStepsTheProgress) {
 
 TEST(SearchDrives, NoMatchingNameLeavesTheVisitorUncalled) {
     wiztest::FsStateGuard state;
-    wiz::cancelRequested = true;  // walks no directory, but lists the drives
+    wiz::hostState().cancelRequested = true;  // walks no directory, but lists the drives
     StringList names;
     names.append("java.exe");
     Collector collector;

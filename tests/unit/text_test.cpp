@@ -1,3 +1,4 @@
+#include "base/chars.h"
 #include "tagdoc/text.h"
 
 #include <gtest/gtest.h>

@@ -9,12 +9,13 @@
 #include <thread>
 
 #include "base/exceptions.h"
-#include "core/messages.h"
-#include "core/settings.h"
-#include "platform/temp_files.h"
+#include "runtime/host.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
+#include "archive/temp_files.h"
 #include "support/temp_dir.h"
-#include "ui/progress_dialog.h"
-#include "ui/windowed_host.h"
+#include "ui/progress_dialog_win32.h"
+#include "ui/windowed_host_win32.h"
 
 // commctrl.h needs the declarations of windows.h first.
 #include <commctrl.h>
@@ -123,11 +124,11 @@ TEST(WindowedArithmetic, CentringOnScreenAndOverAParent) {
 
 TEST(WindowedMessageLoop, ReturnsTheQuitCodeInBothFamilies) {
     for (bool win9x : {false, true}) {
-        isWin9x = win9x;
+        wiz::hostState().isWin9x = win9x;
         PostQuitMessage(7);
         EXPECT_EQ(runMessageLoop(), 7) << "win9x " << win9x;
     }
-    isWin9x = false;
+    wiz::hostState().isWin9x = false;
 }
 
 TEST(WindowedEndSession, RemovesTemporaryFilesOnlyWhenTheSessionEnds) {
@@ -148,10 +149,10 @@ TEST(WindowedEndSession, RemovesTemporaryFilesOnlyWhenTheSessionEnds) {
 class WindowedDialog : public ::testing::Test {
 protected:
     void TearDown() override {
-        if (progressDialog) DestroyWindow(progressDialog);
-        progressDialog = nullptr;
-        currentHost = nullptr;
-        cancelRequested = false;
+        if (progressDialog()) DestroyWindow(progressDialog());
+        windowState().progressDialog = nullptr;
+        wiz::hostState().host = nullptr;
+        wiz::hostState().cancelRequested = false;
         setSilent(false);
     }
 
@@ -159,7 +160,7 @@ protected:
     bool create(int style) {
         INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
-        currentHost = &host_;
+        wiz::hostState().host = &host_;
         return createProgressDialog(GetModuleHandleA(nullptr), style) != nullptr;
     }
 
@@ -172,7 +173,7 @@ protected:
 
 TEST_F(WindowedDialog, LargeFormShowsIconWaitTextStatusAndBar) {
     CREATE_OR_SKIP(0);
-    HWND dialog = progressDialog;
+    HWND dialog = progressDialog();
     EXPECT_FALSE(IsWindowVisible(dialog)) << "created hidden";
     EXPECT_EQ(controlText(dialog, kWaitTextControl), loadString(31));
     EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog, kWaitTextControl), GWL_STYLE) & WS_VISIBLE);
@@ -203,7 +204,7 @@ TEST_F(WindowedDialog, LargeFormShowsIconWaitTextStatusAndBar) {
 
 TEST_F(WindowedDialog, SmallFormKeepsTheWaitTextHidden) {
     CREATE_OR_SKIP(1);
-    HWND dialog = progressDialog;
+    HWND dialog = progressDialog();
     HWND waitText = GetDlgItem(dialog, kWaitTextControl);
     ASSERT_NE(waitText, nullptr);
     EXPECT_FALSE(GetWindowLongA(waitText, GWL_STYLE) & WS_VISIBLE);
@@ -219,7 +220,7 @@ TEST_F(WindowedDialog, SmallFormKeepsTheWaitTextHidden) {
 TEST_F(WindowedDialog, CentredOnTheScreen) {
     CREATE_OR_SKIP(0);
     RECT rect;
-    GetWindowRect(progressDialog, &rect);
+    GetWindowRect(progressDialog(), &rect);
     const POINT at = centredPosition(rect, nullptr, GetSystemMetrics(SM_CXSCREEN),
                                      GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(rect.left, at.x);
@@ -241,24 +242,24 @@ TEST_F(WindowedDialog, OperationsFromTheWorkerReachTheDialog) {
         host_.show();
         visible = host_.isVisible();
     });
-    EXPECT_EQ(controlText(progressDialog, kStatusControl), "Working");
+    EXPECT_EQ(controlText(progressDialog(), kStatusControl), "Working");
     EXPECT_EQ(title, "Setup");
-    EXPECT_EQ(barPosition(progressDialog), 10);
+    EXPECT_EQ(barPosition(progressDialog()), 10);
     EXPECT_TRUE(visible);
 
     onWorkerThread([&] { host_.setStatus2("Verifying", "C:\\jre"); });
-    EXPECT_EQ(controlText(progressDialog, kStatusControl), "Verifying C:\\jre");
+    EXPECT_EQ(controlText(progressDialog(), kStatusControl), "Verifying C:\\jre");
 
     onWorkerThread([&] { host_.setProgress(100); });
-    EXPECT_EQ(barPosition(progressDialog), 0) << "100 empties the bar";
+    EXPECT_EQ(barPosition(progressDialog()), 0) << "100 empties the bar";
 
     onWorkerThread([&] { host_.hide(0); });
-    EXPECT_FALSE(IsWindowVisible(progressDialog));
+    EXPECT_FALSE(IsWindowVisible(progressDialog()));
 }
 
 TEST_F(WindowedDialog, ProgressWithoutTheBarFails) {
     CREATE_OR_SKIP(0);
-    DestroyWindow(GetDlgItem(progressDialog, kProgressControl));
+    DestroyWindow(GetDlgItem(progressDialog(), kProgressControl));
     for (auto operation : {+[](WindowedHost& h) { h.stepProgress(5); },
                            +[](WindowedHost& h) { h.setProgress(5); }}) {
         try {
@@ -278,31 +279,31 @@ TEST_F(WindowedDialog, DelayedHideMovesTheBarThenHidesAndStopsBothTimers) {
         host_.show();
         host_.hide(1);
     });
-    EXPECT_TRUE(IsWindowVisible(progressDialog)) << "stays up during the delay";
-    pumpUntil([&] { return !IsWindowVisible(progressDialog); });
-    EXPECT_FALSE(IsWindowVisible(progressDialog));
-    EXPECT_GT(barPosition(progressDialog), 0) << "the tick timer advanced the bar";
-    EXPECT_FALSE(timerWasRunning(progressDialog, kHideTimer));
-    EXPECT_FALSE(timerWasRunning(progressDialog, kTickTimer));
+    EXPECT_TRUE(IsWindowVisible(progressDialog())) << "stays up during the delay";
+    pumpUntil([&] { return !IsWindowVisible(progressDialog()); });
+    EXPECT_FALSE(IsWindowVisible(progressDialog()));
+    EXPECT_GT(barPosition(progressDialog()), 0) << "the tick timer advanced the bar";
+    EXPECT_FALSE(timerWasRunning(progressDialog(), kHideTimer));
+    EXPECT_FALSE(timerWasRunning(progressDialog(), kTickTimer));
 }
 
 TEST_F(WindowedDialog, TimerMessagesHideAndTick) {
     CREATE_OR_SKIP(0);
     host_.show();
     host_.setProgress(20);
-    SendMessageA(progressDialog, WM_TIMER, kTickTimer, 0);
-    EXPECT_EQ(barPosition(progressDialog), 25);
+    SendMessageA(progressDialog(), WM_TIMER, kTickTimer, 0);
+    EXPECT_EQ(barPosition(progressDialog()), 25);
 
     setSilent(true);
-    SendMessageA(progressDialog, WM_TIMER, kTickTimer, 0);
-    EXPECT_EQ(barPosition(progressDialog), 25) << "no ticks in silent mode";
+    SendMessageA(progressDialog(), WM_TIMER, kTickTimer, 0);
+    EXPECT_EQ(barPosition(progressDialog()), 25) << "no ticks in silent mode";
     setSilent(false);
 
     host_.hide(30);
-    SendMessageA(progressDialog, WM_TIMER, kHideTimer, 0);
-    EXPECT_FALSE(IsWindowVisible(progressDialog));
-    EXPECT_FALSE(timerWasRunning(progressDialog, kHideTimer));
-    EXPECT_FALSE(timerWasRunning(progressDialog, kTickTimer));
+    SendMessageA(progressDialog(), WM_TIMER, kHideTimer, 0);
+    EXPECT_FALSE(IsWindowVisible(progressDialog()));
+    EXPECT_FALSE(timerWasRunning(progressDialog(), kHideTimer));
+    EXPECT_FALSE(timerWasRunning(progressDialog(), kTickTimer));
 }
 
 TEST_F(WindowedDialog, StoppingTheTimersFromTheWorkerKeepsTheDialogUp) {
@@ -312,18 +313,18 @@ TEST_F(WindowedDialog, StoppingTheTimersFromTheWorkerKeepsTheDialogUp) {
         host_.hide(30);
         stopProgressTimers();
     });
-    EXPECT_TRUE(IsWindowVisible(progressDialog));
-    EXPECT_FALSE(timerWasRunning(progressDialog, kHideTimer));
-    EXPECT_FALSE(timerWasRunning(progressDialog, kTickTimer));
+    EXPECT_TRUE(IsWindowVisible(progressDialog()));
+    EXPECT_FALSE(timerWasRunning(progressDialog(), kHideTimer));
+    EXPECT_FALSE(timerWasRunning(progressDialog(), kTickTimer));
 }
 
 TEST_F(WindowedDialog, CloseOnlyRequestsCancellation) {
     CREATE_OR_SKIP(0);
     host_.show();
-    SendMessageA(progressDialog, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindow(progressDialog));
-    EXPECT_TRUE(IsWindowVisible(progressDialog));
-    EXPECT_TRUE(cancelRequested);
+    SendMessageA(progressDialog(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(progressDialog()));
+    EXPECT_TRUE(IsWindowVisible(progressDialog()));
+    EXPECT_TRUE(wiz::hostState().cancelRequested);
 }
 
 TEST_F(WindowedDialog, OnlyTheCancelCommandCounts) {
@@ -331,19 +332,19 @@ TEST_F(WindowedDialog, OnlyTheCancelCommandCounts) {
     host_.show();
     host_.setProgress(20);
     // Enter and Escape arrive as commands 1 and 2 (the timer ids): nothing happens.
-    SendMessageA(progressDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    SendMessageA(progressDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_TRUE(IsWindowVisible(progressDialog));
-    EXPECT_EQ(barPosition(progressDialog), 20);
-    EXPECT_FALSE(cancelRequested);
+    SendMessageA(progressDialog(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    SendMessageA(progressDialog(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(IsWindowVisible(progressDialog()));
+    EXPECT_EQ(barPosition(progressDialog()), 20);
+    EXPECT_FALSE(wiz::hostState().cancelRequested);
 
-    SendMessageA(progressDialog, WM_COMMAND, MAKEWPARAM(kCancelCommand, BN_CLICKED), 0);
-    EXPECT_TRUE(cancelRequested);
+    SendMessageA(progressDialog(), WM_COMMAND, MAKEWPARAM(kCancelCommand, BN_CLICKED), 0);
+    EXPECT_TRUE(wiz::hostState().cancelRequested);
 }
 
 // The visible window that the progress dialog owns (the folder browser), or null.
 BOOL CALLBACK findOwnedWindow(HWND window, LPARAM found) {
-    if (GetWindow(window, GW_OWNER) != progressDialog || !IsWindowVisible(window)) return TRUE;
+    if (GetWindow(window, GW_OWNER) != progressDialog() || !IsWindowVisible(window)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
@@ -405,16 +406,16 @@ TEST_F(WindowedDialog, FolderBrowserIsOwnedByTheDialogAndCancelGivesNothing) {
 class WindowedMainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        workerPending = true;
-        currentHost = &host_;
+        windowState().workerPending = true;
+        wiz::hostState().host = &host_;
     }
     void TearDown() override {
-        if (mainWindow) DestroyWindow(mainWindow);
-        mainWindow = nullptr;
-        if (progressDialog && IsWindow(progressDialog)) DestroyWindow(progressDialog);
-        progressDialog = nullptr;
-        workerThread.reset();
-        currentHost = nullptr;
+        if (windowState().mainWindow) DestroyWindow(windowState().mainWindow);
+        windowState().mainWindow = nullptr;
+        if (progressDialog() && IsWindow(progressDialog())) DestroyWindow(progressDialog());
+        windowState().progressDialog = nullptr;
+        windowState().workerThread.reset();
+        wiz::hostState().host = nullptr;
     }
 
     ArgumentList args_;  // empty: the worker has nothing to launch and closes at once
@@ -425,29 +426,29 @@ TEST_F(WindowedMainWindow, StartsOneWorkerThatClosesTheWindowWithExitCodeZero) {
     if (!host_.initialize(GetModuleHandleA(nullptr), SW_SHOW)) {
         GTEST_SKIP() << "no display: the main window cannot be created";
     }
-    EXPECT_EQ(windowClassName, "LauncherMain");
+    EXPECT_EQ(windowState().className, "LauncherMain");
     char className[64] = {};
-    GetClassNameA(mainWindow, className, sizeof className);
+    GetClassNameA(windowState().mainWindow, className, sizeof className);
     EXPECT_STREQ(className, "LauncherMain");
-    EXPECT_FALSE(IsWindowVisible(mainWindow));
-    ASSERT_NE(progressDialog, nullptr);
-    EXPECT_FALSE(IsWindowVisible(progressDialog));
-    EXPECT_EQ(GetWindow(progressDialog, GW_OWNER), nullptr) << "the dialog has no owner";
+    EXPECT_FALSE(IsWindowVisible(windowState().mainWindow));
+    ASSERT_NE(progressDialog(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(progressDialog()));
+    EXPECT_EQ(GetWindow(progressDialog(), GW_OWNER), nullptr) << "the dialog has no owner";
 
-    EXPECT_FALSE(workerPending);
-    const DWORD worker = workerThreadId;
+    EXPECT_FALSE(windowState().workerPending);
+    const DWORD worker = windowState().workerThreadId;
     EXPECT_NE(worker, 0u);
-    HWND dialog = progressDialog;
+    HWND dialog = progressDialog();
 
     // A second creation message starts no second worker and keeps the dialog.
     CREATESTRUCTA create = {};
-    SendMessageA(mainWindow, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
-    EXPECT_EQ(workerThreadId, worker);
-    EXPECT_EQ(progressDialog, dialog);
+    SendMessageA(windowState().mainWindow, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
+    EXPECT_EQ(windowState().workerThreadId, worker);
+    EXPECT_EQ(progressDialog(), dialog);
 
     EXPECT_EQ(host_.run(), 0);
     EXPECT_FALSE(IsWindow(dialog)) << "the dialog goes with the main window";
-    EXPECT_FALSE(workerThread.valid());
+    EXPECT_FALSE(windowState().workerThread.valid());
 }
 
 }  // namespace

@@ -1,0 +1,165 @@
+// Removal of the running launcher file after the process ends, and the in-place edit of
+// WinInit.Ini through a file mapping.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "archive/cleanup.h"
+#include "archive/wininit.h"
+#include "base/exceptions.h"
+#include "platform/path.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/settings.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "archive/temp_files.h"
+#include "platform/win32.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+namespace {
+
+// Closes a kernel handle whose invalid value is INVALID_HANDLE_VALUE or null.
+class ScopedHandle {
+public:
+    explicit ScopedHandle(HANDLE h = nullptr) : h_(h) {}
+    ~ScopedHandle() { reset(); }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    void reset(HANDLE h = nullptr) {
+        if (valid()) CloseHandle(h_);
+        h_ = h;
+    }
+
+private:
+    HANDLE h_;
+};
+
+struct ViewUnmapper {
+    void operator()(void* view) const {
+        if (view) UnmapViewOfFile(view);
+    }
+};
+
+bool setFileEnd(HANDLE file, DWORD size) {
+    return SetFilePointer(file, static_cast<LONG>(size), nullptr, FILE_BEGIN) !=
+               INVALID_SET_FILE_POINTER &&
+           SetEndOfFile(file);
+}
+
+// The batch file runs in the root directory, so a relative debug log name is made absolute.
+LString absolutePath(const LString& path) {
+    char full[MAX_PATH + 1] = {};
+    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return n == 0 || n > MAX_PATH ? path : LString(full, n);
+}
+
+// Writes the batch file that deletes the launcher once it has exited, and starts it hidden at
+// idle priority while this process finishes at high priority.
+void startRemovalBatch(const LString& path, const LString& dir) {
+    LString name;
+    try {
+        name = createTempFileName();
+    } catch (const LauncherException&) {
+        return;  // no batch file: the launcher file stays
+    }
+    unregisterTempFile(name);
+    if (logState().debugEnabled) debugLog(LString("Launcher: Cleanup batch file called: ") + name);
+    removeFile(name);
+    const LString batch = batchFileName(name);
+    {
+        FilePtr f = openFile(batch, "w");
+        if (!f) return;
+        const LString text = removalBatchText(
+            path, dir, batch, logState().debugEnabled ? absolutePath(logState().debugPath) : LString());
+        std::fputs(text.c_str(), f.get());
+        if (!closeFile(std::move(f))) return;
+    }
+
+    LString commandLine = LString("\"") + batch + "\"";
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process;
+    std::memset(&process, 0, sizeof process);
+    const DWORD flags = CREATE_SUSPENDED | CREATE_NEW_CONSOLE | IDLE_PRIORITY_CLASS;
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, "\\",
+                        &startup, &process)) {
+        return;
+    }
+    ScopedHandle processHandle(process.hProcess);
+    ScopedHandle threadHandle(process.hThread);
+    SetThreadPriority(process.hThread, THREAD_PRIORITY_IDLE);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    processHandle.reset();
+    ResumeThread(process.hThread);
+}
+
+}  // namespace
+
+LString defaultWininitPath() {
+    char dir[MAX_PATH + 1] = {};
+    UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) return LString("\\WinInit.Ini");
+    return LString(dir, n) + "\\WinInit.Ini";
+}
+
+uint32_t editRenameSectionFile(const LString& path, const StringList& lines) {
+    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                                  nullptr));
+    if (!file.valid()) return GetLastError();
+    DWORD oldSize = GetFileSize(file.get(), nullptr);
+    if (oldSize == INVALID_FILE_SIZE) return GetLastError();
+    const DWORD mappedSize = oldSize + renameSectionGrowth(lines);
+
+    // Mapping beyond the end grows the file; a failure puts the old length back.
+    ScopedHandle mapping(
+        CreateFileMappingA(file.get(), nullptr, PAGE_READWRITE, 0, mappedSize, nullptr));
+    if (!mapping.valid()) {
+        DWORD error = GetLastError();
+        setFileEnd(file.get(), oldSize);
+        return error;
+    }
+    DWORD newSize;
+    {
+        std::unique_ptr<void, ViewUnmapper> view(
+            MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+        if (!view) {
+            DWORD error = GetLastError();
+            mapping.reset();
+            setFileEnd(file.get(), oldSize);
+            return error;
+        }
+        char* bytes = static_cast<char*>(view.get());
+        std::memset(bytes + oldSize, 0, mappedSize - oldSize);
+        newSize = insertRenameLines(bytes, oldSize, lines);
+    }
+    mapping.reset();
+    if (!setFileEnd(file.get(), newSize)) return GetLastError();
+    return 0;
+}
+
+void scheduleLauncherRemoval() {
+    const LString path = runSettings().launcherPath;
+    const LString dir = parentDirectory(path);
+    if (hostState().isWin9x) {
+        if (logState().debugEnabled) debugLog("Launcher: Writing to wininit.ini to cleanup");
+        WininitRenameList list;
+        list.addPath(path);
+        if (!dir.empty()) list.addPath(dir);
+        list.writeRenameSection();
+        return;
+    }
+    startRemovalBatch(path, dir);
+}
+
+}  // namespace wiz

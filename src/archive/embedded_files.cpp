@@ -1,0 +1,101 @@
+#include "archive/embedded_files.h"
+
+#include <atomic>
+#include <limits>
+
+#include "base/exceptions.h"
+#include "platform/file.h"
+#include "runtime/log.h"
+#include "runtime/settings.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+namespace {
+
+// Positions and lengths of the file are below 2^31; larger values read as negative, which the
+// document reader refuses instead of seeking far beyond the file.
+long asFilePosition(uint32_t value) { return static_cast<long>(static_cast<int32_t>(value)); }
+
+std::unique_ptr<EmbeddedFiles> theFiles;
+
+// The style byte of the running launcher file, once read. The progress window reads it on the
+// user-interface thread while the launch runs on another.
+std::atomic<int32_t> rememberedStyle{-1};
+
+}  // namespace
+
+// ---- EmbeddedFileEntry ---------------------------------------------------------------------
+
+void EmbeddedFileEntry::readRecord(std::FILE* stream) {
+    uint32_t unlimited = std::numeric_limits<uint32_t>::max();
+    readRecord(stream, unlimited);
+}
+
+void EmbeddedFileEntry::readRecord(std::FILE* stream, uint32_t& remaining) {
+    readEntryRecord(stream, *this, remaining);
+}
+
+void EmbeddedFileEntry::readDocument(std::FILE* stream) {
+    if (type != kEntryInstructions && type != kEntryJvmDescriptor && type != kEntryLaunchScript)
+        return;
+    auto doc = std::make_unique<TagDocument>();
+    doc->read(stream, name, asFilePosition(offset), asFilePosition(length));
+    document = std::move(doc);
+}
+
+// ---- EmbeddedFiles -------------------------------------------------------------------------
+
+void EmbeddedFiles::readIndex(std::FILE* stream) {
+    const IndexLocation where = locateIndex(stream);
+    if (!where.present) return;
+    uint32_t remaining = where.recordBytes;
+    // Entries are appended one by one as their records are read, so a count larger than the
+    // index can hold fails at the first missing record instead of allocating for the count.
+    for (uint32_t i = 0; i < where.count; ++i) {
+        auto entry = std::make_unique<EmbeddedFileEntry>();
+        entry->readRecord(stream, remaining);
+        entries_.appendOwned(std::move(entry));
+    }
+    for (int32_t i = 0; i < entries_.count(); ++i) {
+        const EmbeddedFileEntry& e = *entries_.getPayload(i);
+        writeLog("file type: " + numberToString(e.type) +
+                 "\n  file id: " + numberToString(static_cast<int32_t>(e.id)) +
+                 "\n  length: " + numberToString(static_cast<int32_t>(e.length)) + "\n  offset: " +
+                 numberToString(static_cast<int32_t>(e.offset)) + "\n  file name: " + e.name);
+    }
+}
+
+EmbeddedFileEntry* EmbeddedFiles::entryAt(int32_t position) const {
+    return entries_.getPayload(position);
+}
+
+EmbeddedFileEntry* EmbeddedFiles::findById(uint32_t id) const {
+    for (int32_t i = 0; i < entries_.count(); ++i) {
+        EmbeddedFileEntry* entry = entries_.getPayload(i);
+        if (entry->id == id) return entry;
+    }
+    return nullptr;
+}
+
+EmbeddedFiles& embeddedFiles() {
+    if (!theFiles) theFiles = std::make_unique<EmbeddedFiles>();
+    return *theFiles;
+}
+
+void resetEmbeddedFiles() {
+    theFiles.reset();
+    rememberedStyle = -1;
+}
+
+int32_t readLauncherStyle(const LString& path) {
+    const bool isLauncher = path == runSettings().launcherPath;
+    if (isLauncher && rememberedStyle != -1) return rememberedStyle;
+    FilePtr file = openFile(path, "rb");
+    if (!file) return -1;
+    const int32_t style = readStyleByte(file.get());
+    if (isLauncher && style != -1) rememberedStyle = style;
+    return style;
+}
+
+}  // namespace wiz

@@ -1,0 +1,181 @@
+#include "archive/temp_files.h"
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "archive/cleanup.h"
+#include "base/exceptions.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
+#include "platform/fs.h"
+#include "platform/path.h"
+#include "platform/system_error.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+TempFiles& tempFiles() {
+    static TempFiles state;
+    return state;
+}
+
+namespace {
+
+// Recursive: the removal of the launcher file takes a temporary name while the removal holds
+// the lock.
+std::recursive_mutex& registryLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+const char kTempPrefix[] = "LRE";
+
+void sleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool isDirectory(const LString& path) {
+    // With a trailing separator a link to a directory counts as the directory it names.
+    LString p = path;
+    ensureTrailingSeparator(p);
+    uint32_t attributes = 0;
+    return readAttributes(p, attributes) && (attributes & kAttrDirectory);
+}
+
+void unregisterFrom(StringList& registry, const LString& path) {
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    for (int32_t i = 0; i < registry.count(); ++i) {
+        if (equalsNoCase(registry.at(i), path)) {
+            registry.removeAt(i);
+            return;
+        }
+    }
+}
+
+void removeRegistered(StringList& registry, const char* debugPrefix) {
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    while (registry.count() > 0) {
+        const LString path = registry.last();
+        for (int attempt = 1;; ++attempt) {
+            if (logState().debugEnabled) debugLog(LString(debugPrefix) + path);
+            deletePath(path);
+            uint32_t attributes = 0;
+            if (!readAttributes(path, attributes)) break;
+            if (attempt >= tempFiles().removalAttempts) {
+                writeLog(LString("Could not remove ") + path + ", giving up after " +
+                             numberToString(attempt) + " attempts.",
+                         kLogWarning);
+                break;
+            }
+            sleepMilliseconds(50);
+        }
+        registry.removeLast();
+    }
+}
+
+}  // namespace
+
+void setTempDirectory(const LString& path) { tempFiles().directory = path; }
+
+LString getTempDirectory() {
+    if (tempFiles().directory.empty()) tempFiles().directory = systemTempPath();
+    if (isDirectory(tempFiles().directory)) return tempFiles().directory;
+    throw LauncherException(formatStringId(36, {tempFiles().directory}));
+}
+
+LString createTempDirectory() {
+    const LString dir = getTempDirectory();
+    LString name;
+    // Access is denied while a name the system picks belongs to a directory (or a file about to
+    // be deleted), so that error is retried for a while.
+    for (int attempt = 1;; ++attempt) {
+        if (createUniqueTempFile(dir, kTempPrefix, name)) break;
+        uint32_t error = lastFsError();
+        if (classifyFsError(error) != FsError::AccessDenied || attempt >= kTempNameAttempts) {
+            throwSystemFailure(SystemCall::GetTempFileName, error);
+        }
+        sleepMilliseconds(200);
+    }
+    removeFile(name);
+    makeDirectory(name);
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    tempFiles().directories.append(name);
+    return name;
+}
+
+LString createTempFileName() {
+    LString name;
+    if (!createUniqueTempFile(getTempDirectory(), kTempPrefix, name)) {
+        throwSystemFailure(SystemCall::GetTempFileName, lastFsError());
+    }
+    registerTempFile(name);
+    return name;
+}
+
+void registerTempFile(const LString& path) {
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    tempFiles().files.append(path);
+}
+
+void unregisterTempFile(const LString& path) { unregisterFrom(tempFiles().files, path); }
+
+void unregisterTempDirectory(const LString& path) { unregisterFrom(tempFiles().directories, path); }
+
+void removeTemporaryFiles() {
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    removeRegistered(tempFiles().directories, "Launcher: Deleting dir: ");
+    removeRegistered(tempFiles().files, "Launcher: Deleting file: ");
+    if (runSettings().origGiven) scheduleLauncherRemoval();
+}
+
+bool enoughFreeClusters(uint64_t freeClusters, uint32_t clusterSize, uint32_t size,
+                        uint32_t fileCount) {
+    const uint64_t cluster = clusterSize == 0 ? 1 : clusterSize;
+    uint64_t clusters = size / cluster;
+    if (fileCount == 1) {
+        if (size % cluster != 0) ++clusters;
+    } else if (fileCount > 1) {
+        clusters += fileCount;  // one partial cluster per file
+    }
+    return static_cast<double>(freeClusters) * static_cast<double>(cluster) >=
+           static_cast<double>(clusters) * static_cast<double>(cluster);
+}
+
+bool hasEnoughDiskSpace(const LString& path, uint32_t size, uint32_t fileCount) {
+    DiskGeometry geometry;
+    if (!queryDiskGeometry(freeSpaceRoot(path), geometry)) {
+        throwSystemFailure(SystemCall::GetDiskFreeSpace, lastFsError());
+    }
+    uint64_t cluster = static_cast<uint64_t>(geometry.bytesPerSector) * geometry.sectorsPerCluster;
+    if (cluster > 0xFFFFFFFFu) cluster = 0xFFFFFFFFu;
+    return enoughFreeClusters(geometry.freeClusters, static_cast<uint32_t>(cluster), size,
+                              fileCount);
+}
+
+bool fileExists(const LString& path) {
+    uint32_t error = 0;
+    if (openExclusive(path, error)) return true;
+    switch (classifyFsError(error)) {
+        case FsError::NotFound:
+            return false;
+        case FsError::SharingViolation:
+            return true;  // another process holds it open
+        default:
+            writeLog(systemErrorText(error));
+            return false;
+    }
+}
+
+int deletePath(const LString& path) {
+    uint32_t attributes = 0;
+    if (!readAttributes(path, attributes)) return -1;
+    if ((attributes & kAttrDirectory) && !(attributes & kAttrLink)) {
+        TreeDeleter deleter;
+        deleter.run(path);
+    } else {
+        deleteEntry(path);
+    }
+    return readAttributes(path, attributes) ? 1 : 0;
+}
+
+}  // namespace wiz

@@ -1,0 +1,63 @@
+// Temporary directory and "LRE" temporary names, the registries of everything temporary the
+// launcher creates and their removal; free space and file existence.
+#pragma once
+
+#include <cstdint>
+
+#include "base/lstring.h"
+#include "base/ptrlist.h"
+
+namespace wiz {
+
+// The process-wide temporary-file state. The registries are also emptied from the
+// user-interface thread when the logon ends while the launching thread may still add to them:
+// every operation below takes one lock (the plain fields are for tests to set up and inspect).
+struct TempFiles {
+    // "-cv:tempdir", or the system's temporary path filled in at first use and then kept.
+    LString directory;
+    // What createTempDirectory made and createTempFileName handed out (or registerTempFile was
+    // given), in creation order.
+    StringList directories;
+    StringList files;
+    // Removal gives an entry up with a warning after this many attempts, 50 ms apart, so that
+    // a locked file cannot keep the launcher from ending.
+    int removalAttempts = 20;
+};
+
+// The process-wide state (tests start from a fresh value: tempFiles() = TempFiles()).
+TempFiles& tempFiles();
+
+void setTempDirectory(const LString& path);
+// The temporary directory (with its trailing separator when it came from the system), checked
+// to exist; throws LauncherException (string 36) otherwise.
+LString getTempDirectory();
+// A new empty directory inside the temporary directory, registered for removal.
+LString createTempDirectory();
+// A new temporary file name (the empty file exists), registered for removal.
+LString createTempFileName();
+void registerTempFile(const LString& path);
+void unregisterTempFile(const LString& path);       // case-insensitive match
+void unregisterTempDirectory(const LString& path);  // case-insensitive match
+// Removes every registered directory, then every registered file, last first; then, for a copy
+// started with -cv:orig, schedules the removal of the launcher file itself. An entry that is
+// still there after TempFiles::removalAttempts tries is given up with a warning in the log.
+void removeTemporaryFiles();
+// createTempDirectory retries a denied temporary name this often, 200 ms apart.
+constexpr int kTempNameAttempts = 25;
+
+// Whether the drive (volume) of path can hold size bytes in fileCount files; throws
+// LauncherException "GetDiskFreeSpace failed  ==>  " + system text when it cannot be measured.
+bool hasEnoughDiskSpace(const LString& path, uint32_t size, uint32_t fileCount);
+// The cluster arithmetic behind it: size bytes take size / cluster whole clusters, plus one for
+// the rest when fileCount is 1, plus one partial cluster per file when fileCount is above 1.
+bool enoughFreeClusters(uint64_t freeClusters, uint32_t clusterSize, uint32_t size,
+                        uint32_t fileCount);
+// Opens the file for reading without sharing: true when it opens or another process holds it;
+// false when it does not exist, and for any other failure (logged with the system's text).
+bool fileExists(const LString& path);
+
+// -1 when the path does not exist; removes a file, or a directory with its whole tree. Then 0
+// when it is gone, 1 when something could not be removed.
+int deletePath(const LString& path);
+
+}  // namespace wiz

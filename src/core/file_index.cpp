@@ -1,0 +1,153 @@
+#include "core/file_index.h"
+
+#include "base/exceptions.h"
+#include "core/script_actions.h"
+#include "platform/file.h"
+#include "runtime/host.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
+
+namespace wiz {
+
+namespace {
+
+// Message numbers of the texts put in front of a failure to make an object from a document.
+constexpr int kInstructionsFailure = 1;  // "Error loading instructions file."
+constexpr int kLaunchScriptFailure = 2;  // "Error loading launch script."
+constexpr int kJvmFileFailure = 3;       // "Error loading JVM file."
+
+// Runs `make`; a LauncherException comes out with the message number's text in front.
+template <typename F>
+void withContext(int messageNumber, F make) {
+    try {
+        make();
+    } catch (const LauncherException& e) {
+        throw LauncherException(messageText(messageNumber) + e.message());
+    }
+}
+
+std::unique_ptr<FileIndex> theIndex;
+
+}  // namespace
+
+FileIndex::FileIndex() = default;
+
+// Members go in reverse order: the searcher, the launch script and the interpreter before the
+// documents they refer to.
+FileIndex::~FileIndex() = default;
+
+void FileIndex::load(bool withDocuments) {
+    if (indexLoaded_) return;
+    if (loadFailed_) throw LauncherException(loadFailure_);
+    FilePtr file = openFile(runSettings().launcherPath, "rb");
+    if (!file) throw LauncherException("Cannot open launcher file.");
+    try {
+        embeddedFiles().readIndex(file.get());
+        if (withDocuments) processEmbeddedDocuments(file.get());
+    } catch (const LauncherException& e) {
+        // Entries (and objects) made before the failure stay; the run ends with this message.
+        loadFailed_ = true;
+        loadFailure_ = e.message();
+        throw;
+    } catch (...) {
+        // Anything else is not a reason to stop the launch: go on with what was read.
+    }
+    indexLoaded_ = true;
+}
+
+void FileIndex::processEmbeddedDocuments(std::FILE* stream) {
+    EmbeddedFiles& files = embeddedFiles();
+    for (int32_t i = 0; i < files.count(); ++i) {
+        EmbeddedFileEntry& entry = *files.entryAt(i);
+        entry.readDocument(stream);
+        switch (entry.type) {
+            case kEntryInstructions:
+                if (!instructions_) setInstructions(*entry.document);
+                break;
+            case kEntryJvmDescriptor:
+                if (!jvmListFromInput_) registerDescriptor(*entry.document);
+                break;
+            case kEntryLaunchScript:
+                if (!launchScript_) setLaunchScript(*entry.document);
+                break;
+            default:
+                break;
+        }
+    }
+    jvmListFromInput_ = true;
+}
+
+void FileIndex::setInstructions(const TagDocument& document) {
+    withContext(kInstructionsFailure,
+                [&] { instructions_ = std::make_unique<InstructionInterpreter>(document, launcherActions()); });
+}
+
+void FileIndex::setLaunchScript(const TagDocument& document) {
+    withContext(kLaunchScriptFailure,
+                [&] { launchScript_ = std::make_unique<LaunchScript>(document, true); });
+    uiApplyTitle(launchScript_->description);
+}
+
+void FileIndex::registerDescriptor(TagDocument& document) {
+    withContext(kJvmFileFailure, [&] {
+        jvmSearcher_.registerDescriptor(std::make_unique<JvmDescriptor>(document));
+    });
+}
+
+void FileIndex::applyInputDocument(const TagDocument& input) {
+    const LString instructionsPath = input.getValue("INSTRUCTIONS", 0);
+    if (!instructionsPath.empty()) {
+        withContext(kInstructionsFailure, [&] {
+            instructions_ = std::make_unique<InstructionInterpreter>(
+                loadDocumentFile(instructionsPath), launcherActions());
+        });
+    }
+
+    const LString launchScriptPath = input.getValue("LAUNCHSCRIPT", 0);
+    if (!launchScriptPath.empty()) {
+        withContext(kLaunchScriptFailure, [&] {
+            launchScript_ =
+                std::make_unique<LaunchScript>(loadDocumentFile(launchScriptPath), true);
+        });
+        uiApplyTitle(launchScript_->description);
+    }
+
+    const LString verifyClassPath = input.getValue("VERIFY_CLASSPATH", 0);
+    const LString verifyClassName = input.getValue("VERIFY_CLASS_NAME", 0);
+    if (!verifyClassPath.empty() && !verifyClassName.empty()) {
+        jvmSearcher_.setVerifyClassPath(verifyClassPath);
+        jvmSearcher_.setVerifyClassName(verifyClassName);
+    }
+
+    const LString title = input.getValue("UI_TITLE", 0);
+    if (!title.empty()) uiApplyTitle(title);
+
+    const int32_t jvmCount = input.valueCount("JVM");
+    for (int32_t i = 0; i < jvmCount; ++i) {
+        jvmListFromInput_ = true;
+        const LString path = input.getValue("JVM", i);
+        if (path.empty()) continue;
+        withContext(kJvmFileFailure, [&] {
+            jvmSearcher_.registerDescriptor(
+                std::make_unique<JvmDescriptor>(loadDocumentFile(path)));
+        });
+    }
+}
+
+TagDocument& FileIndex::loadDocumentFile(const LString& path) {
+    auto doc = std::make_unique<TagDocument>();
+    doc->loadFile(path);  // a failure deletes the half-made document on the way out
+    return *documents_.appendOwned(std::move(doc));
+}
+
+FileIndex& fileIndex() {
+    if (!theIndex) theIndex = std::make_unique<FileIndex>();
+    return *theIndex;
+}
+
+void resetFileIndex() {
+    theIndex.reset();
+    resetEmbeddedFiles();
+}
+
+}  // namespace wiz

@@ -1,8 +1,0 @@
-// POSIX has no progress window: a launcher started without "-console" reports on the console.
-#include "core/host.h"
-
-namespace wiz {
-
-LauncherHost* createWindowedHost(ArgumentList& args) { return createConsoleHost(args); }
-
-}  // namespace wiz

@@ -1,0 +1,85 @@
+#include "jvm/drive_search.h"
+
+#include "archive/cleanup.h"
+#include "archive/temp_files.h"
+#include "base/exceptions.h"
+#include "platform/fs.h"
+#include "platform/path.h"
+#include "runtime/host.h"
+#include "runtime/messages.h"
+
+namespace wiz {
+
+namespace {
+
+// The drive search: a cancellable walk that leaves out the temporary directory, the recycle
+// folders at the drive's root and, where volumes nest (POSIX), other mounted file systems.
+class DriveSearch : public DirectoryWalker {
+public:
+    DriveSearch(const StringList& names, FileVisitor& visitor, const LString& root,
+                const LString& tempDir)
+        : names_(names),
+          visitor_(visitor),
+          root_(root),
+          tempDir_(tempDir),
+          rootVolume_(volumeId(root)) {
+        cancellable = 1;
+    }
+
+    bool skipDirectory(const LString& dir) override {
+        if (equalsNoCase(dir, tempDir_)) return true;
+        if (dir.length() > root_.length() &&
+            startsWithNoCase(dir.substr(root_.length()), "RECYCLE")) {
+            return true;
+        }
+        return rootVolume_ != 0 && dir.length() > root_.length() && volumeId(dir) != rootVolume_;
+    }
+
+    bool visitFile(const LString& path) override {
+        for (int32_t i = 0; i < names_.count(); ++i) {
+            if (matchesFileName(path, names_.at(i)) && visitor_.visit(path)) return true;
+        }
+        return false;
+    }
+
+private:
+    const StringList& names_;
+    FileVisitor& visitor_;
+    LString root_;
+    LString tempDir_;
+    uint64_t rootVolume_;
+};
+
+}  // namespace
+
+void listDrives(StringList& list) {
+    bool anyDrive = false;
+    listDriveRoots(list, anyDrive);
+    if (!anyDrive) throw LauncherException(loadString(17));
+}
+
+bool matchesFileName(const LString& path, const LString& name) {
+    if (name.empty() || name.length() > path.length()) return false;
+    const LString::size_type start = path.length() - name.length();
+    if (!equalsNoCase(path.substr(start), name)) return false;
+    return start == 0 || isPathSeparator(path[start - 1]);
+}
+
+bool searchDrive(const LString& root, const StringList& names, FileVisitor& visitor) {
+    LString start = root;
+    ensureTrailingSeparator(start);
+    LString tempDir = tempFiles().directory.empty() ? systemTempPath() : tempFiles().directory;
+    ensureTrailingSeparator(tempDir);
+    DriveSearch search(names, visitor, start, tempDir);
+    return search.walk(start);
+}
+
+void searchDrives(const StringList& names, FileVisitor& visitor) {
+    StringList drives;
+    listDrives(drives);
+    for (int32_t i = 0; i < drives.count(); ++i) {
+        if (searchDrive(drives.at(i), names, visitor) || hostState().cancelRequested) return;
+    }
+}
+
+}  // namespace wiz

@@ -1,0 +1,36 @@
+// The launcher's entry point: decides the system family, opens the debug log, splits the command
+// line, chooses the console or the windowed host and lets it run the whole launch. The host's
+// result is the exit code; -1 when no host could start.
+#include <memory>
+
+#include "core/arguments.h"
+#include "core/console_host.h"
+#include "core/startup.h"
+#include "runtime/host.h"
+#include "ui/windowed_host.h"
+
+int main(int argc, char** argv) {
+    using namespace wiz;
+    int exitCode = -1;
+    // The argument list outlives the host, which keeps a pointer to it.
+    ArgumentList args;
+    std::unique_ptr<LauncherHost> host;
+    HostState& state = hostState();
+    try {
+        state.isWin9x = detectWin9x();
+        startDebugLogFromEnvironment();
+        state.moduleInstance = moduleHandle();
+        if (buildArgumentList(argc, argv, args)) {
+            host.reset(wantsConsoleHost(args) ? createConsoleHost(args) : createWindowedHost(args));
+            state.host = host.get();
+            // The show command of a normally started program (SW_SHOW).
+            if (host->initialize(state.moduleInstance, 5)) exitCode = host->run();
+        }
+    } catch (...) {
+        // Nothing that escapes the launch may end the process abnormally; the host is still
+        // released below.
+    }
+    state.host = nullptr;
+    host.reset();
+    return exitCode;
+}

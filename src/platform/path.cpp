@@ -1,0 +1,37 @@
+#include "platform/path.h"
+
+#include "base/chars.h"
+
+namespace wiz {
+
+bool isPathSeparator(char c) { return c == '/' || c == kPathSeparator; }
+
+void ensureTrailingSeparator(LString& path) {
+    if (!path.empty() && path[path.length() - 1] != kPathSeparator) path += kPathSeparator;
+}
+
+LString parentDirectory(const LString& path) {
+    LString::size_type pos = path.rfind(kPathSeparator);
+    return pos == LString::npos ? LString() : path.substr(0, pos);
+}
+
+bool equalsNoCase(const LString& a, const LString& b) {
+    return a.length() == b.length() && startsWithNoCase(a, b);
+}
+
+bool startsWithNoCase(const LString& text, const LString& prefix) {
+    if (prefix.length() > text.length()) return false;
+    for (LString::size_type i = 0; i < prefix.length(); ++i) {
+        if (lowerAscii(text[i]) != lowerAscii(prefix[i])) return false;
+    }
+    return true;
+}
+
+bool isWithinDirectory(const LString& path, const LString& dir) {
+    if (!startsWithNoCase(path, dir)) return false;
+    return path.length() == dir.length() ||
+           (!dir.empty() && isPathSeparator(dir[dir.length() - 1])) ||
+           isPathSeparator(path[dir.length()]);
+}
+
+}  // namespace wiz

@@ -1,0 +1,7 @@
+#include "platform/path.h"
+
+namespace wiz {
+
+const char kPathSeparator = '/';
+
+}  // namespace wiz

@@ -1,0 +1,137 @@
+#include "runtime/host.h"
+
+#include "runtime/messages.h"
+
+namespace wiz {
+
+namespace {
+
+// The last status request, used to recompose both status lines.
+struct StatusState {
+    int line1Id = -1;
+    int line2Id = -1;
+    int line2Type = 0;
+    LString line2Text;
+};
+// Written and read by the launching thread only.
+StatusState status;
+
+const int kStatusTypeIds[] = {2, 3, 6, 5, 4};
+
+// Formats the stored lines; returns whether a second line is set.
+bool composeStatus(LString& line1, LString& line2) {
+    LauncherHost* host = hostState().host;
+    line1 = status.line1Id > 0 && host ? formatStringId(status.line1Id, {host->getTitle()})
+                                       : LString();
+    if (status.line2Id <= 0) return false;
+    line2 = formatStringId(status.line2Id, {status.line2Text});
+    return true;
+}
+
+}  // namespace
+
+HostState& hostState() {
+    static HostState state;
+    return state;
+}
+
+void HostState::reset() {
+    host = nullptr;
+    silent = false;
+    cancelRequested = false;
+    isWin9x = false;
+    moduleInstance = nullptr;
+    exitMessage = LString();
+    resetStatusState();
+}
+
+void resetStatusState() { status = StatusState(); }
+
+namespace {
+
+// The host when the facade may use it: there is one and silent mode is off.
+LauncherHost* audibleHost() { return hostState().silent ? nullptr : hostState().host.load(); }
+
+}  // namespace
+
+// Every facade call is a no-op without a host: subsystems may report before a host exists (or
+// after it is gone) without having to check.
+
+void uiSetStatusType(int type) {
+    LauncherHost* host = audibleHost();
+    if (!host) return;
+    if (type < 0 || type > 4) {
+        status.line1Id = -1;
+        host->setStatus(LString());
+        return;
+    }
+    status.line1Id = kStatusTypeIds[type];
+    LString line1, line2;
+    if (composeStatus(line1, line2)) {
+        host->setStatus2(line1, line2);
+    } else {
+        host->setStatus(line1);
+    }
+}
+
+void uiSetStatusLine2(int type, const LString& text) {
+    LauncherHost* host = audibleHost();
+    if (!host) return;
+    int id = -1;
+    if (type == 1 && !text.empty()) id = 7;
+    if (type == 2) id = 25;
+    if (type == 3 && !text.empty()) id = 26;
+    if (id > 0) {
+        status.line2Id = id;
+        status.line2Type = type;
+        status.line2Text = text;
+    } else {
+        status.line2Id = -1;
+        status.line2Type = 0;
+    }
+    LString line1, line2;
+    if (status.line2Id > 0 && composeStatus(line1, line2)) host->setStatus2(line1, line2);
+}
+
+void uiStepProgress(int delta) {
+    if (LauncherHost* host = audibleHost()) host->stepProgress(delta);
+}
+
+void uiSetProgress(int percent) {
+    if (LauncherHost* host = audibleHost()) host->setProgress(percent);
+}
+
+void uiShow() {
+    LauncherHost* host = hostState().host;
+    if (!host) return;
+    if (hostState().silent) {
+        host->hide(0);
+    } else {
+        host->show();
+    }
+}
+
+void uiHide(int seconds) {
+    if (LauncherHost* host = hostState().host) host->hide(seconds);
+}
+
+void uiShowMessage(const LString& text) {
+    if (LauncherHost* host = audibleHost()) host->showMessage(text);
+}
+
+LString uiChooseDirectory() {
+    LauncherHost* host = audibleHost();
+    return host ? host->chooseDirectory() : LString();
+}
+
+void uiApplyTitle(const LString& /*text*/) {
+    if (LauncherHost* host = hostState().host) host->setTitle(loadString(105));
+}
+
+void setSilent(bool flag) { hostState().silent = flag; }
+
+StatusLine2Saver::StatusLine2Saver() : type_(status.line2Type), text_(status.line2Text) {}
+
+void StatusLine2Saver::restore() const { uiSetStatusLine2(type_, text_); }
+
+}  // namespace wiz

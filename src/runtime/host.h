@@ -1,0 +1,88 @@
+// The launcher host interface, the process-wide state of the start-up, and the UI facade that
+// every subsystem reports through.
+#pragma once
+
+#include <atomic>
+
+#include "base/lstring.h"
+
+namespace wiz {
+
+// What the launch logic needs from a user interface. The operation order matches the hosts'
+// implementations (console and windowed).
+class LauncherHost {
+public:
+    virtual ~LauncherHost() = default;
+    // `instance` is the module handle (null on POSIX); false stops the program with exit code -1.
+    virtual bool initialize(void* instance, int showCommand) = 0;
+    virtual int run() = 0;
+    virtual void setStatus(const LString& text) = 0;
+    virtual void setStatus2(const LString& line1, const LString& line2) = 0;
+    virtual void stepProgress(int delta) = 0;
+    virtual void setProgress(int percent) = 0;
+    virtual void show() = 0;
+    virtual void hide(int seconds) = 0;
+    virtual bool isVisible() = 0;
+    virtual void showMessage(const LString& text) = 0;
+    virtual LString getTitle() = 0;
+    virtual void setTitle(const LString& text) = 0;
+    virtual LString chooseDirectory() = 0;
+};
+
+// Process-wide state of the start-up and the facade.
+//
+// Threads: with the windowed host a worker thread performs the launch while the user-interface
+// thread runs the progress window. The UI thread reads `host` and `silent` (its timers, the end
+// of the logon) and writes `cancelRequested` (the dialog was closed); the worker writes `silent`
+// (the options) and polls `cancelRequested`. These three are atomics. The other members are set
+// by the entry point before any thread starts, or used by the launching thread alone.
+struct HostState {
+    // The one host; owned by the entry point, null before it exists and after it is gone.
+    std::atomic<LauncherHost*> host{nullptr};
+    // "-cv:silent" or "-silent": switches off most facade output.
+    std::atomic<bool> silent{false};
+    // Set when the user closes the progress window; polled by long operations (extraction,
+    // drive walks, JVM actions) on the launching thread.
+    std::atomic<bool> cancelRequested{false};
+    // The Windows 9x family (platform id 1): ANSI message functions, the 9x command-line
+    // tokenizer and self-removal through WinInit.Ini.
+    bool isWin9x = false;
+    // The module whose resources hold the strings and dialogs (null: the executable itself).
+    void* moduleInstance = nullptr;
+    // Text the last launch of the wizard left for display at exit (its captured error output).
+    LString exitMessage;
+
+    // Back to the initial values, the stored status lines included (tests start from here).
+    void reset();
+};
+
+HostState& hostState();
+
+// Forgets the stored status lines (tests start each case from a fresh state).
+void resetStatusState();
+
+// The UI facade. Each call forwards to the host and does nothing in silent mode, except where
+// noted. Every call does nothing while there is no host.
+void uiSetStatusType(int type);
+void uiSetStatusLine2(int type, const LString& text);
+void uiStepProgress(int delta);
+void uiSetProgress(int percent);
+void uiShow();                    // in silent mode: hide(0)
+void uiHide(int seconds);         // acts in silent mode too
+void uiShowMessage(const LString& text);
+LString uiChooseDirectory();      // empty in silent mode
+void uiApplyTitle(const LString& text);  // sets the standard title; acts in silent mode too
+void setSilent(bool flag);
+
+// Snapshot of the second status line, put back after a nested search.
+class StatusLine2Saver {
+public:
+    StatusLine2Saver();
+    void restore() const;
+
+private:
+    int type_;
+    LString text_;
+};
+
+}  // namespace wiz

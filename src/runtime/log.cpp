@@ -1,0 +1,48 @@
+#include "runtime/log.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "platform/file.h"
+
+namespace wiz {
+
+namespace {
+
+std::mutex& logLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+}  // namespace
+
+LogState& logState() {
+    static LogState state;
+    return state;
+}
+
+void writeLog(const LString& text, int kind) {
+    std::lock_guard<std::mutex> guard(logLock());
+    LogState& log = logState();
+    if (log.filePath.empty()) return;
+    FilePtr f = openFile(log.filePath, "a");
+    if (!f) return;
+    if (!log.separatorWritten) {
+        std::fputs("------------------\n", f.get());
+        log.separatorWritten = true;
+    }
+    const char* prefix = kind == kLogWarning ? "WARNING: " : kind == kLogError ? "ERROR: " : "";
+    std::fprintf(f.get(), "%s%s\n", prefix, text.c_str());
+    std::fflush(f.get());
+}
+
+void debugLog(const LString& text, bool newline) {
+    std::lock_guard<std::mutex> guard(logLock());
+    const LogState& log = logState();
+    if (log.debugPath.empty()) return;
+    FilePtr f = openFile(log.debugPath, "a");
+    if (!f) return;
+    std::fprintf(f.get(), newline ? "%s\n" : "%s", text.c_str());
+}
+
+}  // namespace wiz
