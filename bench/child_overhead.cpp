@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "base/exceptions.h"
-#include "runtime/host.h"
 #include "launch/child_process.h"
+#include "runtime/host.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 0;

@@ -15,6 +15,10 @@ presets=(native win32)
 bash scripts/build.sh "${presets[@]}"
 
 status=0
+echo "== layering and formatting"
+bash scripts/check-layers.sh || status=1
+bash scripts/check-format.sh || status=1
+
 echo "== native tests"
 ctest --preset native -j2 || status=1
 

@@ -2,15 +2,15 @@
 
 #include <cstdio>
 
+#include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "platform/fs.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
-#include "platform/fs.h"
-#include "archive/temp_files.h"
 #include "tagdoc/text.h"
 
 namespace wiz {

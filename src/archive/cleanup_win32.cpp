@@ -6,39 +6,22 @@
 #include <utility>
 
 #include "archive/cleanup.h"
+#include "archive/temp_files.h"
 #include "archive/wininit.h"
 #include "base/exceptions.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/handle_win32.h"
 #include "platform/path.h"
+#include "platform/win32.h"
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/settings.h"
-#include "platform/file.h"
-#include "platform/fs.h"
-#include "archive/temp_files.h"
-#include "platform/win32.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
 
 namespace {
-
-// Closes a kernel handle whose invalid value is INVALID_HANDLE_VALUE or null.
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE h = nullptr) : h_(h) {}
-    ~ScopedHandle() { reset(); }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    void reset(HANDLE h = nullptr) {
-        if (valid()) CloseHandle(h_);
-        h_ = h;
-    }
-
-private:
-    HANDLE h_;
-};
 
 struct ViewUnmapper {
     void operator()(void* view) const {
@@ -76,7 +59,8 @@ void startRemovalBatch(const LString& path, const LString& dir) {
         FilePtr f = openFile(batch, "w");
         if (!f) return;
         const LString text = removalBatchText(
-            path, dir, batch, logState().debugEnabled ? absolutePath(logState().debugPath) : LString());
+            path, dir, batch,
+            logState().debugEnabled ? absolutePath(logState().debugPath) : LString());
         std::fputs(text.c_str(), f.get());
         if (!closeFile(std::move(f))) return;
     }
@@ -94,8 +78,8 @@ void startRemovalBatch(const LString& path, const LString& dir) {
                         &startup, &process)) {
         return;
     }
-    ScopedHandle processHandle(process.hProcess);
-    ScopedHandle threadHandle(process.hThread);
+    HandleHolder processHandle(process.hProcess);
+    HandleHolder threadHandle(process.hThread);
     SetThreadPriority(process.hThread, THREAD_PRIORITY_IDLE);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
@@ -113,16 +97,15 @@ LString defaultWininitPath() {
 }
 
 uint32_t editRenameSectionFile(const LString& path, const StringList& lines) {
-    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                  nullptr));
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid()) return GetLastError();
     DWORD oldSize = GetFileSize(file.get(), nullptr);
     if (oldSize == INVALID_FILE_SIZE) return GetLastError();
     const DWORD mappedSize = oldSize + renameSectionGrowth(lines);
 
     // Mapping beyond the end grows the file; a failure puts the old length back.
-    ScopedHandle mapping(
+    HandleHolder mapping(
         CreateFileMappingA(file.get(), nullptr, PAGE_READWRITE, 0, mappedSize, nullptr));
     if (!mapping.valid()) {
         DWORD error = GetLastError();

@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "archive/embedded_files.h"
+#include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "platform/file.h"
 #include "platform/path.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
-#include "platform/file.h"
-#include "archive/temp_files.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
 
@@ -93,7 +93,8 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
     uint64_t position = offset;
     {
         std::vector<unsigned char> buffer(kExtractBufferSize);
-        while (position < end && !std::feof(source.get()) && writeError == 0 && !hostState().cancelRequested) {
+        while (position < end && !std::feof(source.get()) && writeError == 0 &&
+               !hostState().cancelRequested) {
             uint64_t left = end - position;
             size_t want =
                 left < kExtractBufferSize ? static_cast<size_t>(left) : kExtractBufferSize;

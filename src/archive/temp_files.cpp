@@ -6,12 +6,12 @@
 
 #include "archive/cleanup.h"
 #include "base/exceptions.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
 #include "platform/fs.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
 #include "tagdoc/text.h"
 
 namespace wiz {

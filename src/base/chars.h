@@ -13,6 +13,8 @@ inline bool isWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); 
 inline bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-inline char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace wiz

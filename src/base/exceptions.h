@@ -22,7 +22,8 @@ private:
 // handlers of the latter do not swallow it.
 class InstructionsException {
 public:
-    InstructionsException(LString message, int32_t line) : message_(std::move(message)), line_(line) {}
+    InstructionsException(LString message, int32_t line)
+        : message_(std::move(message)), line_(line) {}
     virtual ~InstructionsException() = default;
     const LString& message() const { return message_; }
     int32_t line() const { return line_; }

@@ -55,7 +55,9 @@ LString& LString::assign(const LString& other, size_type pos, size_type n) {
     return *this;
 }
 
-LString& LString::assign(const char* s) { return assign(s, s ? static_cast<size_type>(std::strlen(s)) : 0); }
+LString& LString::assign(const char* s) {
+    return assign(s, s ? static_cast<size_type>(std::strlen(s)) : 0);
+}
 
 LString& LString::assign(const char* s, size_type n) {
     if (n > maxLength) throw LengthException();
@@ -88,7 +90,9 @@ LString& LString::append(const LString& other, size_type pos, size_type n) {
     return *this;
 }
 
-LString& LString::append(const char* s) { return append(s, s ? static_cast<size_type>(std::strlen(s)) : 0); }
+LString& LString::append(const char* s) {
+    return append(s, s ? static_cast<size_type>(std::strlen(s)) : 0);
+}
 
 LString& LString::append(const char* s, size_type n) {
     if (s == nullptr || n == 0) return *this;

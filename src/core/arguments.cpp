@@ -1,8 +1,8 @@
 #include "core/arguments.h"
 
 #include "base/chars.h"
-#include "runtime/log.h"
 #include "platform/environment.h"
+#include "runtime/log.h"
 
 namespace wiz {
 

@@ -14,9 +14,7 @@ public:
     void append(const LString& arg) { args_.append(arg); }
     int count() const { return args_.count(); }
     // The characters of argument i, or null when i is outside 0..count-1.
-    const char* at(int i) const {
-        return i >= 0 && i < count() ? args_.at(i).c_str() : nullptr;
-    }
+    const char* at(int i) const { return i >= 0 && i < count() ? args_.at(i).c_str() : nullptr; }
     const StringList& list() const { return args_; }
 
 private:

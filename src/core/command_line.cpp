@@ -1,15 +1,15 @@
 #include "core/command_line.h"
 
 #include "archive/extract.h"
-#include "core/file_index.h"
+#include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "core/file_index.h"
+#include "jvm/jvm_actions.h"
+#include "platform/file.h"
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
-#include "jvm/jvm_actions.h"
-#include "platform/file.h"
-#include "archive/temp_files.h"
 #include "script/interpreter.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
@@ -128,7 +128,8 @@ void runInputDocument(const LString& value, Walk& walk) {
 int launchFlow(const StringList& arguments, const LString& path) {
     runSettings().launcherPath = path;
     runSettings().origLauncherPath = path;
-    for (int32_t i = 0; i < arguments.count(); ++i) runSettings().savedArguments.append(arguments.at(i));
+    for (int32_t i = 0; i < arguments.count(); ++i)
+        runSettings().savedArguments.append(arguments.at(i));
     try {
         return processOptions(arguments);
     } catch (const LauncherException& e) {

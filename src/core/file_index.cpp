@@ -78,8 +78,9 @@ void FileIndex::processEmbeddedDocuments(std::FILE* stream) {
 }
 
 void FileIndex::setInstructions(const TagDocument& document) {
-    withContext(kInstructionsFailure,
-                [&] { instructions_ = std::make_unique<InstructionInterpreter>(document, launcherActions()); });
+    withContext(kInstructionsFailure, [&] {
+        instructions_ = std::make_unique<InstructionInterpreter>(document, launcherActions());
+    });
 }
 
 void FileIndex::setLaunchScript(const TagDocument& document) {

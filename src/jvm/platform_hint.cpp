@@ -1,9 +1,9 @@
 #include "jvm/platform_hint.h"
 
 #include "base/exceptions.h"
+#include "platform/registry.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
-#include "platform/registry.h"
 
 namespace wiz {
 

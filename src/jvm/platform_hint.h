@@ -3,17 +3,9 @@
 #pragma once
 
 #include "base/lstring.h"
+#include "base/ptrlist.h"
 
 namespace wiz {
-
-// The root keys a hint may name, in the order of the hive table.
-enum RegistryHive {
-    kHiveLocalMachine = 0,
-    kHiveCurrentUser,
-    kHiveUsers,
-    kHiveClassesRoot,
-    kHiveCurrentConfig,
-};
 
 // A hint split into its parts: an optional leading backslash, the hive name up to the next
 // backslash, the key path, and the value name after the last backslash. A hint with no backslash
@@ -29,7 +21,14 @@ struct PlatformHintParts {
 
 PlatformHintParts splitPlatformHint(const LString& hint);
 
-// The hive with that exact (case-sensitive) name, or -1.
+// The hive (a RegistryHive) with that exact (case-sensitive) name, or -1.
 int findRegistryHive(const LString& name);
+
+// Clears `result`, then adds the text stored at the hint's registry location when it is not
+// empty. First the named value of the key is read; when the key exists but that value cannot be
+// read, the default value of the key named by the whole rest of the hint. Throws
+// LauncherException (string 27) for a hive name that is not one of the five known ones; any other
+// failure is logged as a warning (string 28 with the reason) and gives no result.
+void resolvePlatformHint(StringList& result, const LString& hint);
 
 }  // namespace wiz

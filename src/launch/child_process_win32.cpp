@@ -40,8 +40,7 @@ StartedProcess createProcess(const LString& commandLine, const LString& workingD
                              STARTUPINFOA& startup) {
     // Without an application name the command line names the program. Some systems fault on
     // a null one instead of failing, so an empty command line is refused here.
-    if (commandLine.empty())
-        throwSystemFailure(SystemCall::CreateProcess, ERROR_INVALID_PARAMETER);
+    if (commandLine.empty()) throwSystemFailure(SystemCall::CreateProcess, ERROR_INVALID_PARAMETER);
     CommandLineCopy line(commandLine);
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, line.get(), attributes, attributes, inheritHandles, flags, nullptr,

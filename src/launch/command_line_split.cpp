@@ -1,7 +1,8 @@
 #include "launch/command_line_split.h"
-#include "base/chars.h"
 
 #include <string>
+
+#include "base/chars.h"
 
 namespace wiz {
 

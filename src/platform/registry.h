@@ -9,12 +9,14 @@
 
 namespace wiz {
 
-// Clears `result`, then adds the text stored at the hint's registry location when it is not
-// empty. First the named value of the key is read; when the key exists but that value cannot be
-// read, the default value of the key named by the whole rest of the hint. Throws
-// LauncherException (string 27) for a hive name that is not one of the five known ones; any other
-// failure is logged as a warning (string 28 with the reason) and gives no result.
-void resolvePlatformHint(StringList& result, const LString& hint);
+// The root keys.
+enum RegistryHive {
+    kHiveLocalMachine = 0,
+    kHiveCurrentUser,
+    kHiveUsers,
+    kHiveClassesRoot,
+    kHiveCurrentConfig,
+};
 
 // An open registry key (closed by the destructor). Codes are system error codes, 0 on success.
 class RegistryKey {

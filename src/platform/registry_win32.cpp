@@ -1,11 +1,9 @@
 // Registry reading for platform hints, and wide text to the ANSI code page.
 #include <vector>
 
-#include "platform/system_error.h"
-#include "runtime/messages.h"
-#include "jvm/platform_hint.h"
-#include "platform/registry.h"
 #include "platform/handle_win32.h"
+#include "platform/registry.h"
+#include "platform/system_error.h"
 #include "platform/win32.h"
 
 namespace wiz {

@@ -21,8 +21,8 @@ const int kStatusTypeIds[] = {2, 3, 6, 5, 4};
 // Formats the stored lines; returns whether a second line is set.
 bool composeStatus(LString& line1, LString& line2) {
     LauncherHost* host = hostState().host;
-    line1 = status.line1Id > 0 && host ? formatStringId(status.line1Id, {host->getTitle()})
-                                       : LString();
+    line1 =
+        status.line1Id > 0 && host ? formatStringId(status.line1Id, {host->getTitle()}) : LString();
     if (status.line2Id <= 0) return false;
     line2 = formatStringId(status.line2Id, {status.line2Text});
     return true;

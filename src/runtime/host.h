@@ -67,10 +67,10 @@ void uiSetStatusType(int type);
 void uiSetStatusLine2(int type, const LString& text);
 void uiStepProgress(int delta);
 void uiSetProgress(int percent);
-void uiShow();                    // in silent mode: hide(0)
-void uiHide(int seconds);         // acts in silent mode too
+void uiShow();             // in silent mode: hide(0)
+void uiHide(int seconds);  // acts in silent mode too
 void uiShowMessage(const LString& text);
-LString uiChooseDirectory();      // empty in silent mode
+LString uiChooseDirectory();             // empty in silent mode
 void uiApplyTitle(const LString& text);  // sets the standard title; acts in silent mode too
 void setSilent(bool flag);
 

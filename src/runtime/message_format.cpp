@@ -1,20 +1,20 @@
 #include "runtime/message_format.h"
-#include "base/chars.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <string>
 
+#include "base/chars.h"
+
 namespace wiz {
 
 namespace {
 
-
 // One piece of a format: literal text, or an insert with its conversion.
 struct Piece {
     std::string literal;
-    size_t insert = 0;  // 1..99, 0 for literal text
-    std::string conversion;   // between the exclamation marks, "s" when none is given
+    size_t insert = 0;       // 1..99, 0 for literal text
+    std::string conversion;  // between the exclamation marks, "s" when none is given
 };
 
 // Splits `f` into pieces and calls `visit` for each; stops at %0 or when visit returns false.
@@ -64,8 +64,9 @@ void scanFormat(const std::string& f, Visit visit) {
 std::string applyConversion(const std::string& conversion, const std::string& value) {
     size_t p = 0;
     bool left = false;
-    while (p < conversion.size() && (conversion[p] == '-' || conversion[p] == '+' || conversion[p] == ' ' ||
-                               conversion[p] == '#' || conversion[p] == '0')) {
+    while (p < conversion.size() &&
+           (conversion[p] == '-' || conversion[p] == '+' || conversion[p] == ' ' ||
+            conversion[p] == '#' || conversion[p] == '0')) {
         if (conversion[p] == '-') left = true;
         ++p;
     }

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "runtime/messages.h"
 #include "platform/win32.h"
+#include "runtime/messages.h"
 
 namespace wiz {
 
@@ -15,7 +15,6 @@ struct LocalFreeDeleter {
     void operator()(char* p) const { LocalFree(p); }
 };
 using LocalText = std::unique_ptr<char, LocalFreeDeleter>;
-
 
 }  // namespace
 

@@ -8,15 +8,15 @@
 namespace wiz {
 
 struct RunSettings {
-    LString launcherPath;        // the running launcher file
-    LString origLauncherPath;    // the same, or the value of -cv:orig
-    bool origGiven = false;      // -cv:orig was given: the launcher removes its own file
-    StringList savedArguments;   // the arguments after the program path
-    StringList passThroughArgs;  // arguments handed on to the wizard
-    bool displayConsole = false; // -cv:javaconsole, -accessibility, -console
-    LString javaHomeOverride;    // -cv:javahome
-    LString classpathPrepend;    // -cp:p
-    LString classpathAppend;     // -cp:a
+    LString launcherPath;         // the running launcher file
+    LString origLauncherPath;     // the same, or the value of -cv:orig
+    bool origGiven = false;       // -cv:orig was given: the launcher removes its own file
+    StringList savedArguments;    // the arguments after the program path
+    StringList passThroughArgs;   // arguments handed on to the wizard
+    bool displayConsole = false;  // -cv:javaconsole, -accessibility, -console
+    LString javaHomeOverride;     // -cv:javahome
+    LString classpathPrepend;     // -cp:p
+    LString classpathAppend;      // -cp:a
 };
 
 // The process-wide settings (tests start from a fresh value: runSettings() = RunSettings()).

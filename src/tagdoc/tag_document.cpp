@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "base/exceptions.h"
-#include "runtime/log.h"
 #include "platform/file.h"
+#include "runtime/log.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
@@ -17,8 +17,8 @@ void TagDocument::loadFile(const LString& path) {
 }
 
 void TagDocument::syntaxError(int32_t line, const char* message) const {
-    LString text = LString("Syntax error in ") + sourceName_ + " at line " +
-                   numberToString(line) + " ==> " + message;
+    LString text = LString("Syntax error in ") + sourceName_ + " at line " + numberToString(line) +
+                   " ==> " + message;
     writeLog(text, kLogError);
     throw LauncherException(text);
 }
@@ -44,7 +44,8 @@ void TagDocument::read(std::FILE* stream, const LString& sourceName, long offset
         ++lineNumber_;
         if (line.empty()) continue;
         LString::size_type colon = line.find(':');
-        if (colon == LString::npos) syntaxError(lineNumber_, "Missing colon at the end of the tag name.");
+        if (colon == LString::npos)
+            syntaxError(lineNumber_, "Missing colon at the end of the tag name.");
         LString name = line.substr(0, colon);
         trim(name);
         removeTag(name);

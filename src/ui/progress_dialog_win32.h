@@ -16,12 +16,12 @@ namespace wiz {
 // dialog before it starts the worker thread, which then only sends them messages; the worker's
 // handle is kept for the user-interface thread alone.
 struct WindowState {
-    LString className;             // the main window's class (string 1)
-    HWND mainWindow = nullptr;     // hidden; the worker posts its close request here
-    HWND progressDialog = nullptr; // the modeless progress dialog; null until it is created
+    LString className;              // the main window's class (string 1)
+    HWND mainWindow = nullptr;      // hidden; the worker posts its close request here
+    HWND progressDialog = nullptr;  // the modeless progress dialog; null until it is created
     HandleHolder workerThread;
     DWORD workerThreadId = 0;
-    bool workerPending = true;     // the worker is started at most once per process
+    bool workerPending = true;  // the worker is started at most once per process
 };
 
 WindowState& windowState();

@@ -6,12 +6,12 @@
 #include <shlobj.h>
 
 #include "archive/embedded_files.h"
-#include "core/run.h"
+#include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "core/run.h"
+#include "platform/process_info.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
-#include "platform/process_info.h"
-#include "archive/temp_files.h"
 #include "ui/progress_dialog_win32.h"
 #include "ui/windowed_host.h"
 
@@ -20,7 +20,8 @@ namespace wiz {
 namespace {
 
 HINSTANCE instanceHandle() {
-    return hostState().moduleInstance ? static_cast<HINSTANCE>(hostState().moduleInstance) : GetModuleHandleA(nullptr);
+    return hostState().moduleInstance ? static_cast<HINSTANCE>(hostState().moduleInstance)
+                                      : GetModuleHandleA(nullptr);
 }
 
 // The progress bar, or LauncherException (string 20) when the dialog has none.
@@ -85,8 +86,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
             if (windowState().workerPending) {
                 windowState().workerPending = false;
-                windowState().workerThread.reset(
-                    CreateThread(nullptr, 0, launchWorker, nullptr, 0, &windowState().workerThreadId));
+                windowState().workerThread.reset(CreateThread(nullptr, 0, launchWorker, nullptr, 0,
+                                                              &windowState().workerThreadId));
             }
             return result;
         }
@@ -126,8 +127,8 @@ DWORD WINAPI launchWorker(LPVOID /*unused*/) {
 int runMessageLoop() {
     MSG msg = {};
     for (;;) {
-        const BOOL got =
-            hostState().isWin9x ? GetMessageA(&msg, nullptr, 0, 0) : GetMessageW(&msg, nullptr, 0, 0);
+        const BOOL got = hostState().isWin9x ? GetMessageA(&msg, nullptr, 0, 0)
+                                             : GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(msg.wParam);
         if (got == -1) return 0;
         if (progressDialog() && IsDialogMessageA(progressDialog(), &msg)) continue;

@@ -1,6 +1,6 @@
 # End-to-end tests of the launcher executable (drivers: cases/core_e2e.sh, cases/core_win98.sh).
 # On the Windows build they run the .exe under Wine, the cross-compiling emulator.
-if(TARGET wizlaunch)
+if(TARGET wizlaunch AND TARGET wizpack)
   set(_core_emulator "")
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set(_core_emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
@@ -9,7 +9,7 @@ if(TARGET wizlaunch)
                      embedded-script extract-and-rerun debug-log)
     add_test(NAME core.e2e.${_core_case}
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cases/core_e2e.sh ${_core_case}
-                     $<TARGET_FILE:wizlaunch> "${_core_emulator}")
+                     $<TARGET_FILE:wizlaunch> $<TARGET_FILE:wizpack> "${_core_emulator}")
     set_tests_properties(core.e2e.${_core_case} PROPERTIES TIMEOUT 60)
   endforeach()
   if(WIN32)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end runs of the launcher executable: start-up, host choice, option walk and exit codes.
 #
-#   core_e2e.sh CASE LAUNCHER [EMULATOR]
+#   core_e2e.sh CASE LAUNCHER WIZPACK [EMULATOR]
 #
 # EMULATOR is empty for the native build and wine for the Windows build. Each case runs in a
 # fresh temporary directory (removed afterwards) and compares the whole standard output, with
@@ -10,7 +10,8 @@ set -u
 
 case_name=$1
 launcher=$(realpath "$2")
-emulator=${3:-}
+wizpack=$(realpath "$3")
+emulator=${4:-}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-core-e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -47,32 +48,18 @@ s14="A log file name must be specified after the -log option on the command line
 s22="An input file name must follow the '-in' command line option."
 s29="Unable to open input file specified on the command line after the -in option."
 
-# be32 N: four bytes, most significant first.
-be32() { printf "\\x$(printf %02x $(($1 >> 24 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 & 255)))"; }
-
 # pack_script OUT SCRIPT_LINES STYLE: a copy of the launcher that carries one embedded
-# instruction-script document (entry type 0, id 1) and the given style byte.
+# instruction-script document (entry type 0, id 1) and the given style byte, packed by wizpack
+# (with paths relative to the working directory, which mean the same under Wine).
 pack_script() {
-    local outfile=$1 lines=$2 style=$3
-    cp "$launcher" "$outfile"
-    local doc_offset
-    doc_offset=$(stat -c %s "$outfile")
-    printf 'INSTRUCTIONS:\n%s/:\n' "$lines" >>"$outfile"
-    local doc_length=$(($(stat -c %s "$outfile") - doc_offset))
-    local index_offset
-    index_offset=$(stat -c %s "$outfile")
-    local name=script.tag
-    {
-        be32 1                                  # entry count
-        printf '\x00'                           # type 0: instruction script
-        be32 1; be32 "$doc_length"; be32 "$doc_offset"
-        printf "\\x00\\x$(printf %02x ${#name})%s" "$name"
-        printf '\x00'                           # not compressed
-        printf "\\x$(printf %02x "$style")"     # style byte
-        be32 "$index_offset"
-        printf '\xca\x82\xca\x82'
-    } >>"$outfile"
-    chmod +x "$outfile"
+    local outfile=$1 lines=$2 style=$3 suffix=""
+    [ -n "$emulator" ] && suffix=.exe
+    cp "$launcher" "base$suffix"
+    cp "$wizpack" "wizpack$suffix"
+    printf 'INSTRUCTIONS:\n%s/:\n' "$lines" >script.tag
+    $emulator "./wizpack$suffix" -o "$outfile" --style "$style" "base$suffix" \
+        --type instructions --id 1 script.tag >pack.log 2>&1 || fail "wizpack: $(cat pack.log)"
+    rm -f "base$suffix" "wizpack$suffix" script.tag pack.log
 }
 
 case $case_name in

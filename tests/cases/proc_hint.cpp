@@ -8,10 +8,10 @@
 #include <string>
 
 #include "base/exceptions.h"
-#include "runtime/log.h"
-#include "platform/path.h"
 #include "jvm/platform_hint.h"
+#include "platform/path.h"
 #include "platform/registry.h"
+#include "runtime/log.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     }
     for (int i = 2; i < argc; ++i) {
         wiz::logState().filePath = wiz::LString(argv[1]) + wiz::kPathSeparator +
-                           wiz::LString(std::to_string(i - 1) + ".log");
+                                   wiz::LString(std::to_string(i - 1) + ".log");
         wiz::StringList result;
         try {
             wiz::resolvePlatformHint(result, argv[i]);

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             doc.read(f, "fuzz.tag", offset, length);
             // Everything read must be retrievable.
-            for (const auto& tag : doc.tags()) (void)doc.getValue(tag->name, tag->values.count() - 1);
+            for (const auto& tag : doc.tags())
+                (void)doc.getValue(tag->name, tag->values.count() - 1);
         } catch (const wiz::LauncherException&) {
         }
     }

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "runtime/host.h"
+#include "support/null_host.h"
 
 namespace wiztest {
 
-class RecordingHost : public wiz::LauncherHost {
+class RecordingHost : public NullHost {
 public:
     std::vector<std::string> calls;
     std::vector<std::string> messages;  // the texts of showMessage, in order
@@ -17,8 +18,6 @@ public:
     std::string title;
     bool visible = false;
 
-    bool initialize(void*, int) override { return true; }
-    int run() override { return 0; }
     void setStatus(const wiz::LString& text) override { record("status:" + text.str()); }
     void setStatus2(const wiz::LString& line1, const wiz::LString& line2) override {
         record("status2:" + line1.str() + "|" + line2.str());

@@ -15,8 +15,8 @@ public:
         static std::atomic<int> counter{0};
         auto base = std::filesystem::temp_directory_path();
         for (int i = 0;; ++i) {
-            path_ = base / ("wiztest-" + std::to_string(std::rand()) + "-" +
-                            std::to_string(counter++));
+            path_ =
+                base / ("wiztest-" + std::to_string(std::rand()) + "-" + std::to_string(counter++));
             std::error_code ec;
             if (std::filesystem::create_directory(path_, ec)) break;
             if (i > 100) throw std::runtime_error("cannot create a temporary directory");

@@ -6,12 +6,13 @@
 #include <sys/stat.h>
 
 #include "base/exceptions.h"
-#include "platform/system_error.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
+#include "jvm/platform_hint.h"
 #include "launch/child_process.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
+#include "platform/system_error.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
 
@@ -28,10 +29,13 @@ std::string createFailed(int code) {
 TEST(ChildProcessPosix, SignalledChildEndsWith128PlusSignal) {
     wiztest::CountingHost host;
     const LString command(childCommand("signal " + std::to_string(SIGTERM)));
-    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, false, true, nullptr, nullptr, false)),
+    EXPECT_EQ(wiz::runCommand(command,
+                              wiztest::runOptions("", false, false, true, nullptr, nullptr, false)),
               128 + SIGTERM);
     LString out, err;
-    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)), 128 + SIGTERM);
+    EXPECT_EQ(
+        wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)),
+        128 + SIGTERM);
 }
 
 TEST(ChildProcessPosix, FindsABareProgramNameInPath) {
@@ -41,7 +45,9 @@ TEST(ChildProcessPosix, FindsABareProgramNameInPath) {
     wiztest::TempDir dir;
     LString out, err;
     // Found before the child changes its directory.
-    int code = wiz::runCommand("wizchild exit 5", wiztest::runOptions(LString(dir.path().string()), false, true, true, &out, &err, false));
+    int code = wiz::runCommand(
+        "wizchild exit 5",
+        wiztest::runOptions(LString(dir.path().string()), false, true, true, &out, &err, false));
     wiz::setEnvironmentText("PATH", saved);
     EXPECT_EQ(code, 5);
 }
@@ -69,7 +75,8 @@ TEST(ChildProcessPosix, ReturnsWhenTheChildEndsEvenIfADescendantKeepsItsOutput) 
     wiztest::TempDir dir;
     const std::string go = dir.file("go");
     LString out, err;
-    EXPECT_EQ(wiz::runCommand(LString(childCommand("holder \"" + go + "\"")), wiztest::runOptions("", false, true, true, &out, &err, false)),
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("holder \"" + go + "\"")),
+                              wiztest::runOptions("", false, true, true, &out, &err, false)),
               0);
     dir.write("go", "go");
     EXPECT_EQ(out.str(), "");

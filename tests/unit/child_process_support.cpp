@@ -11,8 +11,8 @@ std::string childCommand(const std::string& args) {
     return "\"" + testExecutableDirectory() + wiz::kPathSeparator + "wizchild\" " + args;
 }
 
-wiz::RunOptions runOptions(const wiz::LString& directory, bool showConsole, bool capture,
-                           bool wait, wiz::LString* out, wiz::LString* err, bool newConsole) {
+wiz::RunOptions runOptions(const wiz::LString& directory, bool showConsole, bool capture, bool wait,
+                           wiz::LString* out, wiz::LString* err, bool newConsole) {
     wiz::RunOptions options;
     options.workingDirectory = directory;
     options.showConsole = showConsole;
@@ -27,7 +27,8 @@ wiz::RunOptions runOptions(const wiz::LString& directory, bool showConsole, bool
 std::string runFailure(const std::string& command, bool captured, const std::string& directory) {
     wiz::LString out, err;
     try {
-        wiz::runCommand(wiz::LString(command), runOptions(wiz::LString(directory), false, captured, true, &out, &err, false));
+        wiz::runCommand(wiz::LString(command), runOptions(wiz::LString(directory), false, captured,
+                                                          true, &out, &err, false));
     } catch (const wiz::LauncherException& e) {
         return e.message().str();
     }

@@ -5,6 +5,7 @@
 
 #include "launch/child_process.h"
 #include "runtime/host.h"
+#include "support/null_host.h"
 
 namespace wiztest {
 
@@ -15,8 +16,8 @@ std::string testExecutableDirectory();
 std::string childCommand(const std::string& args);
 
 // The runner's options, in the order the tests spell them.
-wiz::RunOptions runOptions(const wiz::LString& directory, bool showConsole, bool capture,
-                           bool wait, wiz::LString* out, wiz::LString* err, bool newConsole);
+wiz::RunOptions runOptions(const wiz::LString& directory, bool showConsole, bool capture, bool wait,
+                           wiz::LString* out, wiz::LString* err, bool newConsole);
 
 // Runs `command` (captured or not, waiting) and returns the message of the LauncherException it
 // raises, or "(no exception)".
@@ -24,23 +25,11 @@ std::string runFailure(const std::string& command, bool captured,
                        const std::string& directory = "");
 
 // A host that only counts progress steps; installed as the current host while it lives.
-class CountingHost : public wiz::LauncherHost {
+class CountingHost : public NullHost {
 public:
     CountingHost();
     ~CountingHost() override;
-    bool initialize(void*, int) override { return true; }
-    int run() override { return 0; }
-    void setStatus(const wiz::LString&) override {}
-    void setStatus2(const wiz::LString&, const wiz::LString&) override {}
     void stepProgress(int delta) override { steps += delta; }
-    void setProgress(int) override {}
-    void show() override {}
-    void hide(int) override {}
-    bool isVisible() override { return false; }
-    void showMessage(const wiz::LString&) override {}
-    wiz::LString getTitle() override { return wiz::LString(); }
-    void setTitle(const wiz::LString&) override {}
-    wiz::LString chooseDirectory() override { return wiz::LString(); }
 
     int steps = 0;
 

@@ -10,9 +10,9 @@
 
 #include "base/exceptions.h"
 #include "cases/proc_child.h"
+#include "platform/environment.h"
 #include "platform/system_error.h"
 #include "runtime/messages.h"
-#include "platform/environment.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
 
@@ -29,7 +29,9 @@ struct Captured {
 Captured capture(const std::string& args, const std::string& directory = "") {
     LString out, err;
     Captured r;
-    r.code = wiz::runCommand(LString(childCommand(args)), wiztest::runOptions(LString(directory), false, true, true, &out, &err, false));
+    r.code = wiz::runCommand(
+        LString(childCommand(args)),
+        wiztest::runOptions(LString(directory), false, true, true, &out, &err, false));
     r.out = out.str();
     r.err = err.str();
     return r;
@@ -41,11 +43,19 @@ TEST(ChildProcess, ReturnsTheExitCodeInEveryWaitingMode) {
         const LString command(childCommand("exit " + std::to_string(code)));
         SCOPED_TRACE(code);
         LString out, err;
-        EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)), code);
+        EXPECT_EQ(
+            wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)),
+            code);
         // Capture waits whatever the wait flag says.
-        EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, true, false, &out, &err, false)), code);
-        EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, false, true, nullptr, nullptr, false)), code);
-        EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", true, false, true, nullptr, nullptr, false)), code);
+        EXPECT_EQ(wiz::runCommand(command,
+                                  wiztest::runOptions("", false, true, false, &out, &err, false)),
+                  code);
+        EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, false, true, nullptr,
+                                                               nullptr, false)),
+                  code);
+        EXPECT_EQ(wiz::runCommand(
+                      command, wiztest::runOptions("", true, false, true, nullptr, nullptr, false)),
+                  code);
         EXPECT_EQ(out.str() + err.str(), "");
     }
 }
@@ -63,8 +73,9 @@ TEST(ChildProcess, CapturesLargeOutputOfBothStreamsCompletelyAndInOrder) {
 TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
     wiztest::CountingHost host;
     LString out("before:"), err("kept");
-    EXPECT_EQ(
-        wiz::runCommand(LString(childCommand("nul")), wiztest::runOptions("", false, true, true, &out, &err, false)), 0);
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("nul")),
+                              wiztest::runOptions("", false, true, true, &out, &err, false)),
+              0);
     EXPECT_EQ(out.str(), std::string("before:a\0b", 10));
     EXPECT_EQ(err.str(), "kept");
 }
@@ -72,7 +83,8 @@ TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
 TEST(ChildProcess, CaptureWithoutBuffersDrainsThePipes) {
     // A child writing far more than a pipe holds must not block when nobody keeps its output.
     wiztest::CountingHost host;
-    EXPECT_EQ(wiz::runCommand(LString(childCommand("write 200000 200000 7")), wiztest::runOptions("", false, true, true, nullptr, nullptr, false)),
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("write 200000 200000 7")),
+                              wiztest::runOptions("", false, true, true, nullptr, nullptr, false)),
               7);
 }
 
@@ -115,8 +127,10 @@ TEST(ChildProcess, NoWaitReturnsZeroWhileTheChildRuns) {
     wiztest::TempDir dir;
     const std::string go = dir.file("go"), done = dir.file("done");
     const std::string args = "handshake \"" + go + "\" \"" + done + "\"";
-    EXPECT_EQ(wiz::runCommand(LString(childCommand(args)), wiztest::runOptions("", false, false, false, nullptr, nullptr, false)),
-              0);
+    EXPECT_EQ(
+        wiz::runCommand(LString(childCommand(args)),
+                        wiztest::runOptions("", false, false, false, nullptr, nullptr, false)),
+        0);
     std::ofstream(go) << "go";
     bool answered = false;
     for (int i = 0; i < 3000 && !answered; ++i) {

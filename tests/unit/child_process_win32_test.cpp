@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/exceptions.h"
-#include "platform/system_error.h"
-#include "runtime/messages.h"
 #include "launch/child_process.h"
 #include "platform/handle_win32.h"
+#include "platform/system_error.h"
 #include "platform/win32.h"
+#include "runtime/messages.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
 
@@ -25,8 +25,12 @@ TEST(ChildProcessWin32, ExitCode259IsAnEndLikeAnyOther) {
     wiztest::CountingHost host;
     const LString command(childCommand("exit 259"));
     LString out, err;
-    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)), 259);
-    EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, false, true, nullptr, nullptr, false)), 259);
+    EXPECT_EQ(
+        wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)),
+        259);
+    EXPECT_EQ(wiz::runCommand(command,
+                              wiztest::runOptions("", false, false, true, nullptr, nullptr, false)),
+              259);
 }
 
 TEST(ChildProcessWin32, FailuresCarryTheSystemText) {

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "fs_test_support.h"
+#include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/system_error.h"
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
-#include "fs_test_support.h"
-#include "platform/fs.h"
-#include "platform/path.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

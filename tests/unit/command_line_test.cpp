@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "archive/temp_files.h"
 #include "core/file_index.h"
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
-#include "archive/temp_files.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "platform/file.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
-#include "platform/file.h"
 #include "support/temp_dir.h"
 
 using namespace wiz;

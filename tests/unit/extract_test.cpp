@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/file_index.h"
 #include "archive/launcher_format.h"
 #include "base/exceptions.h"
+#include "core/file_index.h"
 #include "fs_test_support.h"
 #include "platform/file.h"
 #include "platform/path.h"

@@ -10,10 +10,10 @@
 
 #include "archive/launcher_format.h"
 #include "base/exceptions.h"
+#include "launch/launch_script.h"
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/settings.h"
-#include "launch/launch_script.h"
 #include "script/interpreter.h"
 #include "script/variables.h"
 #include "support/recording_host.h"

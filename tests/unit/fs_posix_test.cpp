@@ -1,7 +1,6 @@
 // POSIX-only parts of the temporary-file tests: the mount-table rule of the drive list, links in
 // a tree being removed, and the way a file is kept from removal (a directory without write
 // permission, which does not bind root).
-#include "archive/temp_files.h"
 #include "platform/fs_posix.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +12,13 @@
 #include <fstream>
 #include <vector>
 
+#include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "fs_test_support.h"
+#include "platform/fs.h"
 #include "platform/system_error.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
-#include "fs_test_support.h"
-#include "platform/fs.h"
 #include "support/temp_dir.h"
 
 namespace wiztest {

@@ -1,4 +1,3 @@
-#include "core/run.h"
 #include "runtime/host.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "archive/temp_files.h"
 #include "core/arguments.h"
+#include "core/run.h"
+#include "platform/environment.h"
+#include "platform/process_info.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
-#include "platform/environment.h"
-#include "platform/process_info.h"
-#include "archive/temp_files.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

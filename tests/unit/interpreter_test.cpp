@@ -1,4 +1,3 @@
-#include "core/script_actions.h"
 #include "script/interpreter.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +6,10 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "core/script_actions.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
+#include "support/null_host.h"
 
 using namespace wiz;
 
@@ -58,12 +59,10 @@ private:
 };
 
 // A host that records the operations the facade forwards to it.
-class RecordingHost : public LauncherHost {
+class RecordingHost : public wiztest::NullHost {
 public:
     std::vector<std::string> calls;
 
-    bool initialize(void*, int) override { return true; }
-    int run() override { return 0; }
     void setStatus(const LString& text) override { calls.push_back("status:" + text.str()); }
     void setStatus2(const LString& a, const LString& b) override {
         calls.push_back("status2:" + a.str() + "|" + b.str());
@@ -72,11 +71,8 @@ public:
     void setProgress(int) override { calls.push_back("progress"); }
     void show() override { calls.push_back("show"); }
     void hide(int seconds) override { calls.push_back("hide " + std::to_string(seconds)); }
-    bool isVisible() override { return false; }
     void showMessage(const LString& text) override { calls.push_back("message:" + text.str()); }
     LString getTitle() override { return "Setup"; }
-    void setTitle(const LString&) override {}
-    LString chooseDirectory() override { return LString(); }
 };
 
 class Interpreter : public ::testing::Test {

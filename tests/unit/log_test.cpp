@@ -33,7 +33,8 @@ TEST(Log, SeparatorOncePerProcessAndPrefixes) {
     wiz::logState().filePath = dir.file("a.log").c_str();
     writeLog("plain");
     writeLog("careful", kLogWarning);
-    wiz::logState().filePath = dir.file("b.log").c_str();  // a new path in the same run: no second separator
+    wiz::logState().filePath =
+        dir.file("b.log").c_str();  // a new path in the same run: no second separator
     writeLog("bad", kLogError);
     EXPECT_EQ(readText(dir.file("a.log")), "------------------\nplain\nWARNING: careful\n");
     EXPECT_EQ(readText(dir.file("b.log")), "ERROR: bad\n");

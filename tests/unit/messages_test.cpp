@@ -1,7 +1,6 @@
 // Message texts: the insert formatter, MessageText (loading, buffer growth, formatting and its
 // failures), message numbers, the generated string table in every language, and the choice of
 // the language from the locale.
-#include "platform/system_error.h"
 #include "runtime/messages.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "platform/system_error.h"
 #include "runtime/message_format.h"
 #include "runtime/string_table.h"
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "runtime/string_table.h"
 #include "platform/win32.h"
+#include "runtime/string_table.h"
 
 using namespace wiz;
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "base/exceptions.h"
+#include "jvm/platform_hint.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
-#include "jvm/platform_hint.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "base/exceptions.h"
-#include "runtime/log.h"
 #include "platform/file.h"
+#include "runtime/log.h"
 #include "support/temp_dir.h"
 
 using namespace wiz;
@@ -116,8 +116,8 @@ TEST(TagDocument, GetBoolSetValueAddValue) {
 TEST(TagDocument, WriteThenReadRoundTrips) {
     TempDir dir;
     TagDocument doc;
-    const std::vector<std::string> values = {"plain", " lead", "trail\t", "",
-                                             "has \"quote\"", "colon: x", "\"", "x\"\"y"};
+    const std::vector<std::string> values = {"plain",         " lead",    "trail\t", "",
+                                             "has \"quote\"", "colon: x", "\"",      "x\"\"y"};
     for (size_t i = 0; i < values.size(); ++i)
         doc.setValue(("T" + std::to_string(i)).c_str(), values[i].c_str());
     doc.addValue("BLOCK", "one");
@@ -143,9 +143,12 @@ TEST(TagDocument, SyntaxErrorsHaveMessageAndLine) {
         const char* text;
         const char* message;
     } cases[] = {
-        {"A: 1\n\nno colon here\n", "Syntax error in bad.tag at line 3 ==> Missing colon at the end of the tag name."},
-        {"A: 1\nB:\n  x\n\n  y\n", "Syntax error in bad.tag at line 2 ==> Missing /: tag completer."},
-        {"A: 1\nB:    \t\nC:  \"\n", "Syntax error in bad.tag at line 2 ==> Missing /: tag completer."},
+        {"A: 1\n\nno colon here\n",
+         "Syntax error in bad.tag at line 3 ==> Missing colon at the end of the tag name."},
+        {"A: 1\nB:\n  x\n\n  y\n",
+         "Syntax error in bad.tag at line 2 ==> Missing /: tag completer."},
+        {"A: 1\nB:    \t\nC:  \"\n",
+         "Syntax error in bad.tag at line 2 ==> Missing /: tag completer."},
         {"A: 1\nB: \"unterminated\n", "Expected double quote to end argument near 4"},
         {"B:\n\"x\n/:\n", "Expected double quote to end argument near 1"},
     };
@@ -160,7 +163,8 @@ TEST(TagDocument, SyntaxErrorIsLogged) {
     std::string log = TempDir::read(dir.file("log.txt"));
     wiz::logState().filePath = "";
     EXPECT_NE(log.find("------------------"), std::string::npos);
-    EXPECT_NE(log.find("ERROR: Syntax error in bad.tag at line 1 ==> Missing colon"), std::string::npos);
+    EXPECT_NE(log.find("ERROR: Syntax error in bad.tag at line 1 ==> Missing colon"),
+              std::string::npos);
 }
 
 TEST(TagDocument, ReadsInPlaceWithinBounds) {

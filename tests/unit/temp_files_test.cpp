@@ -1,7 +1,6 @@
 // The temporary directory and names, the removal registries, free space, file existence and the
 // drive search.
 #include "archive/temp_files.h"
-#include "jvm/drive_search.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +11,14 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "fs_test_support.h"
+#include "jvm/drive_search.h"
+#include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/system_error.h"
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
-#include "fs_test_support.h"
-#include "platform/fs.h"
-#include "platform/path.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

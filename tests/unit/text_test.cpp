@@ -1,12 +1,12 @@
-#include "base/chars.h"
 #include "tagdoc/text.h"
 
 #include <gtest/gtest.h>
 
+#include "base/chars.h"
 #include "base/exceptions.h"
+#include "platform/file.h"
 #include "platform/path.h"
 #include "support/temp_dir.h"
-#include "platform/file.h"
 
 using namespace wiz;
 
@@ -44,8 +44,8 @@ struct ArgCase {
     const char* text;
     LString::size_type cursor;
     bool quoted;
-    const char* result;       // null: expect failure
-    LString::size_type after; // cursor after the call, or the error text below
+    const char* result;        // null: expect failure
+    LString::size_type after;  // cursor after the call, or the error text below
     const char* error;
 };
 

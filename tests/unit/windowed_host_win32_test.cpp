@@ -1,6 +1,8 @@
 // The windowed host and its progress dialog, with real windows. Tests that need a window skip
 // when the system has no display; the windowed test case runs this binary under a virtual X
 // server so that they do run there.
+#include "ui/windowed_host_win32.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,14 +10,13 @@
 #include <memory>
 #include <thread>
 
+#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
 #include "runtime/settings.h"
-#include "archive/temp_files.h"
 #include "support/temp_dir.h"
 #include "ui/progress_dialog_win32.h"
-#include "ui/windowed_host_win32.h"
 
 // commctrl.h needs the declarations of windows.h first.
 #include <commctrl.h>

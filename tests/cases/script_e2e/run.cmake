@@ -3,13 +3,13 @@
 # the exit code and the log.
 #
 #   cmake -DWIZPACK=... -DWIZLAUNCH=... [-DEMULATOR=wine] -DCASE_DIR=... -DLINES=<file>
-#         -DEXPECT_EXIT=<n> [-DEXPECT_LOG=<text>] [-DREJECT_LOG=<text>] -P script_run.cmake
+#         -DEXPECT_EXIT=<n> [-DEXPECT_LOG=<text>] [-DREJECT_LOG=<text>] -P run.cmake
 #
 # LINES names a file with the script, one instruction per line. Paths handed to the programs are
 # relative to CASE_DIR, so they mean the same under Wine.
 foreach(var WIZPACK WIZLAUNCH CASE_DIR LINES EXPECT_EXIT)
   if(NOT DEFINED ${var})
-    message(FATAL_ERROR "script_run: ${var} is not set")
+    message(FATAL_ERROR "script_e2e/run.cmake: ${var} is not set")
   endif()
 endforeach()
 
