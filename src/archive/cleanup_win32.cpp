@@ -1,8 +1,7 @@
-// Removal of the running launcher file after the process ends, and the in-place edit of
-// WinInit.Ini through a file mapping.
+// Removal of the running launcher file after the process ends: a hidden batch file on the NT
+// family, WinInit.Ini on the 9x family.
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <utility>
 
 #include "archive/cleanup.h"
@@ -22,18 +21,6 @@
 namespace wiz {
 
 namespace {
-
-struct ViewUnmapper {
-    void operator()(void* view) const {
-        if (view) UnmapViewOfFile(view);
-    }
-};
-
-bool setFileEnd(HANDLE file, DWORD size) {
-    return SetFilePointer(file, static_cast<LONG>(size), nullptr, FILE_BEGIN) !=
-               INVALID_SET_FILE_POINTER &&
-           SetEndOfFile(file);
-}
 
 // The batch file runs in the root directory, so a relative debug log name is made absolute.
 LString absolutePath(const LString& path) {
@@ -88,48 +75,6 @@ void startRemovalBatch(const LString& path, const LString& dir) {
 }
 
 }  // namespace
-
-LString defaultWininitPath() {
-    char dir[MAX_PATH + 1] = {};
-    UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
-    if (n == 0 || n > MAX_PATH) return LString("\\WinInit.Ini");
-    return LString(dir, n) + "\\WinInit.Ini";
-}
-
-uint32_t editRenameSectionFile(const LString& path, const StringList& lines) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid()) return GetLastError();
-    DWORD oldSize = GetFileSize(file.get(), nullptr);
-    if (oldSize == INVALID_FILE_SIZE) return GetLastError();
-    const DWORD mappedSize = oldSize + renameSectionGrowth(lines);
-
-    // Mapping beyond the end grows the file; a failure puts the old length back.
-    HandleHolder mapping(
-        CreateFileMappingA(file.get(), nullptr, PAGE_READWRITE, 0, mappedSize, nullptr));
-    if (!mapping.valid()) {
-        DWORD error = GetLastError();
-        setFileEnd(file.get(), oldSize);
-        return error;
-    }
-    DWORD newSize;
-    {
-        std::unique_ptr<void, ViewUnmapper> view(
-            MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-        if (!view) {
-            DWORD error = GetLastError();
-            mapping.reset();
-            setFileEnd(file.get(), oldSize);
-            return error;
-        }
-        char* bytes = static_cast<char*>(view.get());
-        std::memset(bytes + oldSize, 0, mappedSize - oldSize);
-        newSize = insertRenameLines(bytes, oldSize, lines);
-    }
-    mapping.reset();
-    if (!setFileEnd(file.get(), newSize)) return GetLastError();
-    return 0;
-}
 
 void scheduleLauncherRemoval() {
     const LString path = runSettings().launcherPath;
