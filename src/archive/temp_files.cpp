@@ -78,9 +78,13 @@ void removeRegistered(StringList& registry, const char* debugPrefix) {
 void setTempDirectory(const LString& path) { tempFiles().directory = path; }
 
 LString getTempDirectory() {
-    if (tempFiles().directory.empty()) tempFiles().directory = systemTempPath();
-    if (isDirectory(tempFiles().directory)) return tempFiles().directory;
-    throw LauncherException(formatStringId(36, {tempFiles().directory}));
+    LString& directory = tempFiles().directory;
+    if (directory.empty()) directory = systemTempPath();
+    if (!isDirectory(directory)) throw LauncherException(formatStringId(36, {directory}));
+    // Temporary paths go into the command lines of children that run in other directories, so
+    // a relative -cv:tempdir is made absolute.
+    directory = fullPath(directory);
+    return directory;
 }
 
 LString createTempDirectory() {

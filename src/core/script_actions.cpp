@@ -16,10 +16,10 @@ public:
     }
     void installJvm(int32_t mode) override { installEmbeddedJvm(mode); }
     int launchWithJvmFile(const LString& jvmFile, int16_t seconds) override {
-        return wiz::launchWithJvmFile(jvmFile, seconds);
+        return wiz::launchWithJvmFile(fileIndex().launchScript(), jvmFile, seconds);
     }
     int launchWithEmbeddedJvm(int32_t fileId, int16_t seconds) override {
-        return wiz::launchWithEmbeddedJvm(fileId, seconds);
+        return wiz::launchWithEmbeddedJvm(fileIndex().launchScript(), fileId, seconds);
     }
     void executeEmbeddedLauncher(int32_t position) override {
         wiz::executeEmbeddedLauncher(position);

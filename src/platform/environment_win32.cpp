@@ -21,4 +21,16 @@ void setEnvironmentText(const LString& name, const LString& value) {
     SetEnvironmentVariableA(name.c_str(), value.c_str());
 }
 
+bool findEnvironmentText(const LString& name, LString& value) {
+    SetLastError(ERROR_SUCCESS);
+    if (GetEnvironmentVariableA(name.c_str(), nullptr, 0) == 0 &&
+        GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+        return false;
+    }
+    value = getEnvironmentText(name);
+    return true;
+}
+
+void unsetEnvironmentText(const LString& name) { SetEnvironmentVariableA(name.c_str(), nullptr); }
+
 }  // namespace wiz

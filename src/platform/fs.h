@@ -36,6 +36,9 @@ bool removeFile(const LString& path);
 // Removes an empty directory (or a directory link).
 bool removeDirectory(const LString& path);
 bool makeDirectory(const LString& path);
+// Lets the file be started as a program (POSIX: execute permission wherever it is readable;
+// Windows decides by the name, so nothing to do there).
+bool makeExecutable(const LString& path);
 
 // The entries of one directory, "." and ".." left out. A directory that cannot be opened at all
 // gives open() == false; a failure while reading gives next() == false with error() != 0.
@@ -94,6 +97,9 @@ uint64_t volumeId(const LString& path);
 // Opens an existing file for reading without sharing and closes it again; false with the system
 // error code when it cannot be opened (on POSIX a directory fails too, as on Windows).
 bool openExclusive(const LString& path, uint32_t& error);
+
+// The path made absolute against the current directory (an absolute path is kept as it is).
+LString fullPath(const LString& path);
 
 // The short (8.3) form of an existing path; the path itself where the platform has none.
 LString shortPathName(const LString& path);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "platform/environment.h"
 #include "platform/file.h"
@@ -156,6 +157,13 @@ bool removeDirectory(const LString& path) { return ::rmdir(path.c_str()) == 0 ||
 // Temporary directories are private to the user.
 bool makeDirectory(const LString& path) { return ::mkdir(path.c_str(), 0700) == 0 || fail(); }
 
+bool makeExecutable(const LString& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return fail();
+    const mode_t readable = st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+    return ::chmod(path.c_str(), (st.st_mode & 07777) | (readable >> 2)) == 0 || fail();
+}
+
 struct DirectoryListing::Impl {
     UniqueDir dir;
     LString path;  // with a trailing separator
@@ -283,6 +291,19 @@ bool openExclusive(const LString& path, uint32_t& error) {
     error = directory ? EISDIR : 0;
     if (directory) lastError = error;
     return !directory;
+}
+
+LString fullPath(const LString& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return path;
+        buffer.resize(buffer.size() * 2);
+    }
+    LString full(buffer.data());
+    if (path.empty()) return full;
+    if (full[full.length() - 1] != '/') full += '/';
+    return full + path;
 }
 
 LString shortPathName(const LString& path) { return path; }

@@ -56,6 +56,8 @@ bool removeFile(const LString& path) { return DeleteFileA(path.c_str()) != 0; }
 bool removeDirectory(const LString& path) { return RemoveDirectoryA(path.c_str()) != 0; }
 bool makeDirectory(const LString& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
+bool makeExecutable(const LString&) { return true; }
+
 struct DirectoryListing::Impl {
     FindHandle find;
     WIN32_FIND_DATAA data{};
@@ -168,6 +170,15 @@ bool openExclusive(const LString& path, uint32_t& error) {
     }
     error = 0;
     return true;
+}
+
+LString fullPath(const LString& path) {
+    DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::vector<char> buf(size + 1, '\0');
+    DWORD got = GetFullPathNameA(path.c_str(), size, buf.data(), nullptr);
+    if (got == 0 || got >= size) return path;
+    return LString(buf.data(), got);
 }
 
 LString shortPathName(const LString& path) {

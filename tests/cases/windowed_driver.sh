@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The progress window of the Windows launcher under Wine and a virtual X server.
 #
-#   windowed_driver.sh CASE WINE LAUNCHER WIZPACK PROBE UNIT_TESTS PREFIX SHOTS
+#   windowed_driver.sh CASE WINE LAUNCHER WIZPACK PROBE UNIT_TESTS PREFIX SHOTS WIZJAVA
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
 # packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
 # shows its message and exits with 0), cancel (closing the dialog cancels a running extraction),
-# hide (a launch that keeps the dialog up for 3 seconds while the bar moves).
+# hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
+# wizard's error output is shown after a failed launch, but not after the result 1000 of a
+# launcher with style 0; the stand-in JVM WIZJAVA plays the wizard).
 #
 # The tests use a Wine prefix of their own (PREFIX) set to a virtual desktop: windows there are
 # not X windows, so hiding one does not wait for a window manager, and screenshots show the
@@ -22,6 +24,7 @@ probe=$5
 unit_tests=$6
 prefix=$7
 shots=$8
+wizjava=${9:-}
 
 fail() {
     echo "FAIL [windowed.$case_name]: $*" >&2
@@ -183,12 +186,6 @@ cancel)
     expect exit 0
     ;;
 hide)
-    # A launcher built without the launch of the wizard says so; there is nothing to time then.
-    pack probe-launch.exe 0 "ILAUNCH 99 0"
-    if wiz_wine probe-launch.exe -console </dev/null 2>&1 | grep -q "is not available"; then
-        echo "SKIP [windowed.$case_name]: this launcher build cannot launch a wizard yet"
-        exit 77
-    fi
     # The launch keeps the dialog up for 3 seconds while the stand-in wizard runs for 8.
     cp "$probe" stand_in.exe
     printf 'JVM_HOME: %s\n' "$(wiz_wine winepath -w "$work" 2>/dev/null)" >jvm.tag
@@ -201,6 +198,31 @@ ILAUNCH 1 3" --type launchscript launch.tag --type jvm --id 1 jvm.tag
     expect moved_while_up 1
     expect hidden_while_running 1
     expect exit 0
+    ;;
+exit-message)
+    # The stand-in JVM ends as told and writes an error line; LAUNCH keeps the dialog up for a
+    # moment, so the probe sees it before the launch ends.
+    mkdir -p jvm/bin
+    cp "$wizjava" jvm/bin/java.exe
+    printf 'JVM_HOME: %s\nJVM_EXE: bin\\java.exe\n' "$(wiz_wine winepath -w "$work/jvm" 2>/dev/null)" >jvm.tag
+    printf 'DESC: Sample wizard\nCOMMAND: """@JVM_HOME@\\@JVM_EXE@"" Wizard"\n' >launch.tag
+    # exit_case STYLE EXIT SCENARIO: packs and runs the launch of a wizard that ends with EXIT.
+    exit_case() {
+        printf 'exit=%s\nstderr=the wizard failed with %s\n' "$2" "$2" >jvm/bin/test_jvm.cfg
+        pack packed.exe "$1" "INITIALIZE_UI
+LAUNCH jvm.tag 2" --type launchscript launch.tag
+        probe "$3" packed.exe
+    }
+    # The message is the captured error output as it is, line break included.
+    exit_case 0 3 message
+    expect message 'the wizard failed with 3\n'
+    expect exit 0
+    exit_case 1 1000 message
+    expect message 'the wizard failed with 1000\n'
+    exit_case 0 1000 quiet
+    expect message_box 0
+    exit_case 2 1000 quiet
+    expect message_box 0
     ;;
 *)
     fail "unknown case"

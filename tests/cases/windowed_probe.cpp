@@ -10,6 +10,8 @@
 //           with.
 //   cancel  wait for the progress dialog (visible or not), close it with WM_CLOSE, report that
 //           it is still there, then answer the message box the cancelled launch ends with.
+//   quiet   wait for the visible progress dialog, then for the launcher's end: reports whether
+//           a message box came up meanwhile (message_box=0 or 1, with its text, answered).
 //   sleep MS  (no launcher) just run for MS milliseconds: the stand-in wizard of "hide".
 //   hide    wait for the visible dialog, create READY_FILE, then sample it until it hides:
 //           reports the status and whether the bar moved while it was up, and whether the
@@ -196,6 +198,18 @@ int main(int argc, char** argv) {
     } else if (scenario == "message") {
         waitForWindow(true, true, "progress dialog");
         answerMessageBox();
+    } else if (scenario == "quiet") {
+        waitForWindow(true, true, "progress dialog");
+        const DWORD start = GetTickCount();
+        bool box = false;
+        while (WaitForSingleObject(child.hProcess, 20) == WAIT_TIMEOUT) {
+            if (GetTickCount() - start > kLimitMs) giveUp("exit");
+            if (!box && findWindow(false, true)) {
+                box = true;
+                answerMessageBox();
+            }
+        }
+        std::printf("message_box=%d\n", box ? 1 : 0);
     } else if (scenario == "cancel") {
         HWND dialog = waitForWindow(true, false, "progress dialog");
         SendMessageA(dialog, WM_CLOSE, 0, 0);

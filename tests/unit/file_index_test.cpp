@@ -16,6 +16,7 @@
 #include "runtime/settings.h"
 #include "script/interpreter.h"
 #include "script/variables.h"
+#include "support/launcher_file.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -24,54 +25,10 @@ namespace {
 using wiz::EmbeddedFileEntry;
 using wiz::fileIndex;
 using wiz::LauncherException;
-
-// One embedded file of a test launcher.
-struct Part {
-    int32_t type;
-    uint32_t id;
-    std::string name;
-    std::string bytes;
-    bool compressed = false;
-    uint32_t decompressedCount = 0;
-    uint32_t decompressedSize = 0;
-};
-
-const std::string kStub = "MZ-stub-image";
-
-std::string u32(uint32_t v) {
-    std::string s;
-    wiz::appendUInt32BE(s, v);
-    return s;
-}
-std::string u16(uint16_t v) {
-    std::string s;
-    wiz::appendUInt16BE(s, v);
-    return s;
-}
-
-// A launcher file as the packing tool writes it: stub, entry bytes, index, style, trailer.
-std::string packLauncher(const std::vector<Part>& parts, uint8_t style = 0) {
-    std::string body = kStub;
-    std::vector<wiz::EntryRecord> records;
-    for (const Part& p : parts) {
-        wiz::EntryRecord r;
-        r.type = p.type;
-        r.id = p.id;
-        r.name = wiz::LString(p.name);
-        r.offset = static_cast<uint32_t>(body.size());
-        r.length = static_cast<uint32_t>(p.bytes.size());
-        r.compressed = p.compressed;
-        r.decompressedCount = p.decompressedCount;
-        r.decompressedSize = p.decompressedSize;
-        records.push_back(r);
-        body += p.bytes;
-    }
-    const uint32_t indexOffset = static_cast<uint32_t>(body.size());
-    body += u32(static_cast<uint32_t>(records.size()));
-    for (const auto& r : records) wiz::appendEntryRecord(body, r);
-    wiz::appendTrailer(body, style, indexOffset);
-    return body;
-}
+using wiztest::kStub;
+using wiztest::packLauncher;
+using wiztest::u16;
+using wiztest::u32;
 
 // The stub followed by hand-made index bytes and a trailer pointing at them.
 std::string rawIndex(const std::string& indexBytes) {

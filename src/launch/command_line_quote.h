@@ -1,0 +1,19 @@
+// Quoting of single arguments for a command line that is split by the rules of CommandLineToArgvW
+// and of the C runtime (command_line_split.h): every argument comes out of the split exactly as
+// it went in.
+#pragma once
+
+#include "base/lstring.h"
+
+namespace wiz {
+
+// The argument in double quotes. A double quote inside gets a backslash before it, and the
+// backslashes directly before a double quote or before the closing quote are doubled; all other
+// backslashes stay as they are. An argument without backslashes before a quote thus only has
+// each quote escaped.
+LString quoteArgument(const LString& argument);
+
+// Appends a blank and the quoted argument.
+void appendQuotedArgument(LString& commandLine, const LString& argument);
+
+}  // namespace wiz

@@ -1,0 +1,175 @@
+// wizjava: a stand-in for a Java runtime's launcher program. The tests copy it into a fake JVM
+// home as HOME/bin/java (java.exe on Windows), where the launcher finds, verifies and starts it as
+// it would a real one; under Wine that is the only kind of JVM the Windows launcher can drive.
+//
+// Beside itself (in HOME/bin) it reads the optional file test_jvm.cfg, lines of key=value:
+//   exit=N                 exit code of a wizard run (default 0)
+//   env=NAME1,NAME2,...    environment variables to record besides JAVA_HOME
+//   property.NAME=VALUE    the value reported for system property NAME
+//   stdout=TEXT            one line printed on standard output by a wizard run
+//   stderr=TEXT            one line printed on standard error by a wizard run
+//   sleep_ms=N             how long a wizard run sleeps before it exits
+// Other keys are ignored.
+//
+// Every run appends one record to test_jvm.log beside itself:
+//   run / argc=N / arg[I]=ARG for each argument / cwd=DIR / JAVA_HOME=VALUE or "JAVA_HOME unset" /
+//   env:NAME=VALUE or "env:NAME unset" for each configured name / end
+// one item a line, the bytes as received, without quoting.
+//
+// A run with an argument "Verify" is a verification run: like the real verification class it
+// prints the marker line, then one line per argument after "Verify" with that property's value
+// (java.home defaults to HOME, anything else not configured to "null"), and exits 0. Any other
+// run is a wizard run.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Config {
+    int exitCode = 0;
+    std::vector<std::string> envNames;
+    std::map<std::string, std::string> properties;
+    bool hasStdout = false;
+    std::string stdoutLine;
+    bool hasStderr = false;
+    std::string stderrLine;
+    long long sleepMs = 0;
+};
+
+// A decimal integer with an optional sign and nothing else; false otherwise.
+bool parseInteger(const std::string& text, long long& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    long long v = std::strtoll(text.c_str(), &end, 10);
+    if (end != text.c_str() + text.size()) return false;
+    value = v;
+    return true;
+}
+
+Config readConfig(const fs::path& file) {
+    Config config;
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        // A file written on Windows has CR LF line ends.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string::size_type eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = line.substr(0, eq);
+        std::string value = line.substr(eq + 1);
+        long long number = 0;
+        if (key == "exit") {
+            if (parseInteger(value, number)) config.exitCode = static_cast<int>(number);
+        } else if (key == "env") {
+            config.envNames.clear();
+            std::string::size_type start = 0;
+            while (start <= value.size()) {
+                std::string::size_type comma = value.find(',', start);
+                if (comma == std::string::npos) comma = value.size();
+                if (comma > start) config.envNames.push_back(value.substr(start, comma - start));
+                start = comma + 1;
+            }
+        } else if (key.compare(0, 9, "property.") == 0) {
+            config.properties[key.substr(9)] = value;
+        } else if (key == "stdout") {
+            config.hasStdout = true;
+            config.stdoutLine = value;
+        } else if (key == "stderr") {
+            config.hasStderr = true;
+            config.stderrLine = value;
+        } else if (key == "sleep_ms") {
+            if (parseInteger(value, number) && number > 0) config.sleepMs = number;
+        }
+    }
+    return config;
+}
+
+std::string currentDirectory() {
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    if (ec) return std::string();
+    try {
+        return cwd.string();
+    } catch (const std::exception&) {
+        return std::string();
+    }
+}
+
+void appendEnvironment(std::string& record, const std::string& label, const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (value)
+        record += label + "=" + value + "\n";
+    else
+        record += label + " unset\n";
+}
+
+void appendRecord(const fs::path& logFile, int argc, char** argv, const Config& config) {
+    std::string record = "run\nargc=" + std::to_string(argc) + "\n";
+    for (int i = 0; i < argc; ++i)
+        record += "arg[" + std::to_string(i) + "]=" + std::string(argv[i]) + "\n";
+    record += "cwd=" + currentDirectory() + "\n";
+    appendEnvironment(record, "JAVA_HOME", "JAVA_HOME");
+    for (const std::string& name : config.envNames) appendEnvironment(record, "env:" + name, name);
+    record += "end\n";
+
+    // Binary mode: the record is the same bytes on every system.
+    std::ofstream log(logFile, std::ios::binary | std::ios::app);
+    log.write(record.data(), static_cast<std::streamsize>(record.size()));
+    log.close();
+}
+
+void printLine(std::FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Where this program is: HOME/bin/java -> HOME. Linux names it in /proc; elsewhere (Windows
+    // hands programs an absolute argv[0]) the path it was started by, taken relative to the
+    // directory it starts in. A relative argv[0] given together with another working directory
+    // (as a launcher may start it) only works through the first way.
+    fs::path self;
+    std::error_code ec;
+    self = fs::read_symlink("/proc/self/exe", ec);
+    if ((ec || self.empty()) && argc > 0 && argv[0][0] != '\0') {
+        self = fs::absolute(fs::path(argv[0]), ec).lexically_normal();
+    }
+    fs::path binDir = self.parent_path();
+    fs::path home = binDir.parent_path();
+
+    Config config = readConfig(binDir / "test_jvm.cfg");
+    appendRecord(binDir / "test_jvm.log", argc, argv, config);
+
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) != "Verify") continue;
+        printLine(stdout, "1739021872");
+        for (int j = i + 1; j < argc; ++j) {
+            auto found = config.properties.find(argv[j]);
+            if (found != config.properties.end())
+                printLine(stdout, found->second);
+            else if (std::string(argv[j]) == "java.home")
+                printLine(stdout, home.string());
+            else
+                printLine(stdout, "null");
+        }
+        return 0;
+    }
+
+    if (config.hasStdout) printLine(stdout, config.stdoutLine);
+    if (config.hasStderr) printLine(stderr, config.stderrLine);
+    if (config.sleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(config.sleepMs));
+    return config.exitCode;
+}

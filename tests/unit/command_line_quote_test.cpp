@@ -1,0 +1,85 @@
+// Quoted arguments come out of the command-line splitter exactly as they went in.
+#include "launch/command_line_quote.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "launch/command_line_split.h"
+
+namespace {
+
+using wiz::LString;
+
+// The arguments after the program of `program` followed by each quoted argument.
+std::vector<std::string> roundTrip(const std::vector<std::string>& args) {
+    LString line = "prog";
+    for (const std::string& a : args) wiz::appendQuotedArgument(line, LString(a));
+    wiz::StringList split = wiz::splitCommandLine(line);
+    std::vector<std::string> out;
+    for (int32_t i = 1; i < split.count(); ++i) out.push_back(split.at(i).str());
+    return out;
+}
+
+TEST(CommandLineQuote, QuotesAsTheSplitterReads) {
+    struct Case {
+        std::string argument;
+        std::string quoted;
+    } cases[] = {
+        {"plain", "\"plain\""},
+        {"", "\"\""},
+        {"two words", "\"two words\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},  // without backslashes: each quote escaped
+        {"C:\\dir\\", "\"C:\\dir\\\\\""},      // a final backslash is doubled
+        {"a\\\"b", "\"a\\\\\\\"b\""},          // backslashes before a quote are doubled
+        {"a\\b", "\"a\\b\""},                  // others stay as they are
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(wiz::quoteArgument(LString(c.argument)).str(), c.quoted) << c.argument;
+    }
+}
+
+TEST(CommandLineQuote, HostileArgumentsRoundTrip) {
+    const std::vector<std::string> args = {
+        "",
+        " ",
+        "\t",
+        "a b",
+        "\"",
+        "\"\"",
+        "\\",
+        "\\\\",
+        "\\\"",
+        "a\\",
+        "a\\\\",
+        "\\\\\"x",
+        "x\"y\"z",
+        "\"quoted\"",
+        "end\\ ",
+        "-Dx=\"1 2\"",
+        "C:\\Program Files\\",
+        "\xe4\xf6\xfc \xe9",
+        "%PATH%",
+        "^&|<>",
+        "a\"\"\"b",
+        "'single'",
+    };
+    EXPECT_EQ(roundTrip(args), args);
+}
+
+TEST(CommandLineQuote, RandomArgumentsRoundTrip) {
+    const char alphabet[] = {'a', 'Z', ' ', '\t', '"', '\\', '\xe9', '/', '=', '%'};
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::string> args(1 + random() % 4);
+        for (std::string& a : args) {
+            const size_t length = random() % 12;
+            for (size_t i = 0; i < length; ++i) a += alphabet[random() % sizeof alphabet];
+        }
+        ASSERT_EQ(roundTrip(args), args) << "round " << round;
+    }
+}
+
+}  // namespace
