@@ -92,11 +92,11 @@ void runInputDocument(const LString& value, Walk& walk) {
     if (action == "RUN_INSTRUCTIONS") {
         walk.runDefault = true;
     } else if (action == "SEARCH") {
-        searchAction(showProgress, showFailMsg);
+        searchAction(fileIndex().jvmSearcher(), showProgress, showFailMsg);
         uiSetProgress(100);
         walk.runDefault = false;
     } else if (action == "SEARCH_ALL") {
-        searchAllAction(showProgress, showFailMsg);
+        searchAllAction(fileIndex().jvmSearcher(), showProgress, showFailMsg);
         uiSetProgress(100);
         walk.runDefault = false;
     } else if (action == "VERIFY_JVM") {
@@ -106,14 +106,14 @@ void runInputDocument(const LString& value, Walk& walk) {
             writeLog(kVerifyKeysMissing, kLogError);
             walk.result = -1;
         } else {
-            verifyJvmAction(showProgress, showFailMsg, file, home);
+            verifyJvmAction(fileIndex().jvmSearcher(), showProgress, showFailMsg, file, home);
             uiSetProgress(100);
         }
         walk.runDefault = false;
     } else if (action == "INSTALL_JVM") {
         const LString exe = document.getValue("INSTALL_JVM_EXE");
         const LString dest = document.getValue("INSTALL_JVM_DEST");
-        if (!exe.empty() && !dest.empty()) installJvmAction(showProgress, showFailMsg, exe, dest);
+        if (!exe.empty() && !dest.empty()) installJvmAction(showProgress, exe, dest);
         uiSetProgress(100);
         walk.runDefault = false;
     } else {

@@ -116,8 +116,7 @@ void FileIndex::applyInputDocument(const TagDocument& input) {
     const LString verifyClassPath = input.getValue("VERIFY_CLASSPATH", 0);
     const LString verifyClassName = input.getValue("VERIFY_CLASS_NAME", 0);
     if (!verifyClassPath.empty() && !verifyClassName.empty()) {
-        jvmSearcher_.setVerifyClassPath(verifyClassPath);
-        jvmSearcher_.setVerifyClassName(verifyClassName);
+        jvmSearcher_.setVerificationArgs(verifyClassPath, verifyClassName);
     }
 
     const LString title = input.getValue("UI_TITLE", 0);

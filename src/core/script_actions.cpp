@@ -10,9 +10,11 @@ namespace {
 
 class LauncherActions : public ScriptActions {
 public:
-    void findJvm(bool showUi, bool allowPick) override { wiz::findJvm(showUi, allowPick); }
+    void findJvm(bool showUi, bool allowPick) override {
+        wiz::findJvm(fileIndex().jvmSearcher(), showUi, allowPick);
+    }
     void verifyJvm(bool showUi, bool showFailMessage, int32_t fileId) override {
-        verifyJvmInstruction(showUi, showFailMessage, fileId);
+        verifyJvmInstruction(fileIndex().jvmSearcher(), showUi, showFailMessage, fileId);
     }
     void installJvm(int32_t mode) override { installEmbeddedJvm(mode); }
     int launchWithJvmFile(const LString& jvmFile, int16_t seconds) override {

@@ -1,35 +1,261 @@
-// The JVM actions are not part of this build yet. Each entry point fails with a message that
-// names the missing capability, so a script or an input document that asks for one stops with a
-// clear error instead of continuing as if a JVM had been found, verified or installed; the
-// script variables are left untouched.
 #include "jvm/jvm_actions.h"
 
+#include <cstdio>
+
+#include "archive/embedded_files.h"
+#include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "jvm/java_pick.h"
+#include "launch/child_process.h"
+#include "launch/command_line_quote.h"
+#include "platform/fs.h"
+#include "platform/path.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "runtime/messages.h"
+#include "runtime/settings.h"
+#include "script/variables.h"
+#include "tagdoc/text.h"
 
 namespace wiz {
 
 namespace {
-[[noreturn]] void unavailable(const char* capability) {
-    throw LauncherException(LString(capability) + " is not available in this build.");
+
+// String ids of the texts shown here (English texts in the string table).
+constexpr int kNoJvmFound = 23;       // "A suitable JVM could not be found. Please select ..."
+constexpr int kJvmInvalid = 21;       // "The JVM is not valid."
+constexpr int kNoInstaller = 19;      // "No JVM installer was included in the launcher."
+constexpr int kSearchAllFailed = 24;  // "Unable to search for all JVMs. "
+constexpr int kNotAJavaProgram = 37;  // "Selected file is not a a valid JVM. ..."
+
+// The answers of the batch actions, one line each, for the program that started the launcher.
+void printLine(const LString& text) {
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
 }
+
+void showSearchProgress(bool show) {
+    if (show) {
+        uiSetStatusType(1);
+        uiShow();
+    } else {
+        uiHide(0);
+    }
+}
+
+// The JVM file "jvm" that an installer leaves in its destination.
+LString installedJvmFile(const LString& destination) {
+    LString path = destination;
+    ensureTrailingSeparator(path);
+    return path + "jvm";
+}
+
 }  // namespace
 
-void findJvm(bool, bool) { unavailable("The JVM search"); }
-
-void verifyJvmInstruction(bool, bool, int32_t) { unavailable("The JVM verification"); }
-
-void installEmbeddedJvm(int32_t) { unavailable("The JVM installation"); }
-
-int searchAction(bool, bool) { unavailable("The JVM search"); }
-
-int searchAllAction(bool, bool) { unavailable("The JVM search"); }
-
-int verifyJvmAction(bool, bool, const LString&, const LString&) {
-    unavailable("The JVM verification");
+void findJvm(JvmSearcher& searcher, bool showUi, bool allowPick) {
+    writeLog("Finding a JVM");
+    showSearchProgress(showUi);
+    scriptVariables.setString(1, LString());
+    scriptVariables.setString(2, LString());
+    scriptVariables.setNumeric(1, 0);
+    try {
+        JvmMatchList results;
+        searcher.searchForJvm(results);
+        if (results.count() > 0) {
+            const JvmMatch& match = *results.getPayload(0);
+            const LString file = match.writeJvmFile();
+            writeLog("Matching JVM home is " + match.home);
+            writeLog("Matching JVM file is " + file);
+            scriptVariables.setString(1, match.home);
+            scriptVariables.setString(2, file);
+            scriptVariables.setNumeric(1, 1);
+        } else if (allowPick && !hostState().cancelRequested) {
+            pickJvmByDialog();
+        }
+    } catch (const LauncherException& e) {
+        const LString text = loadString(kNoJvmFound) + " " + e.message();
+        writeLog(text, kLogError);
+        if (allowPick) uiShowMessage(text);
+        throw LauncherException(e.message());
+    }
 }
 
-int installJvmAction(bool, bool, const LString&, const LString&) {
-    unavailable("The JVM installation");
+void pickJvmByDialog() {
+    const LString question = loadString(kNoJvmFound);
+    writeLog(question);
+    uiShowMessage(question);
+    LString path;
+    if (!askForJavaProgram(path)) return;
+
+    // The program must be there (another process may hold it open) and named like a JVM's.
+    const LString program = kPickedJavaProgram;
+    const LString::size_type at = endsWith(path, program);
+    if (!fileExists(path) || at == LString::npos || at == 0) {
+        uiShowMessage(loadString(kNotAJavaProgram));
+        return;
+    }
+    const LString home = path.substr(0, at - 1);
+    writeLog("user selected JVM_HOME=" + home);
+    TagDocument document;
+    document.setValue("JVM_HOME", home);
+    document.setValue("JVM_EXE", program);
+    document.setValue("CLASSPATH", " -cp ");
+    document.setValue("CLASSPATH_SEPARATOR", kPickedClasspathSeparator);
+    document.setValue("SYSTEM", " -D");
+    document.setValue("SYSTEM_SEPARATOR", "=");
+    const LString file = JvmMatch(home, document).writeJvmFile();
+    scriptVariables.setString(1, home);
+    scriptVariables.setString(2, file);
+    scriptVariables.setNumeric(1, 1);
+}
+
+void verifyJvmInstruction(JvmSearcher& searcher, bool showUi, bool showFailMessage,
+                          int32_t fileId) {
+    showSearchProgress(showUi);
+    EmbeddedFileEntry* entry = embeddedFiles().findById(static_cast<uint32_t>(fileId));
+    const LString id = numberToString(fileId);
+    if (!entry) {
+        throw LauncherException("Cannot verify jvm file at index " + id +
+                                " because it does not exist.");
+    }
+    if (entry->type != kEntryJvmDescriptor) {
+        throw LauncherException(
+            "To verify a JVM, use an index of a jvm file. The index passed in was " + id +
+            " which corresponds to the file named " + entry->name);
+    }
+    if (!entry->document) {
+        throw LauncherException("The jvm file with file id " + id + " could not be read.");
+    }
+    verifyDescriptor(searcher, showUi, showFailMessage, *entry->document,
+                     runSettings().javaHomeOverride);
+}
+
+void verifyDescriptor(JvmSearcher& searcher, bool showUi, bool showFailMessage,
+                      TagDocument& document, const LString& home) {
+    scriptVariables.setNumeric(1, 0);
+    JvmDescriptor descriptor(document);
+    if (showUi) uiSetStatusLine2(3, descriptor.tag("DESC"));
+    searcher.prepareVerification();
+    const LString& classPath = searcher.verifyClassPathArg();
+    const LString& className = searcher.verifyClassArg();
+    std::unique_ptr<JvmMatch> match = home.empty()
+                                          ? descriptor.verifyOwnHome(classPath, className)
+                                          : descriptor.verifyAt(home, classPath, className);
+    if (match) {
+        scriptVariables.setNumeric(1, 1);
+        const LString verifiedHome = document.getValue("JVM_HOME");
+        scriptVariables.setString(1, verifiedHome);
+        writeLog("After VERIFY, the jvm home is " + verifiedHome);
+        return;
+    }
+    if (showFailMessage) uiShowMessage(loadString(kJvmInvalid));
+    writeLog("In VERIFY, the jvm is invalid.");
+}
+
+void installEmbeddedJvm(int32_t mode) {
+    scriptVariables.setNumeric(1, 0);
+    scriptVariables.setString(1, LString());
+    if (mode == 1 || mode == 2) {
+        uiShow();
+        uiSetStatusType(4);
+    } else {
+        uiHide(0);
+    }
+    const EmbeddedFiles& files = embeddedFiles();
+    const EmbeddedFileEntry* installer = nullptr;
+    for (int32_t i = 0; i < files.count() && !installer; ++i) {
+        if (files.entryAt(i)->type == kEntryJvmInstaller) installer = files.entryAt(i);
+    }
+    if (!installer) throw LauncherException(loadString(kNoInstaller));
+
+    const LString destination = mode == 2 ? uiChooseDirectory() : createTempDirectory();
+    if (destination.empty()) return;
+    const LString program = installer->extractTo(destination);
+    makeExecutable(program);
+    {
+        // The installer's path may hold blanks (a temporary directory usually does).
+        LString out, err;
+        RunOptions options;
+        options.workingDirectory = destination;
+        options.capture = true;
+        options.stdoutBuffer = &out;
+        options.stderrBuffer = &err;
+        runCommand(quoteArgument(program), options);
+    }
+    deletePath(program);
+
+    const LString jvmFile = installedJvmFile(destination);
+    if (!fileExists(jvmFile)) {
+        writeLog("Invalid bundled JVM. Missing 'jvm' file.", kLogError);
+        return;
+    }
+    TagDocument document;
+    document.loadFile(jvmFile);
+    document.setJvmResult(destination, jvmFile, true);
+    document.write(jvmFile);
+    scriptVariables.setNumeric(1, 1);
+    scriptVariables.setString(1, jvmFile);
+}
+
+void searchAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg) {
+    try {
+        findJvm(searcher, showProgress, showFailMsg);
+        const int32_t found = scriptVariables.numeric(1);
+        printLine(numberToString(found));
+        if (found != 0) {
+            printLine(scriptVariables.string(1));
+            printLine(scriptVariables.string(2));
+            // The caller keeps the JVM file.
+            unregisterTempFile(scriptVariables.string(2));
+        }
+    } catch (const LauncherException&) {
+        // findJvm has logged it; the answer is no answer.
+    } catch (...) {
+        writeLog("Unexpected failure in search.", kLogError);
+    }
+}
+
+void searchAllAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg) {
+    writeLog("Finding all matching JVMs");
+    showSearchProgress(showProgress);
+    try {
+        JvmMatchList results;
+        searcher.searchAllJvms(results);
+        printLine(numberToString(results.count()));
+        for (int32_t i = 0; i < results.count(); ++i) {
+            const JvmMatch& match = *results.getPayload(i);
+            const LString file = match.writeJvmFile();
+            unregisterTempFile(file);
+            printLine(match.home);
+            printLine(file);
+        }
+    } catch (const LauncherException& e) {
+        const LString text = loadString(kSearchAllFailed) + e.message();
+        writeLog(text, kLogError);
+        if (showFailMsg) uiShowMessage(text);
+        printLine("0");
+    }
+}
+
+void verifyJvmAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg,
+                     const LString& jvmFile, const LString& jvmHome) {
+    TagDocument document;
+    document.loadFile(jvmFile);
+    verifyDescriptor(searcher, showProgress, showFailMsg, document, jvmHome);
+    printLine(numberToString(scriptVariables.numeric(1)));
+}
+
+void installJvmAction(bool showProgress, const LString& command, const LString& destination) {
+    RunOptions options;
+    options.workingDirectory = destination;
+    options.showConsole = showProgress;
+    runCommand(command, options);
+    const LString jvmFile = installedJvmFile(destination);
+    TagDocument document;
+    document.loadFile(jvmFile);
+    document.setJvmResult(destination, jvmFile, false);
+    document.write(jvmFile);
+    printLine(jvmFile);
 }
 
 }  // namespace wiz

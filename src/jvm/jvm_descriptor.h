@@ -1,6 +1,7 @@
 // A JVM descriptor: the tag document that describes one family of Java runtimes (its java
 // executable, hints where it is installed, the properties a suitable runtime reports and the
-// option fragments of the launch script), and the match of a verified home.
+// option fragments of the launch script), the verification of a candidate home, the three hint
+// strategies of the search, and the match of a verified home.
 #pragma once
 
 #include <memory>
@@ -12,6 +13,16 @@
 
 namespace wiz {
 
+class JvmMatch;
+
+// One JVM_PROPERTIES entry: the property's name and the value a suitable runtime reports (a
+// value ending in "..." is a prefix).
+struct PropertyRequirement {
+    LString name;
+    LString expected;
+};
+class PropertyRequirementList : public TypedList<PropertyRequirement> {};
+
 class JvmDescriptor : public JvmTags {
 public:
     // The document is not owned: an embedded one belongs to its file-index entry, a file read
@@ -21,6 +32,30 @@ public:
 
     // The entry name of an embedded descriptor or the path of a file, for messages.
     const LString& sourceName() const { return document().sourceName(); }
+
+    // Verifies the candidate home: its java executable (JVM_EXE) must exist and report the
+    // JVM_PROPERTIES when run on the verification class. A match, or null.
+    std::unique_ptr<JvmMatch> verifyAt(const LString& home, const LString& classPathArg,
+                                       const LString& classArg);
+    // Verifies the home the document's own JVM_HOME names (JVM_PROPERTIES required).
+    std::unique_ptr<JvmMatch> verifyOwnHome(const LString& classPathArg, const LString& classArg);
+    // Builds and runs the verification command for `home`; whether its output matches.
+    bool runVerification(const LString& home, const LString& classPathArg, const LString& classArg);
+    // Whether the output holds the marker line followed by the required values, in order.
+    static bool checkVerifyOutput(const LString& output,
+                                  const PropertyRequirementList& requirements);
+
+    // The strategies of the hint search: registry locations (PLATFORM_HINT), directories
+    // (PATH_HINT) and the platform's own java directories. A match, or null.
+    std::unique_ptr<JvmMatch> searchPlatformHints(const LString& classPathArg,
+                                                  const LString& classArg);
+    std::unique_ptr<JvmMatch> searchPathHints(const LString& classPathArg, const LString& classArg);
+    std::unique_ptr<JvmMatch> searchPlatformJvmPaths(const LString& classPathArg,
+                                                     const LString& classArg);
+
+private:
+    // The common opening of the strategies: false (with a warning) without JVM_PROPERTIES.
+    bool startStrategy(const char* suffix);
 };
 
 // A verified JVM home of one descriptor.
@@ -47,5 +82,8 @@ private:
 
 // Result lists own their matches.
 class JvmMatchList : public TypedList<JvmMatch> {};
+
+// The warning of a descriptor without JVM_PROPERTIES.
+void warnNoProperties(const JvmDescriptor& descriptor);
 
 }  // namespace wiz

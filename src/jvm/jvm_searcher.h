@@ -1,4 +1,5 @@
-// The JVM searcher: the registered JVM descriptors in search order and the verification class.
+// The JVM searcher: the registered JVM descriptors in search order, the verification class, the
+// hint-driven search and the exhaustive drive scan.
 #pragma once
 
 #include <cstdint>
@@ -6,11 +7,18 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "jvm/drive_search.h"
 #include "jvm/jvm_descriptor.h"
 
 namespace wiz {
 
-class JvmSearcher {
+// The candidate homes the drive scan found for one descriptor, in the order found, each once.
+struct UnverifiedMatches {
+    JvmDescriptor* descriptor = nullptr;
+    StringList homes;
+};
+
+class JvmSearcher : public FileVisitor {
 public:
     JvmSearcher() = default;
     JvmSearcher(const JvmSearcher&) = delete;
@@ -22,14 +30,42 @@ public:
     // The descriptor at 0-based `index`; null outside 0..count-1.
     JvmDescriptor* descriptorAt(int32_t index) const { return descriptors_.getPayload(index); }
 
-    // The class path and class name of the verification run, when an input document names them.
-    void setVerifyClassPath(const LString& classPath) { verifyClassPathArg_ = classPath; }
-    void setVerifyClassName(const LString& className) { verifyClassArg_ = className; }
-    const LString& verifyClassPath() const { return verifyClassPathArg_; }
-    const LString& verifyClassName() const { return verifyClassArg_; }
+    // The class path and class of the verification run, as an input document names them; they
+    // are then used unchanged and no archive is extracted.
+    void setVerificationArgs(const LString& classPath, const LString& className);
+    const LString& verifyClassPathArg() const { return verifyClassPathArg_; }
+    const LString& verifyClassArg() const { return verifyClassArg_; }
+    // Extracts the embedded verification archive (the last one of type 5) once and sets the
+    // arguments to its quoted path and the quoted class name Verify. Without such an archive
+    // they stay empty (every verification then fails) and the next search tries again.
+    void prepareVerification();
+
+    // The search behind FIND_JVM and SEARCH: the -cv:javahome directory with every descriptor,
+    // then each descriptor's hints in order (up to the first one with SEARCH_ALL), then, if that
+    // descriptor asks for it, the drive scan. Appends at most one match.
+    void searchForJvm(JvmMatchList& results);
+    // The search behind SEARCH_ALL: every JVM on every drive, each verified home appended.
+    void searchAllJvms(JvmMatchList& results);
+    // The drive scan for every descriptor's JVM_EXE, then the verification of what it found;
+    // with stopAtFirst it ends at the first verified match.
+    void exhaustiveSearch(JvmMatchList& results);
+
+    // The drive scan's visitor: records the file's home for each descriptor whose JVM_EXE the
+    // path ends with (the first descriptor's is verified at once with stopAtFirst); true ends
+    // the scan.
+    bool visit(const LString& path) override;
+    void recordUnverified(JvmDescriptor& descriptor, const LString& home);
+    const TypedList<UnverifiedMatches>& unverifiedMatches() const { return unverified_; }
+
+    bool stopAtFirst = false;
 
 private:
     TypedList<JvmDescriptor> descriptors_;
+    std::unique_ptr<JvmMatch> foundMatch_;
+    TypedList<UnverifiedMatches> unverified_;
+    // The homes of the first descriptor verified during the current walk: a program matching
+    // several names is offered once per name, and each home is verified once.
+    StringList walkVerified_;
     LString verifyClassPathArg_;
     LString verifyClassArg_;
 };

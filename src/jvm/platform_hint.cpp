@@ -1,6 +1,7 @@
 #include "jvm/platform_hint.h"
 
 #include "base/exceptions.h"
+#include "jvm/version_order.h"
 #include "platform/registry.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
@@ -31,14 +32,96 @@ int findRegistryHive(const LString& name) {
 
 namespace {
 
-// Reads one value of one key; returns the system error code.
-uint32_t readKeyValue(int hive, const LString& keyPath, const LString& valueName, LString& text,
-                      bool& opened) {
+// Reads one value of one key in one view; returns the system error code.
+uint32_t readKeyValue(int hive, const LString& keyPath, const LString& valueName, RegistryView view,
+                      LString& text, bool& opened) {
     RegistryKey key;
-    uint32_t code = key.open(hive, keyPath);
+    uint32_t code = key.open(hive, keyPath, view);
     opened = code == 0;
     if (!opened) return code;
     return key.readString(valueName, text);
+}
+
+// The written lookup of one key path without wildcards: the named value of the key, or when
+// the key exists without that value, the default value of the key named by the rest of the
+// hint. Returns the system error code.
+uint32_t readHint(int hive, const LString& keyPath, const LString& valueName, RegistryView view,
+                  LString& text) {
+    bool opened = false;
+    uint32_t code = readKeyValue(hive, keyPath, valueName, view, text, opened);
+    if (code != 0 && opened) {
+        const LString keyAndValue = keyPath.empty() ? valueName : keyPath + "\\" + valueName;
+        code = readKeyValue(hive, keyAndValue, LString(), view, text, opened);
+    }
+    return code;
+}
+
+// The key paths a key path with "*" segments stands for: each "*" is every subkey at that place,
+// newest version first. A path without "*" stands for itself. Returns the first error met.
+uint32_t expandKeyPath(int hive, const LString& keyPath, RegistryView view, StringList& paths) {
+    StringList current;
+    current.append(LString());
+    uint32_t firstError = 0;
+    LString::size_type start = 0;
+    while (start <= keyPath.length()) {
+        LString::size_type end = keyPath.find('\\', start);
+        if (end == LString::npos) end = keyPath.length();
+        const LString segment = keyPath.substr(start, end - start);
+        StringList next;
+        for (int32_t i = 0; i < current.count(); ++i) {
+            const LString& prefix = current.at(i);
+            if (segment != "*") {
+                next.append(prefix.empty() ? segment : prefix + "\\" + segment);
+                continue;
+            }
+            RegistryKey key;
+            StringList names;
+            uint32_t code = key.open(hive, prefix, view);
+            if (code == 0) code = key.subkeyNames(names);
+            if (code != 0 && firstError == 0) firstError = code;
+            sortNewestFirst(names);
+            for (int32_t j = 0; j < names.count(); ++j) {
+                next.append(prefix.empty() ? names.at(j) : prefix + "\\" + names.at(j));
+            }
+        }
+        current.clear();
+        for (int32_t i = 0; i < next.count(); ++i) current.append(next.at(i));
+        start = end + 1;
+    }
+    for (int32_t i = 0; i < current.count(); ++i) paths.append(current.at(i));
+    return current.count() == 0 ? firstError : 0;
+}
+
+bool hasWildcardSegment(const LString& keyPath) {
+    LString::size_type at = keyPath.find('*');
+    while (at != LString::npos) {
+        const bool starts = at == 0 || keyPath[at - 1] == '\\';
+        const bool ends = at + 1 == keyPath.length() || keyPath[at + 1] == '\\';
+        if (starts && ends) return true;
+        at = keyPath.find('*', at + 1);
+    }
+    return false;
+}
+
+// One view's answer: the non-empty texts found; the error of the first failed lookup when
+// nothing was found.
+uint32_t resolveInView(int hive, const PlatformHintParts& parts, RegistryView view,
+                       StringList& texts) {
+    if (!hasWildcardSegment(parts.keyPath)) {
+        LString text;
+        const uint32_t code = readHint(hive, parts.keyPath, parts.valueName, view, text);
+        if (code == 0 && !text.empty()) texts.append(text);
+        return code;
+    }
+    StringList keyPaths;
+    uint32_t firstError = expandKeyPath(hive, parts.keyPath, view, keyPaths);
+    for (int32_t i = 0; i < keyPaths.count(); ++i) {
+        LString text;
+        const uint32_t code = readHint(hive, keyPaths.at(i), parts.valueName, view, text);
+        if (code == 0 && !text.empty()) texts.append(text);
+        if (code != 0 && firstError == 0) firstError = code;
+    }
+    return texts.count() > 0 ? 0 : firstError;
 }
 
 }  // namespace
@@ -50,19 +133,14 @@ void resolvePlatformHint(StringList& result, const LString& hint) {
     const int hive = findRegistryHive(parts.hive);
     if (hive < 0) throw LauncherException(formatStringId(27, {parts.hive, hint}));
 
-    LString text;
-    bool opened = false;
-    uint32_t code = readKeyValue(hive, parts.keyPath, parts.valueName, text, opened);
-    if (code != 0 && opened) {
-        // The key exists but has no such value: the rest of the hint may name a key whose
-        // default value holds the text.
-        code = readKeyValue(hive, parts.keyAndValue, LString(), text, opened);
-    }
-    if (code != 0) {
+    // The program's own registry view first; when that gives nothing, the other one (a 32-bit
+    // launcher on 64-bit Windows otherwise never sees what 64-bit runtimes register).
+    const uint32_t code = resolveInView(hive, parts, RegistryView::Default, result);
+    if (result.count() > 0) return;
+    resolveInView(hive, parts, RegistryView::Alternate, result);
+    if (result.count() == 0 && code != 0) {
         writeLog(formatStringId(28, {registryErrorText(code)}), kLogWarning);
-        return;
     }
-    if (!text.empty()) result.append(text);
 }
 
 }  // namespace wiz

@@ -18,6 +18,10 @@ enum RegistryHive {
     kHiveCurrentConfig,
 };
 
+// 64-bit Windows keeps two views of parts of the registry: one for 32-bit programs and one for
+// 64-bit programs. A program sees its own view by default; Alternate is the other one.
+enum class RegistryView { Default, Alternate };
+
 // An open registry key (closed by the destructor). Codes are system error codes, 0 on success.
 class RegistryKey {
 public:
@@ -26,8 +30,10 @@ public:
     RegistryKey& operator=(const RegistryKey&) = delete;
     ~RegistryKey();
 
-    // Opens `path` under the root key of `hive` (a RegistryHive) for reading.
-    uint32_t open(int hive, const LString& path);
+    // Opens `path` under the root key of `hive` (a RegistryHive) for reading, in `view`.
+    uint32_t open(int hive, const LString& path, RegistryView view = RegistryView::Default);
+    // The names of the key's subkeys, in the registry's order.
+    uint32_t subkeyNames(StringList& names) const;
     // The value's text up to its first NUL, whatever its type; an empty name reads the key's
     // default value.
     uint32_t readString(const LString& valueName, LString& text) const;

@@ -11,7 +11,9 @@ namespace wiz {
 
 RegistryKey::~RegistryKey() = default;
 
-uint32_t RegistryKey::open(int, const LString&) { return ENOENT; }
+uint32_t RegistryKey::open(int, const LString&, RegistryView) { return ENOENT; }
+
+uint32_t RegistryKey::subkeyNames(StringList&) const { return ENOENT; }
 
 uint32_t RegistryKey::readString(const LString& valueName, LString& text) const {
     return readRegistryString(key_, valueName, text);

@@ -31,11 +31,17 @@ HKEY rootKey(int hive) {
 
 RegistryKey::~RegistryKey() { RegistryKeyHolder owned(static_cast<HKEY>(key_)); }
 
-uint32_t RegistryKey::open(int hive, const LString& path) {
+uint32_t RegistryKey::open(int hive, const LString& path, RegistryView view) {
     HKEY root = rootKey(hive);
     if (!root) return ERROR_INVALID_PARAMETER;
+    // The other view of a 32-bit program is the 64-bit one, and the other way round. Systems
+    // without two views ignore the flag.
+    REGSAM access = KEY_READ;
+    if (view == RegistryView::Alternate) {
+        access |= sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    }
     RegistryKeyHolder key;
-    LONG code = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.receive());
+    LONG code = RegOpenKeyExA(root, path.c_str(), 0, access, key.receive());
     if (code != ERROR_SUCCESS) return static_cast<uint32_t>(code);
     RegistryKeyHolder previous(static_cast<HKEY>(key_));  // a key opened before is closed
     key_ = key.release();
@@ -45,6 +51,20 @@ uint32_t RegistryKey::open(int hive, const LString& path) {
 uint32_t RegistryKey::readString(const LString& valueName, LString& text) const {
     if (!key_) return ERROR_INVALID_HANDLE;
     return readRegistryString(key_, valueName, text);
+}
+
+uint32_t RegistryKey::subkeyNames(StringList& names) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    // Key names are at most 255 characters.
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        LONG code = RegEnumKeyExA(static_cast<HKEY>(key_), index, name, &length, nullptr, nullptr,
+                                  nullptr, nullptr);
+        if (code == ERROR_NO_MORE_ITEMS) return 0;
+        if (code != ERROR_SUCCESS) return static_cast<uint32_t>(code);
+        names.append(LString(name, length));
+    }
 }
 
 uint32_t readRegistryString(void* key, const LString& valueName, LString& text) {

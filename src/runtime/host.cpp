@@ -134,4 +134,12 @@ StatusLine2Saver::StatusLine2Saver() : type_(status.line2Type), text_(status.lin
 
 void StatusLine2Saver::restore() const { uiSetStatusLine2(type_, text_); }
 
+StatusLine2Scope::~StatusLine2Scope() {
+    try {
+        saved_.restore();
+    } catch (...) {
+        // A status line that cannot be shown must not replace what ended the scope.
+    }
+}
+
 }  // namespace wiz

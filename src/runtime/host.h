@@ -85,4 +85,16 @@ private:
     LString text_;
 };
 
+// A snapshot that puts the second status line back when the scope ends, however it ends.
+class StatusLine2Scope {
+public:
+    StatusLine2Scope() = default;
+    StatusLine2Scope(const StatusLine2Scope&) = delete;
+    StatusLine2Scope& operator=(const StatusLine2Scope&) = delete;
+    ~StatusLine2Scope();
+
+private:
+    StatusLine2Saver saved_;
+};
+
 }  // namespace wiz

@@ -16,6 +16,10 @@
 //   env:NAME=VALUE or "env:NAME unset" for each configured name / end
 // one item a line, the bytes as received, without quoting.
 //
+// Started under a name that begins with "install" (install.exe), it is a JVM installer instead:
+// it installs a runtime into its working directory (a copy of itself as bin/java, with the same
+// extension) and writes the JVM file "jvm" that describes it there, then exits 0.
+//
 // A run with an argument "Verify" is a verification run: like the real verification class it
 // prints the marker line, then one line per argument after "Verify" with that property's value
 // (java.home defaults to HOME, anything else not configured to "null"), and exits 0. Any other
@@ -152,6 +156,15 @@ int main(int argc, char** argv) {
 
     Config config = readConfig(binDir / "test_jvm.cfg");
     appendRecord(binDir / "test_jvm.log", argc, argv, config);
+
+    if (self.filename().string().rfind("install", 0) == 0) {
+        const fs::path program = fs::path("bin") / ("java" + self.extension().string());
+        fs::create_directories("bin", ec);
+        fs::copy_file(self, program, fs::copy_options::overwrite_existing, ec);
+        std::ofstream jvm("jvm", std::ios::binary);
+        jvm << "DESC: Installed test JVM\nJVM_EXE: " << program.string() << "\n";
+        return 0;
+    }
 
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) != "Verify") continue;

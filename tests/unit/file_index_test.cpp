@@ -321,8 +321,8 @@ TEST_F(FileIndexTest, InputDocumentFilesWinOverEmbeddedOnes) {
     EXPECT_EQ(searcher.descriptorAt(0)->sourceName().str(), dir.file("a.jvm"));
     EXPECT_EQ(searcher.descriptorAt(1)->document().getValue("DESC").str(), "B");
     EXPECT_NE(fileIndex().entryAt(1)->document, nullptr);
-    EXPECT_EQ(searcher.verifyClassPath().str(), "v.jar");
-    EXPECT_EQ(searcher.verifyClassName().str(), "Verify");
+    EXPECT_EQ(searcher.verifyClassPathArg().str(), "v.jar");
+    EXPECT_EQ(searcher.verifyClassArg().str(), "Verify");
 }
 
 TEST_F(FileIndexTest, InputDocumentWithOnlyAnEmptyJvmValueStillDropsEmbeddedDescriptors) {
@@ -332,7 +332,7 @@ TEST_F(FileIndexTest, InputDocumentWithOnlyAnEmptyJvmValueStillDropsEmbeddedDesc
     input.setValue("UI_TITLE", "ignored text");
     fileIndex().applyInputDocument(input);
     EXPECT_TRUE(fileIndex().jvmListFromInput());
-    EXPECT_EQ(fileIndex().jvmSearcher().verifyClassPath().str(), "");
+    EXPECT_EQ(fileIndex().jvmSearcher().verifyClassPathArg().str(), "");
     EXPECT_EQ(host.calls, std::vector<std::string>{"title:Corvane Wizard"});
 
     writeLauncher(packLauncher({{1, 0, "embedded.jvm", kDescriptor}}));

@@ -274,27 +274,37 @@ TEST_F(Interpreter, VariablesAndActionsStayAsTheyWereAtTheFailure) {
     EXPECT_EQ(actions.calls, (std::vector<std::string>{"EXECUTE_LAUNCHER 1"}));
 }
 
-TEST_F(Interpreter, UnavailableActionsFailWithoutReportingSuccess) {
-    // The standard actions of this build: none of them may leave N1 or a result as if it had
-    // worked.
+TEST_F(Interpreter, StandardActionsWithoutAPayload) {
+    // The launcher's own actions with an empty file index: nothing is found, verified, installed
+    // or started, and nothing reports success.
     struct Case {
         const char* line;
         const char* outcome;
+        int32_t n1;
     };
     const Case cases[] = {
-        {"FIND_JVM 1 1", "L:The JVM search is not available in this build."},
-        {"VERIFY 1 1 3", "L:The JVM verification is not available in this build."},
-        {"INSTALL_JVM 1", "L:The JVM installation is not available in this build."},
+        {"FIND_JVM 0 0", "result 0", 0},
+        {"VERIFY 1 1 3", "L:Cannot verify jvm file at index 3 because it does not exist.", 7},
+        {"INSTALL_JVM 1", "L:No JVM installer was included in the launcher.", 0},
         // Without a launch script or embedded files there is nothing to start.
-        {"LAUNCH jvm 0", "result -1"},
-        {"ILAUNCH 1 0", "result -1"},
-        {"EXECUTE_LAUNCHER 0", "result 0"},
+        {"LAUNCH jvm 0", "result -1", 7},
+        {"ILAUNCH 1 0", "result -1", 7},
+        {"EXECUTE_LAUNCHER 0", "result 0", 7},
     };
     for (const Case& c : cases) {
         scriptVariables.setNumeric(1, 7);
         EXPECT_EQ(run({c.line}, &launcherActions()), c.outcome) << c.line;
-        EXPECT_EQ(scriptVariables.numeric(1), 7) << c.line;
+        EXPECT_EQ(scriptVariables.numeric(1), c.n1) << c.line;
     }
+}
+
+TEST_F(Interpreter, FindJvmWithoutUiFindingNothingHidesTheHost) {
+    scriptVariables.setNumeric(1, 7);
+    scriptVariables.setString(1, "old");
+    EXPECT_EQ(run({"FIND_JVM 0 0"}, &launcherActions()), "result 0");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"hide 0"}));
+    EXPECT_EQ(scriptVariables.numeric(1), 0);
+    EXPECT_EQ(scriptVariables.string(1), "");
 }
 
 TEST_F(Interpreter, InitializeUiShowsTheFirstStatusLineAndTheHost) {

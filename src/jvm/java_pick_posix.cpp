@@ -1,0 +1,31 @@
+// POSIX: the question on the console (none in silent mode); the answer is the whole line read
+// from standard input, without its line break and the blanks around it. An empty answer or the
+// end of the input picks nothing.
+#include <cstdio>
+#include <string>
+
+#include "jvm/java_pick.h"
+#include "runtime/host.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+const char* const kPickedJavaProgram = "bin/java";
+const char* const kPickedClasspathSeparator = ":";
+
+bool askForJavaProgram(LString& path) {
+    // A silent launcher asks nothing.
+    if (hostState().silent) return false;
+    std::fputs("Path of the java program to use: ", stdout);
+    std::fflush(stdout);
+    std::string line;
+    int c;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n') line += static_cast<char>(c);
+    LString answer(line);
+    trim(answer);
+    if (answer.empty()) return false;
+    path = answer;
+    return true;
+}
+
+}  // namespace wiz

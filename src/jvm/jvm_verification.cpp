@@ -1,0 +1,142 @@
+// Verification of a candidate JVM home: the java executable must exist and, run on the
+// verification class with the names of the required properties, print the marker line and
+// the expected values.
+#include "archive/temp_files.h"
+#include "base/exceptions.h"
+#include "jvm/jvm_descriptor.h"
+#include "launch/launch_script.h"
+#include "platform/path.h"
+#include "runtime/host.h"
+#include "runtime/log.h"
+#include "tagdoc/text.h"
+
+namespace wiz {
+
+namespace {
+
+const char kMagicLine[] = "1739021872";
+
+bool endsWithSeparator(const LString& path) {
+    return !path.empty() && path[path.length() - 1] == kPathSeparator;
+}
+
+// The next line of `text`: carriage returns dropped, trimmed.
+LString nextLine(const LString& text, LString::size_type& position) {
+    LString line;
+    readLineFromText(text, position, line);
+    return line;
+}
+
+bool matches(const LString& line, const LString& expected) {
+    const LString::size_type prefix = endsWith(expected, "...");
+    if (prefix == LString::npos) return line == expected;
+    return line.length() >= prefix && line.compare(0, prefix, expected, 0, prefix) == 0;
+}
+
+}  // namespace
+
+void warnNoProperties(const JvmDescriptor& descriptor) {
+    writeLog("Unable to verify " + descriptor.sourceName() +
+                 " because the JVM_PROPERTIES tag was not specified.",
+             kLogWarning);
+}
+
+std::unique_ptr<JvmMatch> JvmDescriptor::verifyAt(const LString& home, const LString& classPathArg,
+                                                  const LString& classArg) {
+    const LString jvmExe = tag("JVM_EXE");
+    if (jvmExe.empty() || home.empty()) return nullptr;
+    StatusLine2Scope status;
+    uiSetStatusLine2(3, tag("DESC"));
+    const LString exe = home + (endsWithSeparator(home) ? LString() : pathSeparator()) + jvmExe;
+    writeLog("Verifying JVM at " + exe + "\n   for JVM: " + tag("DESC"));
+    if (!fileExists(exe)) {
+        writeLog(exe + " does not exist");
+        uiStepProgress(2);
+        return nullptr;
+    }
+    if (!runVerification(home, classPathArg, classArg)) return nullptr;
+    writeLog("Found matching JVM at " + home);
+    return std::make_unique<JvmMatch>(home, document());
+}
+
+std::unique_ptr<JvmMatch> JvmDescriptor::verifyOwnHome(const LString& classPathArg,
+                                                       const LString& classArg) {
+    if (tag("JVM_PROPERTIES").empty()) {
+        warnNoProperties(*this);
+        return nullptr;
+    }
+    return verifyAt(tag("JVM_HOME"), classPathArg, classArg);
+}
+
+bool JvmDescriptor::runVerification(const LString& home, const LString& classPathArg,
+                                    const LString& classArg) {
+    document().setValue("JVM_HOME", home);
+
+    // "HOME\@JVM_EXE@" %CP%(CPARG)  @REQ_JAVA_ARGS@ CLASSARG NAMES
+    LString command = "\"" + home + (endsWithSeparator(home) ? LString() : pathSeparator());
+    command += "@JVM_EXE@\" %CP%(";
+    // Inside a quoted function argument a doubled quote stands for one: a quoted class path
+    // keeps its own quotes.
+    const bool quoted = classPathArg.length() >= 2 && classPathArg[0] == '"' &&
+                        classPathArg[classPathArg.length() - 1] == '"';
+    command += quoted ? "\"\"" + classPathArg + "\"\"" : classPathArg;
+    command += ")  @REQ_JAVA_ARGS@ " + classArg;
+
+    PropertyRequirementList requirements;
+    const int32_t count = document().valueCount("JVM_PROPERTIES");
+    for (int32_t i = 0; i < count; ++i) {
+        const LString entry = document().getValue("JVM_PROPERTIES", i);
+        const LString::size_type equals = entry.find('=');
+        if (equals == LString::npos) {
+            writeLog("Invalid JVM_PROPERTIES setting (" + entry + ") in JVM File " + sourceName(),
+                     kLogWarning);
+            continue;
+        }
+        auto requirement = std::make_unique<PropertyRequirement>();
+        requirement->name = entry.substr(0, equals);
+        requirement->expected = entry.substr(equals + 1);
+        trim(requirement->name);
+        trim(requirement->expected);
+        command += " " + requirement->name;
+        requirements.appendOwned(std::move(requirement));
+    }
+
+    LaunchScript script(command, true, false);
+    script.launch(*this, nullptr, false);
+    const bool verified = checkVerifyOutput(script.stdoutText, requirements);
+    uiStepProgress(6);
+    return verified;
+}
+
+bool JvmDescriptor::checkVerifyOutput(const LString& output,
+                                      const PropertyRequirementList& requirements) {
+    LString::size_type position = 0;
+    LString line;
+    bool found = false;
+    while (position < output.length()) {
+        line = nextLine(output, position);
+        if (line == kMagicLine) {
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        writeLog("Invalid magic value: " + line + "\n", kLogError);
+        return false;
+    }
+    for (int32_t i = 0; i < requirements.count() && position < output.length(); ++i) {
+        if (!matches(nextLine(output, position), requirements.getPayload(i)->expected)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+LString JvmMatch::writeJvmFile() const {
+    const LString path = createTempFileName();
+    document_.setJvmResult(home, path, isTemporary);
+    if (!document_.write(path)) throw LauncherException("Cannot write the JVM file " + path + ".");
+    return path;
+}
+
+}  // namespace wiz
