@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
-# The launcher's main job as far as it goes today: packs the example instruction script into a
-# launcher with wizpack and runs it with the console host, natively and, as wizlaunch.exe, under
-# Wine: the win32 build where the host runs 32-bit code, the win64 build where it cannot. Run
-# scripts/build.sh first. Every failing step stops the demo with a message and a non-zero exit.
+# The launcher's main job: packs the example in examples/ (the instruction script, the JVM
+# descriptors, the launch script, the verification class and the sample wizard) into a launcher
+# with wizpack and runs it with the console host.
+#
+#   natively:   the launcher finds a Java runtime of this machine with the Linux descriptors,
+#               verifies it and starts the sample wizard on it, whose output shows on the console.
+#   under Wine: the Windows launcher (the win32 build where the host runs 32-bit code, the win64
+#               build where it cannot) finds the runtime bundled beside it, jre\bin\java.exe. No
+#               Windows Java runtime is available here and the Windows launcher cannot drive a
+#               Linux one, so the bundled runtime is the project's stand-in JVM (wizjava), which
+#               answers the verification like a Java 21 and records how it was started.
+#
+# Run scripts/build.sh first. Everything happens in a temporary directory that is removed at the
+# end; the launchers get "-cv:tempdir" so that what they extract stays in there too. Every failing
+# step stops the demo with a message and a non-zero exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 WIZ_ROOT=$PWD
@@ -15,35 +26,109 @@ die() {
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wizdemo.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-cp examples/hello/instructions.tag "$work/"
 
-echo "== native launcher"
-[ -x build/native/wizlaunch ] && [ -x build/native/wizpack ] ||
-    die "the native build is missing: run bash scripts/build.sh first"
-build/native/wizpack -o "$work/hello" build/native/wizlaunch \
-    --type instructions "$work/instructions.tag" || die "wizpack failed"
-build/native/wizpack --list "$work/hello" || die "wizpack --list failed"
-code=0
-(cd "$work" && ./hello -console -cv:log hello.log) || code=$?
-echo "exit code: $code"
-echo "-- log:"
-cat "$work/hello.log" || die "the launcher wrote no log"
-[ "$code" = 0 ] || die "the native launcher failed with exit code $code"
+# show_run OUTPUT COMMAND...: runs the command with no input, shows its output (carriage returns
+# dropped) and keeps it in OUTPUT; sets $code.
+show_run() {
+    local output=$1
+    shift
+    set +e
+    "$@" </dev/null 2>&1 | tr -d '\r' | tee "$output"
+    code=${PIPESTATUS[0]}
+    set -e
+}
+
+# report DIR LABEL: the exit code and the log's lines about the search and the launch; fails
+# unless the run ended well and left nothing in its temporary directory.
+report() {
+    local dir=$1 label=$2 log
+    echo "-- exit code: $code"
+    [ -f "$dir/demo.log" ] || die "the $label launcher wrote no log"
+    log=$(tr -d '\r' <"$dir/demo.log")
+    echo "-- from demo.log:"
+    grep -aE '^(Searching for .* using|Verifying JVM at|Found matching JVM at|Matching JVM)' \
+        <<<"$log" | sed 's/^/   /'
+    grep -a '^Executing launch script command' <<<"$log" | tail -n 1 | sed 's/^/   /'
+    [ "$code" = 0 ] || die "the $label launcher failed with exit code $code (log: see above)"
+    grep -aq '^Matching JVM home is' <<<"$log" || die "the $label launcher found no Java runtime"
+    [ -z "$(ls -A "$dir/tmp")" ] ||
+        die "the $label launcher left temporary files: $(ls -A "$dir/tmp")"
+}
+
+# pack_arguments DIR [PREFIX]: sets jvm_entries to the wizpack entries of the descriptors in DIR,
+# named PREFIX followed by the file name: the bundled runtime's first, then one per Java version,
+# newest first.
+pack_arguments() {
+    local f prefix=${2:-}
+    jvm_entries=(--type jvm "${prefix}bundled.jvm")
+    for f in $(cd "$1" && ls java-*.jvm | sort -rV); do jvm_entries+=(--type jvm "$prefix$f"); done
+}
+
+# The two runs, each from its directory $dir.
+run_native() { cd "$dir" && ./setup -console -cv:log demo.log -cv:tempdir tmp; }
+run_windows() { cd "$dir" && wiz_wine setup.exe -console -cv:log demo.log -cv:tempdir tmp; }
+
+echo "== native launcher: the Linux descriptors, the runtimes of this machine"
+native=build/native
+for f in wizlaunch wizpack java/Verify.jar java/wizard.jar; do
+    [ -f "$native/$f" ] ||
+        die "$native/$f is missing: run bash scripts/build.sh (the jars need javac: setup.sh)"
+done
+dir=$work/linux
+mkdir -p "$dir/tmp"
+pack_arguments examples/jvm/linux examples/jvm/linux/
+"$native/wizpack" -o "$dir/setup" "$native/wizlaunch" \
+    --type instructions examples/wizard/instructions.tag \
+    "${jvm_entries[@]}" \
+    --type launchscript examples/wizard/launch-linux.tag \
+    --type verification "$native/java/Verify.jar" \
+    --type application "$native/java/wizard.jar" || die "wizpack failed"
+"$native/wizpack" --list "$dir/setup" || die "wizpack --list failed"
+echo "-- ./setup -console -cv:log demo.log -cv:tempdir tmp"
+show_run "$dir/output.txt" run_native
+report "$dir" native
+grep -aqF 'Sample wizard is running' "$dir/output.txt" ||
+    die "the sample wizard did not run on the native launcher"
 
 wiz_windows_target
 target=$WIZ_WINDOWS_TARGET
+echo
 echo "== Windows launcher ($target build) under Wine: $WIZ_WINDOWS_REASON"
-[ -f "build/$target/wizlaunch.exe" ] && [ -f "build/$target/wizpack.exe" ] ||
-    die "the $target build is missing: run bash scripts/build.sh first"
+windows=build/$target
+for f in wizlaunch.exe wizpack.exe tests/wizjava.exe java/Verify.jar java/wizard.jar; do
+    [ -f "$windows/$f" ] || die "$windows/$f is missing: run bash scripts/build.sh $target"
+done
 wiz_wine_select "$target"
 wine_start || die "Wine cannot start ($WIZ_WINE)"
 trap 'wine_stop; rm -rf "$work"' EXIT
-cp "build/$target/wizlaunch.exe" "build/$target/wizpack.exe" "$work/"
-(cd "$work" && wiz_wine wizpack.exe -o hello.exe wizlaunch.exe --type instructions instructions.tag) ||
-    die "wizpack.exe failed under Wine"
-code=0
-(cd "$work" && wiz_wine hello.exe -console -cv:log hello-win.log) || code=$?
-echo "exit code: $code"
-echo "-- log:"
-tr -d '\r' <"$work/hello-win.log" || die "the Windows launcher wrote no log"
-[ "$code" = 0 ] || die "the Windows launcher failed with exit code $code"
+dir=$work/windows
+mkdir -p "$dir/tmp" "$dir/jre/bin"
+cp "$windows/wizlaunch.exe" "$windows/wizpack.exe" "$windows/java/Verify.jar" \
+    "$windows/java/wizard.jar" examples/wizard/instructions.tag examples/wizard/launch-windows.tag \
+    examples/jvm/windows/*.jvm "$dir/"
+# The bundled runtime: the stand-in JVM as jre\bin\java.exe beside the launcher.
+cp "$windows/tests/wizjava.exe" "$dir/jre/bin/java.exe"
+cat >"$dir/jre/bin/test_jvm.cfg" <<'EOF'
+property.java.version=21.0.5
+property.java.vendor=Stand-in Runtime
+stdout=stand-in wizard ran with: the arguments in jre\bin\test_jvm.log, shown below
+EOF
+pack_arguments "$dir"
+(cd "$dir" && wiz_wine wizpack.exe -o setup.exe wizlaunch.exe \
+    --type instructions instructions.tag \
+    "${jvm_entries[@]}" \
+    --type launchscript launch-windows.tag \
+    --type verification Verify.jar \
+    --type application wizard.jar) || die "wizpack.exe failed under Wine"
+echo "-- setup.exe -console -cv:log demo.log -cv:tempdir tmp"
+show_run "$dir/output.txt" run_windows
+report "$dir" Windows
+echo "-- jre\\bin\\test_jvm.log, the stand-in's record of its runs (verification, then wizard):"
+tr -d '\r' <"$dir/jre/bin/test_jvm.log" |
+    awk '/^run$/ { print "   run " ++n ":"; next } /^end$/ { next } { print "     " $0 }'
+grep -aqF 'stand-in wizard ran with:' "$dir/output.txt" ||
+    die "the stand-in wizard did not run on the Windows launcher"
+tr -d '\r' <"$dir/jre/bin/test_jvm.log" | grep -aqx 'arg\[3\]=SampleWizard' ||
+    die "the stand-in was not started as the sample wizard"
+echo
+echo "demo: both launchers found a Java runtime, verified it and started the wizard"

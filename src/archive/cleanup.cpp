@@ -68,30 +68,13 @@ bool DirectoryWalker::visitFile(const LString&) { return false; }
 
 bool DirectoryWalker::skipDirectory(const LString&) { return false; }
 
-bool TreeDeleter::walk(const LString& start) {
-    run(start);
-    return false;
-}
-
-bool TreeDeleter::visitFile(const LString& path) {
-    deleteEntry(path);
-    return false;
-}
-
 void TreeDeleter::run(const LString& directory) {
     failed.clear();
-    DirectoryWalker::walk(directory);
-    // Children were visited after their parents, so going backwards removes every directory
-    // before its parent. A directory that failed keeps all its ancestors.
-    for (int32_t i = visited.count() - 1; i >= 0; --i) {
-        const LString& dir = visited.at(i);
-        bool keep = false;
-        for (int32_t j = 0; j < failed.count() && !keep; ++j) {
-            keep = isWithinDirectory(failed.at(j), dir);
-        }
-        if (keep) continue;
-        if (!deleteEntry(dir)) failed.append(dir);
-    }
+    TreeRemoval::run(directory);
+}
+
+void TreeDeleter::failedToRemove(const LString& path, uint32_t error) {
+    writeLog(LString("Could not delete ") + path + " :  " + systemErrorText(error), kLogWarning);
 }
 
 LString batchFileName(const LString& tempName) {

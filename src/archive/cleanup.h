@@ -6,6 +6,7 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/fs.h"
 #include "runtime/host.h"
 
 namespace wiz {
@@ -37,15 +38,17 @@ private:
     int32_t filesSeen_ = 0;  // every 100th file steps the progress
 };
 
-// Removes a directory and everything below it, as far as possible: a directory that cannot be
-// removed is kept together with all directories above it.
-class TreeDeleter : public DirectoryWalker {
+// Removes a directory and everything below it, as far as possible and without following links:
+// a directory that cannot be removed is kept together with all directories above it. Each
+// failure is logged as a warning ("Could not delete <path> :  <system text>").
+class TreeDeleter : public TreeRemoval {
 public:
-    bool walk(const LString& start) override;
-    bool visitFile(const LString& path) override;
     void run(const LString& directory);
+    void failedToRemove(const LString& path, uint32_t error) override;
+    void keptDirectory(const LString& path) override { failed.append(path); }
 
-    StringList failed;  // directories that could not be removed
+    // Directories that stayed because something directly inside them could not be removed.
+    StringList failed;
 };
 
 // How many times the removal batch file tries to delete the launcher file, one second apart,

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "base/exceptions.h"
+#include "base/text_quote.h"
 #include "platform/file.h"
 #include "runtime/log.h"
 #include "runtime/settings.h"
@@ -12,10 +13,6 @@
 namespace wiz {
 
 namespace {
-
-// Positions and lengths of the file are below 2^31; larger values read as negative, which the
-// document reader refuses instead of seeking far beyond the file.
-long asFilePosition(uint32_t value) { return static_cast<long>(static_cast<int32_t>(value)); }
 
 std::unique_ptr<EmbeddedFiles> theFiles;
 
@@ -40,7 +37,8 @@ void EmbeddedFileEntry::readDocument(std::FILE* stream) {
     if (type != kEntryInstructions && type != kEntryJvmDescriptor && type != kEntryLaunchScript)
         return;
     auto doc = std::make_unique<TagDocument>();
-    doc->read(stream, name, asFilePosition(offset), asFilePosition(length));
+    // Exactly the entry's bytes: a document without a final line feed ends with the entry.
+    doc->read(stream, name, offset, length);
     document = std::move(doc);
 }
 
@@ -55,6 +53,11 @@ void EmbeddedFiles::readIndex(std::FILE* stream) {
     for (uint32_t i = 0; i < where.count; ++i) {
         auto entry = std::make_unique<EmbeddedFileEntry>();
         entry->readRecord(stream, remaining);
+        // An entry's bytes lie between the start of the file and the index.
+        if (static_cast<uint64_t>(entry->offset) + entry->length > where.offset) {
+            throw LauncherException("The embedded file " + quoteForMessage(entry->name) +
+                                    " does not lie inside the launcher file.");
+        }
         entries_.appendOwned(std::move(entry));
     }
     for (int32_t i = 0; i < entries_.count(); ++i) {

@@ -7,7 +7,9 @@
 #include "archive/embedded_files.h"
 #include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "base/text_quote.h"
 #include "platform/file.h"
+#include "platform/fs.h"
 #include "platform/path.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
@@ -28,42 +30,21 @@ LauncherException writeFailure(const LString& number) {
 
 int currentErrno(int fallback) { return errno != 0 ? errno : fallback; }
 
-bool isReservedDeviceName(const LString& name) {
-    // Windows opens the device for these names whatever the extension, and ignores blanks
-    // before the extension.
-    LString base = name.substr(0, name.find('.'));
-    LString::size_type last = base.find_last_not_of(" ");
-    base = last == LString::npos ? LString() : base.substr(0, last + 1);
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* d : kDevices) {
-        if (equalsNoCase(base, d)) return true;
-    }
-    if (base.length() == 4 && base[3] >= '1' && base[3] <= '9' &&
-        (startsWithNoCase(base, "COM") || startsWithNoCase(base, "LPT"))) {
-        return true;
-    }
-    return false;
+LauncherException unsafeName(const LString& name) {
+    return LauncherException("The embedded file name \"" + quoteForMessage(name) +
+                             "\" is not a plain file name; nothing was written.");
+}
+
+// A destination that is a link (another user may have left it there) is never written through.
+LauncherException linkRefused(const LString& path) {
+    return LauncherException("Cannot write " + quoteForMessage(path) +
+                             ": it is a link, and nothing is written through a link.");
 }
 
 }  // namespace
 
-bool isSafeEntryName(const LString& name) {
-    if (name.empty()) return false;
-    for (LString::size_type i = 0; i < name.length(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c < 32 || c == '/' || c == '\\' || c == ':') return false;
-    }
-    // "." and ".." name directories; Windows drops trailing dots and blanks, so "..." or ". ."
-    // would too.
-    if (name.find_first_not_of(". ") == LString::npos) return false;
-    return !isReservedDeviceName(name);
-}
-
 LString EmbeddedFileEntry::extractTo(const LString& directory) const {
-    if (!isSafeEntryName(name)) {
-        throw LauncherException(LString("The embedded file name \"") + name +
-                                "\" is not a plain file name; nothing was written.");
-    }
+    if (!isSafeEntryName(name)) throw unsafeName(name);
 
     uint32_t size = length;
     uint32_t fileCount = 1;
@@ -85,9 +66,11 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
     }
 
     int writeError = 0;
-    errno = 0;
-    FilePtr target = openFile(destination, "wb");
-    if (!target) writeError = currentErrno(EIO);
+    bool isLink = false;
+    uint32_t createError = 0;
+    FilePtr target = createFileNoLink(destination, false, isLink, createError);
+    if (isLink) throw linkRefused(destination);
+    if (!target) writeError = createError != 0 ? static_cast<int>(createError) : EIO;
 
     const uint64_t end = static_cast<uint64_t>(offset) + length;
     uint64_t position = offset;
@@ -134,6 +117,16 @@ void extractAll() {
     TagDocument input;
     input.setValue("ACTION", "RUN_INSTRUCTIONS");
     const EmbeddedFiles& index = embeddedFiles();
+    // Every name and every destination is checked before anything is written.
+    for (int32_t i = 0; i < index.count(); ++i) {
+        const LString& name = index.entryAt(i)->name;
+        if (!isSafeEntryName(name)) throw unsafeName(name);
+    }
+    for (int32_t i = 0; i <= index.count(); ++i) {
+        const LString name = i < index.count() ? index.entryAt(i)->name : LString("input.tag");
+        uint32_t attributes = 0;
+        if (readAttributes(name, attributes) && (attributes & kAttrLink)) throw linkRefused(name);
+    }
     for (int32_t i = 0; i < index.count(); ++i) {
         const EmbeddedFileEntry* entry = index.entryAt(i);
         switch (entry->type) {
@@ -151,7 +144,12 @@ void extractAll() {
         }
         entry->extractTo(LString());
     }
-    if (!input.write("input.tag")) throw LauncherException("Cannot write input.tag.");
+    bool isLink = false;
+    uint32_t error = 0;
+    FilePtr file = createFileNoLink("input.tag", true, isLink, error);
+    if (isLink) throw linkRefused("input.tag");
+    if (!file || !input.writeTo(std::move(file)))
+        throw LauncherException("Cannot write input.tag.");
 }
 
 }  // namespace wiz

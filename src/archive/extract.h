@@ -15,10 +15,4 @@ constexpr uint32_t kExtractBufferSize = 61439;
 // them again with -cv:in (INSTRUCTIONS, JVM and LAUNCHSCRIPT name the written documents).
 void extractAll();
 
-// Whether an entry name can be written as a file of its own inside a directory: not empty, no
-// path separator of either kind, no drive colon, not "." or ".." or only dots and blanks, no
-// control characters, and not a reserved device name (CON, PRN, AUX, NUL, COM1..9, LPT1..9, with
-// or without an extension).
-bool isSafeEntryName(const LString& name);
-
 }  // namespace wiz

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "platform/path.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
@@ -115,11 +116,48 @@ void appendUInt16BE(std::string& out, uint16_t value) {
     out.push_back(static_cast<char>(value));
 }
 
+namespace {
+
+bool isReservedDeviceName(const LString& name) {
+    // Windows opens the device for these names whatever the extension, and ignores blanks
+    // before the extension.
+    LString base = name.substr(0, name.find('.'));
+    LString::size_type last = base.find_last_not_of(" ");
+    base = last == LString::npos ? LString() : base.substr(0, last + 1);
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* d : kDevices) {
+        if (equalsNoCase(base, d)) return true;
+    }
+    if (base.length() == 4 && base[3] >= '1' && base[3] <= '9' &&
+        (startsWithNoCase(base, "COM") || startsWithNoCase(base, "LPT"))) {
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool isSafeEntryName(const LString& name) {
+    if (name.empty()) return false;
+    for (LString::size_type i = 0; i < name.length(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 32 || c == '/' || c == '\\' || c == ':') return false;
+    }
+    // "." and ".." name directories; Windows drops trailing dots and blanks, so "..." or ". ."
+    // would too.
+    if (name.find_first_not_of(". ") == LString::npos) return false;
+    return !isReservedDeviceName(name);
+}
+
 LString recordProblem(const EntryRecord& record) {
     if (record.type < 0 || record.type >= kEntryTypeCount)
         return "the type " + numberToString(record.type) + " is not one of 0..7";
     if (record.name.find('\n') != LString::npos) return "the name holds a line feed";
     if (record.name.length() > kMaxNameLength) return "the name is longer than 32767 bytes";
+    if (!isSafeEntryName(record.name)) {
+        return "the name is not a plain file name (empty, a path, a drive, dots only, a control "
+               "character or a device name)";
+    }
     if (record.offset > kMaxFilePosition) return "the offset lies beyond 2^31 - 1";
     if (record.length > kMaxFilePosition - record.offset)
         return "the file ends beyond 2^31 - 1 bytes into the launcher";

@@ -87,6 +87,13 @@ void readEntryRecord(std::FILE* stream, EntryRecord& record, uint32_t& remaining
 // The style byte (size - 9) of an opened file: 0..255, or -1 when it cannot be reached.
 int32_t readStyleByte(std::FILE* stream);
 
+// Whether an entry name can be written as a file of its own inside a directory: not empty, no
+// path separator of either kind, no drive colon, not "." or ".." or only dots and blanks, no
+// control characters, and not a reserved device name (CON, PRN, AUX, NUL, COM1..9, LPT1..9, with
+// or without an extension). The launcher writes only such names; the packing tool packs only
+// such names.
+bool isSafeEntryName(const LString& name);
+
 // ---- Writing -----------------------------------------------------------------------------------
 
 void appendUInt32BE(std::string& out, uint32_t value);

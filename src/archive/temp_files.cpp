@@ -23,8 +23,7 @@ TempFiles& tempFiles() {
 
 namespace {
 
-// Recursive: the removal of the launcher file takes a temporary name while the removal holds
-// the lock.
+// Held only to change or copy the registries, never while anything is removed or reported.
 std::recursive_mutex& registryLock() {
     static std::recursive_mutex lock;
     return lock;
@@ -52,24 +51,42 @@ void unregisterFrom(StringList& registry, const LString& path) {
     }
 }
 
-void removeRegistered(StringList& registry, const char* debugPrefix) {
+// Takes every entry out of the registry, under the lock.
+void takeAll(StringList& registry, StringList& taken) {
     std::lock_guard<std::recursive_mutex> guard(registryLock());
-    while (registry.count() > 0) {
-        const LString path = registry.last();
-        for (int attempt = 1;; ++attempt) {
-            if (logState().debugEnabled) debugLog(LString(debugPrefix) + path);
-            deletePath(path);
-            uint32_t attributes = 0;
-            if (!readAttributes(path, attributes)) break;
-            if (attempt >= tempFiles().removalAttempts) {
-                writeLog(LString("Could not remove ") + path + ", giving up after " +
-                             numberToString(attempt) + " attempts.",
-                         kLogWarning);
-                break;
-            }
-            sleepMilliseconds(50);
+    for (int32_t i = 0; i < registry.count(); ++i) taken.append(registry.at(i));
+    registry.clear();
+}
+
+// Removes one entry, retrying while it is still there.
+void removeEntry(const LString& path, const char* debugPrefix) {
+    for (int attempt = 1;; ++attempt) {
+        if (logState().debugEnabled) debugLog(LString(debugPrefix) + path);
+        deletePath(path);
+        uint32_t attributes = 0;
+        if (!readAttributes(path, attributes)) return;
+        if (attempt >= tempFiles().removalAttempts) {
+            writeLog(LString("Could not remove ") + path + ", giving up after " +
+                         numberToString(attempt) + " attempts.",
+                     kLogWarning);
+            return;
         }
-        registry.removeLast();
+        sleepMilliseconds(50);
+    }
+}
+
+// Removes the entries last first. Every entry gets its turn: a failure of one is logged and the
+// others are still removed.
+void removeAll(const StringList& entries, const char* debugPrefix) {
+    for (int32_t i = entries.count() - 1; i >= 0; --i) {
+        const LString& path = entries.at(i);
+        try {
+            removeEntry(path, debugPrefix);
+        } catch (const LauncherException& e) {
+            writeLog("Could not remove " + path + ": " + e.message(), kLogWarning);
+        } catch (...) {
+            writeLog("Could not remove " + path + ".", kLogWarning);
+        }
     }
 }
 
@@ -90,18 +107,11 @@ LString getTempDirectory() {
 LString createTempDirectory() {
     const LString dir = getTempDirectory();
     LString name;
-    // Access is denied while a name the system picks belongs to a directory (or a file about to
-    // be deleted), so that error is retried for a while.
-    for (int attempt = 1;; ++attempt) {
-        if (createUniqueTempFile(dir, kTempPrefix, name)) break;
-        uint32_t error = lastFsError();
-        if (classifyFsError(error) != FsError::AccessDenied || attempt >= kTempNameAttempts) {
-            throwSystemFailure(SystemCall::GetTempFileName, error);
-        }
-        sleepMilliseconds(200);
+    // The directory is created under a new name and checked, never taken over: another user
+    // who can write to the temporary directory cannot hand the launcher a directory or a link.
+    if (!createUniqueDirectory(dir, kTempPrefix, name)) {
+        throwSystemFailure(SystemCall::GetTempFileName, lastFsError());
     }
-    removeFile(name);
-    makeDirectory(name);
     std::lock_guard<std::recursive_mutex> guard(registryLock());
     tempFiles().directories.append(name);
     return name;
@@ -126,10 +136,22 @@ void unregisterTempFile(const LString& path) { unregisterFrom(tempFiles().files,
 void unregisterTempDirectory(const LString& path) { unregisterFrom(tempFiles().directories, path); }
 
 void removeTemporaryFiles() {
-    std::lock_guard<std::recursive_mutex> guard(registryLock());
-    removeRegistered(tempFiles().directories, "Launcher: Deleting dir: ");
-    removeRegistered(tempFiles().files, "Launcher: Deleting file: ");
-    if (runSettings().origGiven) scheduleLauncherRemoval();
+    // The entries are taken out under the lock and removed without it: the user-interface thread
+    // may run this when the logon ends while the launching thread is still at work, and neither
+    // may wait for the other while it holds the lock.
+    StringList directories, files;
+    takeAll(tempFiles().directories, directories);
+    takeAll(tempFiles().files, files);
+    removeAll(directories, "Launcher: Deleting dir: ");
+    removeAll(files, "Launcher: Deleting file: ");
+    if (!runSettings().origGiven) return;
+    try {
+        scheduleLauncherRemoval();
+    } catch (const LauncherException& e) {
+        writeLog("Could not arrange the removal of the launcher: " + e.message(), kLogWarning);
+    } catch (...) {
+        writeLog("Could not arrange the removal of the launcher.", kLogWarning);
+    }
 }
 
 bool enoughFreeClusters(uint64_t freeClusters, uint32_t clusterSize, uint32_t size,
@@ -174,8 +196,7 @@ int deletePath(const LString& path) {
     uint32_t attributes = 0;
     if (!readAttributes(path, attributes)) return -1;
     if ((attributes & kAttrDirectory) && !(attributes & kAttrLink)) {
-        TreeDeleter deleter;
-        deleter.run(path);
+        TreeDeleter().run(path);
     } else {
         deleteEntry(path);
     }

@@ -42,8 +42,6 @@ void unregisterTempDirectory(const LString& path);  // case-insensitive match
 // started with -cv:orig, schedules the removal of the launcher file itself. An entry that is
 // still there after TempFiles::removalAttempts tries is given up with a warning in the log.
 void removeTemporaryFiles();
-// createTempDirectory retries a denied temporary name this often, 200 ms apart.
-constexpr int kTempNameAttempts = 25;
 
 // Whether the drive (volume) of path can hold size bytes in fileCount files; throws
 // LauncherException "GetDiskFreeSpace failed  ==>  " + system text when it cannot be measured.

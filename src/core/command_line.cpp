@@ -1,5 +1,7 @@
 #include "core/command_line.h"
 
+#include <new>
+
 #include "archive/extract.h"
 #include "archive/temp_files.h"
 #include "base/exceptions.h"
@@ -37,6 +39,16 @@ struct Walk {
     int result = 0;
     bool runDefault = true;
 };
+
+// Shows and logs a failure that is no LauncherException; a further failure while doing so is not
+// reported again.
+void reportFailure(const char* text) {
+    try {
+        uiShowMessage(text);
+        writeLog(text, kLogError);
+    } catch (...) {
+    }
+}
 
 // Loads the file index; a failure is reported behind string 16.
 void loadIndex(bool withDocuments) {
@@ -135,6 +147,13 @@ int launchFlow(const StringList& arguments, const LString& path) {
     } catch (const LauncherException& e) {
         uiShowMessage(e.message());
         writeLog(e.message(), kLogError);
+        return -1;
+    } catch (const std::bad_alloc&) {
+        // What was allocated for the launch is gone by now; the message needs little.
+        reportFailure("The launcher ran out of memory.");
+        return -1;
+    } catch (const LengthException&) {
+        reportFailure("A text grew beyond the length the launcher can hold.");
         return -1;
     }
 }

@@ -3,6 +3,7 @@
 // the expected values.
 #include "archive/temp_files.h"
 #include "base/exceptions.h"
+#include "base/text_quote.h"
 #include "jvm/jvm_descriptor.h"
 #include "launch/launch_script.h"
 #include "platform/path.h"
@@ -88,7 +89,8 @@ bool JvmDescriptor::runVerification(const LString& home, const LString& classPat
         const LString entry = document().getValue("JVM_PROPERTIES", i);
         const LString::size_type equals = entry.find('=');
         if (equals == LString::npos) {
-            writeLog("Invalid JVM_PROPERTIES setting (" + entry + ") in JVM File " + sourceName(),
+            writeLog("Invalid JVM_PROPERTIES setting (" + quoteForMessage(entry) +
+                         ") in JVM File " + sourceName(),
                      kLogWarning);
             continue;
         }
@@ -121,7 +123,7 @@ bool JvmDescriptor::checkVerifyOutput(const LString& output,
         }
     }
     if (!found) {
-        writeLog("Invalid magic value: " + line + "\n", kLogError);
+        writeLog("Invalid magic value: " + quoteForMessage(line) + "\n", kLogError);
         return false;
     }
     for (int32_t i = 0; i < requirements.count() && position < output.length(); ++i) {

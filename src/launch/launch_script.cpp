@@ -9,6 +9,7 @@
 #include "archive/temp_files.h"
 #include "base/chars.h"
 #include "base/exceptions.h"
+#include "base/text_quote.h"
 #include "launch/child_process.h"
 #include "launch/command_line_quote.h"
 #include "platform/environment.h"
@@ -181,7 +182,7 @@ void LaunchScript::resolveToken(LString& text, char delimiter, LString::size_typ
         return;
     }
     const FunctionRule* rule = findFunction(name);
-    if (!rule) scriptError(text, "Invalid function name (" + name + ").");
+    if (!rule) scriptError(text, "Invalid function name (" + quoteForMessage(name) + ").");
     StringList arguments;
     const LString::size_type end = parseArguments(text, close + 1, arguments);
     const int count = arguments.count();

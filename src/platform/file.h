@@ -1,6 +1,7 @@
 // C stdio files with RAII.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -19,6 +20,12 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 inline FilePtr openFile(const LString& path, const char* mode) {
     return FilePtr(std::fopen(path.c_str(), mode));
 }
+
+// Creates the file at `path`, or empties an existing one, for writing (text or binary), without
+// ever writing through a link: when `path` is a link (a symbolic link or a junction) it is left
+// as it is and the result is null with `isLink` set. Null with the C library's error number in
+// `error` for any other failure, as fopen would set it (file_posix.cpp, file_win32.cpp).
+FilePtr createFileNoLink(const LString& path, bool text, bool& isLink, uint32_t& error);
 
 // Closes the file and reports whether everything written reached it.
 inline bool closeFile(FilePtr f) {

@@ -67,12 +67,53 @@ private:
     uint32_t error_ = 0;
 };
 
+// The removal of a directory and everything below it, without following links at any step: a
+// link (or junction) found in the tree is removed itself, never what it leads to, and a
+// subdirectory that was replaced by a link after it was listed is not entered. A directory whose
+// contents could not all be removed stays, with every directory above it.
+class TreeRemoval {
+public:
+    virtual ~TreeRemoval() = default;
+
+    // Removes `path` (a link or a file there is removed itself); true when it is gone.
+    bool run(const LString& path);
+
+    // Each entry that could not be removed, with the system's error code.
+    virtual void failedToRemove(const LString& path, uint32_t error) { (void)path, (void)error; }
+    // A directory that stays because something directly inside it could not be removed.
+    virtual void keptDirectory(const LString& path) { (void)path; }
+    // Test seams: called before a subdirectory is opened (the moment to swap it for a link), and
+    // before a file is removed (true keeps it, as if another process held it open).
+    virtual void beforeEntering(const LString& directory) { (void)directory; }
+    virtual bool keepFile(const LString& path) {
+        (void)path;
+        return false;
+    }
+};
+
 // The system's temporary directory, ending with a separator.
 LString systemTempPath();
 
 // Creates a new empty file named prefix + unique hexadecimal digits + ".tmp" in directory and
 // returns its path; false with lastFsError() when no name could be created.
 bool createUniqueTempFile(const LString& directory, const char* prefix, LString& path);
+
+// Creates a new directory named prefix + unique hexadecimal digits + ".tmp" in `directory`,
+// private to this user (POSIX: mode 0700 and owned by this user), and returns its path. Only a
+// directory this call created itself is returned: when something already has the chosen name (a
+// file, a directory, a link someone planted) or the created directory is no longer a plain
+// directory of ours when checked (replaced by a link in between), another name is tried. False
+// with lastFsError() when no directory could be created.
+bool createUniqueDirectory(const LString& directory, const char* prefix, LString& path);
+
+// Test seams for the moments of createUniqueDirectory that a local attacker would use: called
+// with the chosen name just before the directory is created, and just after it was created
+// (before the check). Null in normal runs.
+struct UniqueDirectoryHooks {
+    void (*beforeCreate)(const LString& path) = nullptr;
+    void (*afterCreate)(const LString& path) = nullptr;
+};
+UniqueDirectoryHooks& uniqueDirectoryHooks();
 
 // Free-space figures of the volume that holds `root`.
 struct DiskGeometry {

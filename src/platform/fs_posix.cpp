@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/environment.h"
@@ -230,6 +231,151 @@ bool createUniqueTempFile(const LString& directory, const char* prefix, LString&
             return true;
         }
         if (errno != EEXIST) return fail();
+    }
+    errno = EEXIST;
+    return fail();
+}
+
+namespace {
+
+// Removes everything inside the open directory `dirFd` (at `path`); true when all is gone.
+bool removeContents(TreeRemoval& removal, int dirFd, const LString& path) {
+    std::vector<std::string> names;
+    {
+        UniqueFd listed(::dup(dirFd));
+        UniqueDir dir(listed.valid() ? ::fdopendir(listed.get()) : nullptr);
+        if (!dir) {
+            removal.failedToRemove(path, static_cast<uint32_t>(errno));
+            return false;
+        }
+        listed.release();  // the stream owns it now
+        errno = 0;
+        while (struct dirent* d = ::readdir(dir.get())) {
+            if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0) {
+                names.push_back(d->d_name);
+            }
+        }
+        if (errno != 0) {
+            removal.failedToRemove(path, static_cast<uint32_t>(errno));
+            return false;
+        }
+    }
+    bool all = true;
+    bool ownFailure = false;
+    for (const std::string& name : names) {
+        const LString full = path + "/" + LString(name);
+        struct stat st;
+        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) continue;
+            removal.failedToRemove(full, static_cast<uint32_t>(errno));
+            all = false;
+            ownFailure = true;
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            removal.beforeEntering(full);
+            // O_NOFOLLOW: a directory swapped for a link since it was listed is not entered.
+            UniqueFd sub(
+                ::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!sub.valid() && (errno == ELOOP || errno == ENOTDIR)) {
+                if (::unlinkat(dirFd, name.c_str(), 0) != 0) {
+                    removal.failedToRemove(full, static_cast<uint32_t>(errno));
+                    all = false;
+                    ownFailure = true;
+                }
+                continue;
+            }
+            if (!sub.valid()) {
+                removal.failedToRemove(full, static_cast<uint32_t>(errno));
+                all = false;
+                ownFailure = true;
+                continue;
+            }
+            if (!removeContents(removal, sub.get(), full)) {
+                all = false;
+                continue;
+            }
+            if (::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) != 0) {
+                removal.failedToRemove(full, static_cast<uint32_t>(errno));
+                removal.keptDirectory(full);
+                all = false;
+            }
+            continue;
+        }
+        if (removal.keepFile(full)) {
+            all = false;
+            ownFailure = true;
+        } else if (::unlinkat(dirFd, name.c_str(), 0) != 0) {
+            removal.failedToRemove(full, static_cast<uint32_t>(errno));
+            all = false;
+            ownFailure = true;
+        }
+    }
+    if (ownFailure) removal.keptDirectory(path);
+    return all;
+}
+
+}  // namespace
+
+bool TreeRemoval::run(const LString& path) {
+    LString root = path;
+    while (root.length() > 1 && root[root.length() - 1] == '/') root.erase(root.length() - 1);
+    UniqueFd dir(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid()) {
+        if (errno == ENOENT) return true;
+        // A link or a file is removed itself.
+        if (errno == ELOOP || errno == ENOTDIR) {
+            if (::unlink(root.c_str()) == 0) return true;
+        }
+        failedToRemove(root, static_cast<uint32_t>(errno));
+        return false;
+    }
+    if (!removeContents(*this, dir.get(), root)) return false;
+    dir.reset();
+    if (::rmdir(root.c_str()) != 0) {
+        failedToRemove(root, static_cast<uint32_t>(errno));
+        keptDirectory(root);
+        return false;
+    }
+    return true;
+}
+
+UniqueDirectoryHooks& uniqueDirectoryHooks() {
+    static UniqueDirectoryHooks hooks;
+    return hooks;
+}
+
+namespace {
+
+// Whether `path` is a real directory (not a link) of this user that only this user may use.
+bool isOwnPrivateDirectory(const LString& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    return fd.valid() && ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+bool createUniqueDirectory(const LString& directory, const char* prefix, LString& path) {
+    static thread_local std::mt19937 random{std::random_device{}()};
+    LString dir = directory;
+    if (!dir.empty() && dir[dir.length() - 1] != '/') dir += '/';
+    const UniqueDirectoryHooks& hooks = uniqueDirectoryHooks();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(random()));
+        const LString name = dir + prefix + hex + ".tmp";
+        if (hooks.beforeCreate) hooks.beforeCreate(name);
+        // mkdir fails on anything that already has the name, a link included.
+        if (::mkdir(name.c_str(), 0700) != 0) {
+            if (errno == EEXIST) continue;
+            return fail();
+        }
+        if (hooks.afterCreate) hooks.afterCreate(name);
+        if (!isOwnPrivateDirectory(name)) continue;
+        path = name;
+        return true;
     }
     errno = EEXIST;
     return fail();

@@ -1,6 +1,7 @@
 #include "script/interpreter.h"
 
 #include "base/exceptions.h"
+#include "base/text_quote.h"
 #include "runtime/host.h"
 #include "tagdoc/text.h"
 
@@ -45,7 +46,7 @@ int InstructionInterpreter::execute() {
                     break;
                 }
             }
-            if (!found) instructionError("Invalid command (" + command + "). ");
+            if (!found) instructionError("Invalid command (" + quoteForMessage(command) + "). ");
             (this->*found->handler)(line, position, result);
         }
         // After a jump this continues with the line after the label line.
@@ -58,13 +59,14 @@ int32_t InstructionInterpreter::findLabel(const LString& name) {
     LString target = ":" + name;
     substituteVariables(target, "Invalid label specified.");
     if (target == ":") {
-        instructionError("Label " + name + " resolved to a blank string. Labels cannot be blank.");
+        instructionError("Label " + quoteForMessage(name) +
+                         " resolved to a blank string. Labels cannot be blank.");
     }
     const int32_t count = document_.valueCount(kInstructionsTag);
     for (int32_t i = 0; i < count; ++i) {
         if (document_.getValue(kInstructionsTag, i) == target) return i;
     }
-    instructionError("Label not found (" + name + ")");
+    instructionError("Label not found (" + quoteForMessage(name) + ")");
 }
 
 LString InstructionInterpreter::requiredWord(const LString& line, LString::size_type& position,

@@ -2,6 +2,7 @@
 
 #include "base/chars.h"
 #include "base/exceptions.h"
+#include "base/text_quote.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
@@ -98,7 +99,7 @@ void VariableRef::parse(const LString& text, const LString& context) {
     char letter = text[0];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     if (letter != 'N' && letter != 'S') {
-        throw LauncherException(message + "Invalid variable reference (" + text +
+        throw LauncherException(message + "Invalid variable reference (" + quoteForMessage(text) +
                                 "). Must use N or S as the variable type, e.g. N2 or S1.");
     }
     const LString numberText = text.substr(1);
@@ -107,7 +108,8 @@ void VariableRef::parse(const LString& text, const LString& context) {
                        (letter == 'N' ? ScriptVariables::isValidNumeric(number)
                                       : ScriptVariables::isValidString(number));
     if (!valid)
-        throw LauncherException(message + "Variable number is invalid (" + numberText + ")");
+        throw LauncherException(message + "Variable number is invalid (" +
+                                quoteForMessage(numberText) + ")");
     type_ = letter;
     number_ = number;
 }
@@ -119,7 +121,8 @@ void VariableRef::assign(const LString& valueText, const LString& context) const
     }
     int32_t value = 0;
     if (!readLongNumber(valueText, value)) {
-        throw LauncherException(context + " " + "Invalid numeric expression in " + valueText);
+        throw LauncherException(context + " " + "Invalid numeric expression in " +
+                                quoteForMessage(valueText));
     }
     scriptVariables.setNumeric(number_, value);
 }
@@ -138,6 +141,7 @@ void ScriptEvaluator::instructionError(const LString& message) const {
 void ScriptEvaluator::substituteVariables(LString& text, const LString& context) const {
     if (text.empty()) instructionError(context + " " + "Empty expression.");
     int32_t substitutions = 0;
+    const uint64_t limit = static_cast<uint64_t>(text.length()) + maxGrowth;
     for (;;) {
         bool changed = false;
         LString::size_type at = text.find('@');
@@ -154,7 +158,14 @@ void ScriptEvaluator::substituteVariables(LString& text, const LString& context)
                 }
                 VariableRef ref;
                 ref.parse(text.substr(at + 1, close - at - 1), context);
-                text.replace(at, close - at + 1, ref.valueText());
+                const LString value = ref.valueText();
+                if (static_cast<uint64_t>(text.length()) - (close - at + 1) + value.length() >
+                    limit) {
+                    instructionError(context + " " +
+                                     "Variable substitution makes the text longer than it may "
+                                     "grow (4 MB more; a string variable refers to itself).");
+                }
+                text.replace(at, close - at + 1, value);
                 changed = true;
             } else {
                 text.erase(close, 1);  // "@@" stands for one "@"
@@ -176,7 +187,7 @@ int32_t ScriptEvaluator::readInteger(const LString& text, const LString& context
     const LString t = substituted(text, context);
     int32_t value = 0;
     if (!readLongNumber(t, value)) {
-        instructionError(context + "Invalid numeric expression (" + t + ")");
+        instructionError(context + "Invalid numeric expression (" + quoteForMessage(t) + ")");
     }
     return value;
 }
@@ -193,19 +204,17 @@ int16_t ScriptEvaluator::readShort(const LString& text, const LString& context) 
 bool ScriptEvaluator::readBoolean(const LString& text, const LString& context) const {
     const int32_t value = readInteger(text, context);
     if (value != 0 && value != 1) {
-        instructionError(context + " Invalid boolean value (" + text + ")");
+        instructionError(context + " Invalid boolean value (" + quoteForMessage(text) + ")");
     }
     return value == 1;
 }
 
-void ScriptEvaluator::readValue(LString& text, const LString& context) const {
+void ScriptEvaluator::readValue(LString& text, const LString& context, bool emptyAllowed) const {
     if (text.empty()) return;
     const bool quoted = text[0] == '"';
     LString::size_type cursor = quoted ? 1 : 0;
     text = nextArgument(text, cursor, quoted);
-    // A quoted empty value ("") is an empty value like an empty right-hand side, not an empty
-    // expression to substitute.
-    if (text.empty()) return;
+    if (text.empty() && emptyAllowed) return;
     substituteVariables(text, context);
 }
 
@@ -235,7 +244,8 @@ LString ScriptEvaluator::readFileArgument(const LString& line, LString::size_typ
             }
         }
         if (quoted && !closed) {
-            throw LauncherException("Expected ending quote in " + result + ":  " + context);
+            throw LauncherException("Expected ending quote in " + quoteForMessage(result) + ":  " +
+                                    context);
         }
     }
     readValue(result, context);
@@ -253,7 +263,8 @@ void ScriptEvaluator::executeSet(const LString& line, LString::size_type positio
         ref.parse(trim(left), "Invalid variable specified on left hand side of SET statement.");
         LString right = rest.substr(eq + 1);
         trim(right);
-        readValue(right, "Invalid expression specified for SET command");
+        // SET S1 = "" clears the variable.
+        readValue(right, "Invalid expression specified for SET command", true);
         ref.assign(right, "Invalid value specified for SET command");
     } catch (const LauncherException& e) {
         instructionError(e.message());

@@ -70,6 +70,10 @@ public:
     // whose value contains a reference to itself (directly or through others) would otherwise
     // be expanded without end, growing the text until memory runs out.
     static constexpr int32_t maxSubstitutions = 10000;
+    // Substitution also stops with a script error once the text has grown by this many bytes:
+    // each replacement inserts a whole value, so a long value that refers to itself would
+    // otherwise take memory and time far beyond the replacement bound.
+    static constexpr LString::size_type maxGrowth = 4u * 1024 * 1024;
 
     virtual ~ScriptEvaluator() = default;
 
@@ -83,8 +87,10 @@ public:
     int16_t readShort(const LString& text, const LString& context) const;
     bool readBoolean(const LString& text, const LString& context) const;
     // Unquotes a text that begins with a double quote, or keeps the first word of any other;
-    // then substitutes references. An empty text stays empty.
-    void readValue(LString& text, const LString& context) const;
+    // then substitutes references. An empty text stays empty; a value that is empty once
+    // unquoted ("") is an empty expression (a script error), except with `emptyAllowed` (the
+    // right-hand side of SET, where it clears the variable).
+    void readValue(LString& text, const LString& context, bool emptyAllowed = false) const;
     // Reads a possibly quoted file name at `position` of `line` and evaluates it with readValue;
     // `position` is left after the argument.
     LString readFileArgument(const LString& line, LString::size_type& position,

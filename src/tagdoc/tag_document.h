@@ -11,19 +11,14 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <list>
-#include <memory>
-#include <unordered_map>
+#include <string>
+#include <vector>
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/file.h"
 
 namespace wiz {
-
-struct Tag {
-    LString name;
-    StringList values;
-};
 
 class TagDocument {
 public:
@@ -36,38 +31,67 @@ public:
 
     // Throws LauncherException "Unable to load input file: <path>" when it cannot be opened.
     void loadFile(const LString& path);
-    // Parses from `stream` starting at byte `offset`, reading tag lines while the position is
-    // below offset + length (length -1: to the end of the file). Tags read are merged into the
-    // document by the duplicate rule. Syntax errors are logged and thrown as LauncherException.
-    void read(std::FILE* stream, const LString& sourceName, long offset, long length);
-    // Writes the whole document; returns false when the file could not be written.
+    // Parses the `length` bytes of `stream` that start at byte `offset` (length -1: to the end of
+    // the file). Nothing beyond them is read: a line or a block that runs past the end stops
+    // there. Tags read are merged into the document by the duplicate rule. Syntax errors are
+    // logged and thrown as LauncherException.
+    void read(std::FILE* stream, const LString& sourceName, int64_t offset, int64_t length);
+    // Writes the whole document (never through a link at `path`); returns false when the file
+    // could not be written.
     bool write(const LString& path) const;
+    // Writes the whole document to an open file and closes it; false when it could not be
+    // written.
+    bool writeTo(FilePtr file) const;
 
     LString getValue(const LString& name, int32_t index = 0) const;
     int32_t valueCount(const LString& name) const;
-    const StringList* findValues(const LString& name) const;
+    bool hasTag(const LString& name) const { return findTag(name) != kNone; }
+    // The names of the tags in document order.
+    StringList tagNames() const;
     void setValue(const LString& name, const LString& value);
     void addValue(const LString& name, const LString& value);
+    // Value 0 as a number: non-zero is true; the default when the value does not start with one.
     bool getBool(const LString& name, bool defaultValue) const;
     void setBool(const LString& name, bool flag);
     void removeTag(const LString& name);
     void setJvmResult(const LString& home, const LString& file, bool temporary);
 
-    // Tags in document order.
-    const std::list<std::unique_ptr<Tag>>& tags() const { return tags_; }
     int32_t lineNumber() const { return lineNumber_; }
     bool loaded() const { return loaded_; }
     const LString& sourceName() const { return sourceName_; }
 
 private:
-    Tag* find(const LString& name) const;
-    Tag& appendTag(const LString& name);
+    // The document keeps every name and value in one text and refers to them by position, so a
+    // document of many short lines takes a small multiple of its size in memory.
+    struct Span {
+        uint32_t offset = 0;
+        uint32_t length = 0;
+    };
+    struct Tag {
+        Span name;
+        uint32_t first = 0;  // its first value in values_; the others follow it
+        uint32_t count : 31;
+        uint32_t removed : 1;
+        Tag() : count(0), removed(0) {}
+    };
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    uint32_t findTag(const LString& name) const;
+    uint32_t appendTag(const LString& name);
+    uint32_t appendTag(Span name);
+    void appendValue(uint32_t tag, Span value);
+    Span store(const char* text, size_t length);
+    LString textOf(Span span) const;
+    void index(uint32_t tag);
+    void parse(size_t begin, size_t end);
     [[noreturn]] void syntaxError(int32_t line, const char* message) const;
 
-    // The order lives in the list; the map makes lookups and the duplicate rule O(1), so
-    // reading stays linear in the input however many tags a document has.
-    std::list<std::unique_ptr<Tag>> tags_;
-    std::unordered_map<std::string, std::list<std::unique_ptr<Tag>>::iterator> byName_;
+    std::string text_;
+    std::vector<Span> values_;
+    std::vector<Tag> tags_;
+    // Open addressing from a name's hash to the position of its newest tag + 1 (0: empty).
+    std::vector<uint32_t> slots_;
+    uint32_t names_ = 0;  // slots in use
     int32_t lineNumber_ = 0;
     bool loaded_ = false;
     LString sourceName_;

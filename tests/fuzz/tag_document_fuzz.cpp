@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             doc.read(f, "fuzz.tag", offset, length);
             // Everything read must be retrievable.
-            for (const auto& tag : doc.tags())
-                (void)doc.getValue(tag->name, tag->values.count() - 1);
+            const wiz::StringList names = doc.tagNames();
+            for (int32_t i = 0; i < names.count(); ++i)
+                (void)doc.getValue(names.at(i), doc.valueCount(names.at(i)) - 1);
         } catch (const wiz::LauncherException&) {
         }
     }

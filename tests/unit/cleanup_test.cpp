@@ -172,10 +172,7 @@ TEST_F(CleanupTest, WalkOfAMissingDirectoryFindsNothing) {
 // A deleter that cannot remove one file, as if another process held it.
 class RefusingDeleter : public wiz::TreeDeleter {
 public:
-    bool visitFile(const LString& path) override {
-        if (path.str() == refused) return false;
-        return TreeDeleter::visitFile(path);
-    }
+    bool keepFile(const LString& path) override { return path.str() == refused; }
     std::string refused;
 };
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -210,10 +211,17 @@ TEST_F(ExtractTest, HostileNamesAreRefusedAndNothingIsWritten) {
         "tab\there",
     };
     fs::create_directories(out() / "sub");
+    // The message shows control characters escaped.
+    const auto shown = [](std::string name) {
+        for (size_t at; (at = name.find_first_of("\n\t")) != std::string::npos;) {
+            name.replace(at, 1, name[at] == '\n' ? "\\n" : "\\t");
+        }
+        return name;
+    };
     for (const char* name : names) {
         EXPECT_FALSE(wiz::isSafeEntryName(name)) << name;
         EXPECT_EQ(messageOf(entry(name, 10), lstr(out() / "sub")),
-                  std::string("The embedded file name \"") + name +
+                  "The embedded file name \"" + shown(name) +
                       "\" is not a plain file name; nothing was written.")
             << name;
     }
@@ -315,14 +323,60 @@ TEST_F(ExtractAllTest, OneDescriptorIsASingleValueAndTheLastScriptIsNamed) {
               "JVM:  only.jvm\n");
 }
 
-TEST_F(ExtractAllTest, AHostileEntryStopsTheActionBeforeTheInputDocument) {
+TEST_F(ExtractAllTest, AHostileEntryStopsTheActionBeforeAnythingIsWritten) {
     makeLauncher({{wiz::kEntryApplicationArchive, "ok.jar", "ok"},
                   {wiz::kEntryApplicationArchive, "../escape.jar", "bad"}});
     wiztest::CurrentDirectoryGuard cwd(dir.path() / "work");
     EXPECT_THROW(wiz::extractAll(), wiz::LauncherException);
-    EXPECT_TRUE(fs::exists(dir.file("work/ok.jar")));
+    EXPECT_FALSE(fs::exists(dir.file("work/ok.jar")));
     EXPECT_FALSE(fs::exists(dir.file("escape.jar")));
     EXPECT_FALSE(fs::exists(dir.file("work/input.tag")));
+}
+
+TEST_F(ExtractAllTest, ADestinationThatIsALinkIsNeverWrittenThrough) {
+    // What another user may have left in the working directory under a name the action writes.
+    std::ofstream(dir.file("victim.txt")) << "keep me";
+    std::error_code ec;
+    fs::create_symlink(dir.path() / "victim.txt", dir.path() / "work" / "probe", ec);
+    if (ec) GTEST_SKIP() << "no links on this system";
+    fs::remove(dir.path() / "work" / "probe");
+    struct Case {
+        std::string linked;  // the destination made a link to victim.txt
+    } cases[] = {{"app.jar"}, {"input.tag"}};
+    for (const Case& c : cases) {
+        makeLauncher({{wiz::kEntryApplicationArchive, "first.jar", "1"},
+                      {wiz::kEntryApplicationArchive, "app.jar", "payload"}});
+        fs::create_symlink(dir.path() / "victim.txt", dir.path() / "work" / c.linked);
+        {
+            wiztest::CurrentDirectoryGuard cwd(dir.path() / "work");
+            try {
+                wiz::extractAll();
+                ADD_FAILURE() << "no refusal for " << c.linked;
+            } catch (const wiz::LauncherException& e) {
+                EXPECT_EQ(e.message().str(), "Cannot write " + c.linked +
+                                                 ": it is a link, and nothing is written "
+                                                 "through a link.");
+            }
+        }
+        EXPECT_EQ(wiztest::TempDir::read(dir.file("victim.txt")), "keep me") << c.linked;
+        EXPECT_FALSE(fs::exists(dir.file("work/first.jar"))) << "written before the refusal";
+        fs::remove(dir.path() / "work" / c.linked);
+    }
+}
+
+TEST_F(ExtractTest, ADestinationThatIsALinkIsRefusedAndADirectoryIsAnError) {
+    std::ofstream(launcherDir.file("victim.txt")) << "keep me";
+    std::error_code ec;
+    fs::create_symlink(launcherDir.file("victim.txt"), out() / "linked.jar", ec);
+    if (ec) GTEST_SKIP() << "no links on this system";
+    EXPECT_EQ(messageOf(entry("linked.jar", 10), lstr(out())),
+              "Cannot write " + outFile("linked.jar") +
+                  ": it is a link, and nothing is written through a link.");
+    EXPECT_EQ(wiztest::TempDir::read(launcherDir.file("victim.txt")), "keep me");
+    // A plain file of that name is overwritten (as before); a directory cannot be.
+    std::ofstream(outFile("plain.jar")) << "old";
+    EXPECT_EQ(messageOf(entry("plain.jar", 5), lstr(out())), "(no exception)");
+    EXPECT_EQ(wiztest::TempDir::read(outFile("plain.jar")), payload.substr(0, 5));
 }
 
 }  // namespace

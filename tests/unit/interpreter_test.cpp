@@ -298,6 +298,13 @@ TEST_F(Interpreter, StandardActionsWithoutAPayload) {
     }
 }
 
+TEST_F(Interpreter, LaunchOfAnEmptyFileNameIsAnEmptyExpression) {
+    EXPECT_EQ(run({"SET S1 = \"\"", "LAUNCH \"\" 0"}),
+              "I2:Invalid jvm file name specified in LAUNCH. Empty expression.");
+    EXPECT_EQ(scriptVariables.string(1), "") << "SET still clears a variable with \"\"";
+    EXPECT_TRUE(actions.calls.empty());
+}
+
 TEST_F(Interpreter, FindJvmWithoutUiFindingNothingHidesTheHost) {
     scriptVariables.setNumeric(1, 7);
     scriptVariables.setString(1, "old");

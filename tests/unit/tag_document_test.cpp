@@ -84,11 +84,12 @@ TEST(TagDocument, DuplicateRuleAndEmptyBlock) {
           "A:\n"
           "/:\n");
     EXPECT_EQ(doc.valueCount("A"), 0);
-    EXPECT_EQ(doc.findValues("A"), nullptr);
+    EXPECT_FALSE(doc.hasTag("A"));
     EXPECT_EQ(doc.getValue("DESC"), "second");
     EXPECT_EQ(doc.valueCount("B"), 2);
     std::vector<std::string> order;
-    for (const auto& t : doc.tags()) order.push_back(t->name.str());
+    const wiz::StringList names = doc.tagNames();
+    for (int32_t i = 0; i < names.count(); ++i) order.push_back(names.at(i).str());
     EXPECT_EQ(order, (std::vector<std::string>{"DESC", "B"}));
 }
 
@@ -111,6 +112,40 @@ TEST(TagDocument, GetBoolSetValueAddValue) {
     EXPECT_EQ(doc.getValue("JVM_TEMP"), "1");
     doc.removeTag("L");
     EXPECT_EQ(doc.valueCount("L"), 0);
+}
+
+TEST(TagDocument, GetBoolReadsAnyNumberSafely) {
+    // As a decimal number is read: blanks and a sign first; the rest after the digits does not
+    // count. Any number other than zero is true, also one too large for 16 bits.
+    struct Case {
+        const char* value;
+        bool expected;
+    } cases[] = {
+        {"1", true},
+        {"-1", true},
+        {"  7 apples", true},
+        {"+0", false},
+        {"000", false},
+        {"65536", true},
+        {"70000", true},
+        {"32768", true},
+        {"0x10", false},
+        {"-", true},
+        {"99999999999999999999", true},
+        {"", true},
+        {"on", true},
+    };
+    for (const Case& c : cases) {
+        TagDocument doc;
+        if (c.value[0] != '\0') doc.setValue("B", c.value);
+        // true is the default here, so a value that is not a number reads true too.
+        EXPECT_EQ(doc.getBool("B", true), c.expected) << c.value;
+    }
+    TagDocument doc;
+    doc.setValue("B", "65536");
+    EXPECT_TRUE(doc.getBool("B", false));
+    doc.setValue("B", "-");
+    EXPECT_FALSE(doc.getBool("B", false));
 }
 
 TEST(TagDocument, WriteThenReadRoundTrips) {
@@ -182,14 +217,24 @@ TEST(TagDocument, ReadsInPlaceWithinBounds) {
     EXPECT_EQ(doc.valueCount("AFTER"), 0);
     EXPECT_EQ(doc.lineNumber(), 5);
 
-    // The bound is tested before each tag line only: a block that runs past it is read to its end.
+    // Nothing beyond the range is read: a block or a last line that runs past its end stops
+    // there (the block then lacks its end), and so does a last line without a line feed.
     const std::string block = "B:\n  x\n";
     std::string path2 = dir.write("l2.bin", block + "  y\n/:\nC: no\n");
     FilePtr g = openFile(path2.c_str(), "rb");
     TagDocument doc2;
-    doc2.read(g.get(), "x", 0, static_cast<long>(block.size()));
-    EXPECT_EQ(doc2.valueCount("B"), 2);
-    EXPECT_EQ(doc2.valueCount("C"), 0);
+    try {
+        doc2.read(g.get(), "x", 0, static_cast<long>(block.size()));
+        ADD_FAILURE() << "no error";
+    } catch (const LauncherException& e) {
+        EXPECT_EQ(e.message(), "Syntax error in x at line 1 ==> Missing /: tag completer.");
+    }
+    std::string path3 = dir.write("l3.bin", std::string("LAST: value") + "MORE: next entry\n");
+    FilePtr h = openFile(path3.c_str(), "rb");
+    TagDocument doc4;
+    doc4.read(h.get(), "x", 0, 11);
+    EXPECT_EQ(doc4.getValue("LAST"), "value");
+    EXPECT_FALSE(doc4.hasTag("MORE"));
 
     TagDocument doc3;
     EXPECT_THROW(doc3.read(g.get(), "x", -5, 3), LauncherException);

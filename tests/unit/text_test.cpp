@@ -4,6 +4,7 @@
 
 #include "base/chars.h"
 #include "base/exceptions.h"
+#include "base/text_quote.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "support/temp_dir.h"
@@ -129,5 +130,21 @@ TEST(Text, BigEndianReadersFailOnShortInput) {
         std::string p = dir.write("short" + std::to_string(have), std::string(have, '\x01'));
         FilePtr g = openFile(p.c_str(), "rb");
         EXPECT_THROW(readUInt32BE(g.get(), "short"), LauncherException) << have;
+    }
+}
+
+TEST(QuoteForMessage, ShortAndWithoutControlCharacters) {
+    struct Case {
+        std::string text;
+        std::string quoted;
+    } cases[] = {
+        {"plain name.jar", "plain name.jar"},
+        {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+        {std::string("esc\x1b[31mred\x7f", 12), "esc\\x1B[31mred\\x7F"},
+        {std::string(300, 'x'), std::string(200, 'x') + "..."},
+        {"caf\xe9 \\ ok", "caf\xe9 \\ ok"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(wiz::quoteForMessage(wiz::LString(c.text)).str(), c.quoted) << c.text;
     }
 }

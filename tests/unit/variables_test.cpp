@@ -215,6 +215,30 @@ TEST_F(Variables, SelfReferencingValuesEndWithAnError) {
     }
 }
 
+TEST_F(Variables, LongSelfReferencingValuesStopBeforeTheyTakeMuchMemory) {
+    // Each replacement inserts the whole value: a long value that refers to itself reaches the
+    // growth bound after a few dozen replacements, long before the replacement bound.
+    const std::string big(100 * 1024, 'v');
+    const char* const expected =
+        "I1:ctx Variable substitution makes the text longer than it may grow (4 MB more; a string "
+        "variable refers to itself).";
+    for (const std::string& value : {big + "@S1@", big + "@S1@" + big}) {
+        scriptVariables.setString(1, LString(value));
+        EXPECT_EQ(outcome([&] {
+                      LString t("x@S1@x");
+                      evaluator.substituteVariables(t, "ctx");
+                      return std::string("ended with ") + std::to_string(t.length());
+                  }),
+                  expected)
+            << value.size();
+    }
+    // A long value without a reference to itself is inserted whole.
+    scriptVariables.setString(1, LString(big));
+    LString t("@S1@@S1@");
+    evaluator.substituteVariables(t, "ctx");
+    EXPECT_EQ(t.length(), 2 * big.size());
+}
+
 TEST_F(Variables, IntegerShortAndBooleanArguments) {
     scriptVariables.setNumeric(1, 2);
     scriptVariables.setString(1, "40000");
@@ -254,7 +278,8 @@ TEST_F(Variables, Values) {
         const char* expected;
     } cases[] = {
         {"", "ok:"},
-        {"\"\"", "ok:"},
+        // A value that is empty once unquoted is an empty expression (only SET allows it).
+        {"\"\"", "I1:ctx Empty expression."},
         {"\"a b\"", "ok:a b"},
         {"a b", "ok:a"},
         {"\"say \"\"hi\"\"\"", "ok:say \"hi\""},
@@ -286,7 +311,7 @@ TEST_F(Variables, FileArguments) {
         {"\"@S2@\" 0", "ok:/tmp/jvm file", " 0"},
         {"@S2@ 0", "ok:/tmp/jvm file", "0"},
         {"", "ok:", ""},
-        {"\"\" 3", "ok:", " 3"},
+        {"\"\" 3", "I1:ctx Empty expression.", " 3"},
         {"\"C:\\My Files 5", "L:Expected ending quote in \"C:\\My Files 5:  ctx", ""},
         {"\"a\"\"", "L:Expected ending quote in \"a\"\":  ctx", ""},
     };

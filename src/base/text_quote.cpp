@@ -1,0 +1,31 @@
+#include "base/text_quote.h"
+
+#include <cstdio>
+
+namespace wiz {
+
+LString quoteForMessage(const LString& text) {
+    LString quoted;
+    const LString::size_type shown =
+        text.length() < kMaxQuotedBytes ? text.length() : kMaxQuotedBytes;
+    for (LString::size_type i = 0; i < shown; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 32 && c != 127) {
+            quoted += static_cast<char>(c);
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\r') {
+            quoted += "\\r";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            quoted += escaped;
+        }
+    }
+    if (shown < text.length()) quoted += "...";
+    return quoted;
+}
+
+}  // namespace wiz
