@@ -60,6 +60,7 @@ void takeAll(StringList& registry, StringList& taken) {
 
 // Removes one entry, retrying while it is still there.
 void removeEntry(const LString& path, const char* debugPrefix) {
+    if (tempFiles().beforeRemoving) tempFiles().beforeRemoving(path);
     for (int attempt = 1;; ++attempt) {
         if (logState().debugEnabled) debugLog(LString(debugPrefix) + path);
         deletePath(path);

@@ -22,6 +22,8 @@ struct TempFiles {
     // Removal gives an entry up with a warning after this many attempts, 50 ms apart, so that
     // a locked file cannot keep the launcher from ending.
     int removalAttempts = 20;
+    // Test seam: called before each entry is removed.
+    void (*beforeRemoving)(const LString& path) = nullptr;
 };
 
 // The process-wide state (tests start from a fresh value: tempFiles() = TempFiles()).

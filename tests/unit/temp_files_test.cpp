@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/exceptions.h"
@@ -19,6 +23,7 @@
 #include "runtime/host.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
+#include "support/null_host.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -189,6 +194,79 @@ TEST_F(TempFilesTest, LockedEntryIsGivenUpWithAWarning) {
     EXPECT_EQ(lines.back(),
               "WARNING: Could not remove " + dir.str() + ", giving up after 2 attempts.");
     fs::remove_all(dir.str());
+}
+
+// A host on which every operation fails, as the windowed host's does without its dialog.
+class FailingHost : public wiztest::NullHost {
+public:
+    void setStatus(const LString&) override { fail(); }
+    void setStatus2(const LString&, const LString&) override { fail(); }
+    void stepProgress(int) override { fail(); }
+    void setProgress(int) override { fail(); }
+    void show() override { fail(); }
+    void hide(int) override { fail(); }
+    void showMessage(const LString&) override { fail(); }
+
+private:
+    [[noreturn]] static void fail() { throw wiz::LauncherException("The host is gone."); }
+};
+
+TEST_F(TempFilesTest, OneEntryThatCannotBeRemovedKeepsNoOtherFromGoing) {
+    const std::string log = temp.file("launcher.log");
+    wiz::logState().filePath = LString(log);
+    wiz::tempFiles().removalAttempts = 2;
+    FailingHost host;
+    wiztest::ScopedHost scoped(host);
+    // A file that removal cannot take: held open without sharing (Windows), or one of the
+    // system's own that not even root may unlink (POSIX).
+    std::unique_ptr<wiztest::RemovalBlocker> blocker;
+    std::string stuck = temp.write("stuck.bin", "x");
+    blocker = wiztest::blockRemoval(stuck);
+    if (!blocker) {
+        if (!fs::exists("/proc/self/status")) GTEST_SKIP() << wiztest::kNoRemovalBlocker;
+        stuck = "/proc/self/status";
+    }
+    const LString first = wiz::createTempDirectory();
+    std::ofstream(fs::path(first.str()) / "a.bin") << "a";
+    wiz::registerTempFile(LString(stuck));
+    const LString last = wiz::createTempFileName();
+    EXPECT_NO_THROW(wiz::removeTemporaryFiles());
+    blocker.reset();
+
+    EXPECT_FALSE(fs::exists(first.str()));
+    EXPECT_FALSE(fs::exists(last.str()));
+    EXPECT_EQ(wiz::tempFiles().files.count(), 0);
+    std::vector<std::string> lines = readLines(log);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "WARNING: Could not remove " + stuck + ", giving up after 2 attempts."),
+              lines.end());
+}
+
+TEST_F(TempFilesTest, RemovalHoldsNoLockWhileItRemoves) {
+    // While an entry is being removed, another thread (the user-interface thread at the end of
+    // the logon, or the launching thread) must be able to use the registries at once.
+    wiz::createTempDirectory();
+    wiz::createTempFileName();
+    static bool otherThreadGotThrough;
+    otherThreadGotThrough = true;
+    wiz::tempFiles().beforeRemoving = [](const LString&) {
+        // Detached, so that a thread that is blocked cannot block this one in turn.
+        auto done = std::make_shared<std::promise<void>>();
+        std::future<void> finished = done->get_future();
+        std::thread([done] {
+            wiz::unregisterTempFile("not registered");
+            wiz::removeTemporaryFiles();
+            done->set_value();
+        }).detach();
+        if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            otherThreadGotThrough = false;
+        }
+    };
+    wiz::removeTemporaryFiles();
+    wiz::tempFiles().beforeRemoving = nullptr;
+    EXPECT_TRUE(otherThreadGotThrough);
+    EXPECT_EQ(wiz::tempFiles().directories.count(), 0);
+    EXPECT_EQ(wiz::tempFiles().files.count(), 0);
 }
 
 TEST(EnoughFreeClusters, ClusterArithmetic) {
