@@ -6,11 +6,14 @@
 #include "core/arguments.h"
 #include "core/console_host.h"
 #include "core/startup.h"
+#include "platform/system_library.h"
 #include "runtime/host.h"
 #include "ui/windowed_host.h"
 
 int main(int argc, char** argv) {
     using namespace wiz;
+    // Before anything can load a DLL: no DLL may come from the launcher's own directory.
+    restrictLibrarySearch();
     int exitCode = -1;
     // The argument list outlives the host, which keeps a pointer to it.
     ArgumentList args;

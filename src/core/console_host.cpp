@@ -1,6 +1,9 @@
 #include "core/console_host.h"
 
+#include <string>
+
 #include "core/run.h"
+#include "platform/console_output.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
 
@@ -16,9 +19,8 @@ void ConsoleHost::write(const char* text, bool flush) {
         streams_.capture->append(text);
         return;
     }
-    // Output errors are of no consequence to the launch.
-    std::fputs(text, streams_.out);
-    if (flush) std::fflush(streams_.out);
+    // Characters for a console, the bytes for a file or a pipe.
+    writeConsoleText(streams_.out, text, flush);
 }
 
 void ConsoleHost::printLine(const LString& text) {
@@ -83,11 +85,16 @@ void ConsoleHost::setTitle(const LString& text) { title_ = text; }
 
 LString ConsoleHost::chooseDirectory() {
     printRaw(loadString(30));
-    char answer[kMaxAnswer + 1] = {};
-    // The field width keeps a longer word from overflowing the buffer; end of input leaves the
-    // answer empty.
-    if (std::fscanf(streams_.in, "%1023s", answer) != 1) answer[0] = '\0';
-    return LString(answer);
+    // The whole line is the answer: a directory name may contain blanks ("C:\Program Files"),
+    // and nothing of the line may be left for the next prompt.
+    std::string line;
+    for (int c = std::getc(streams_.in); c != EOF && c != '\n'; c = std::getc(streams_.in)) {
+        line += static_cast<char>(c);
+    }
+    const std::string::size_type first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return LString();
+    const std::string::size_type last = line.find_last_not_of(" \t\r");
+    return LString(line.substr(first, last - first + 1));
 }
 
 }  // namespace wiz

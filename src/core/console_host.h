@@ -13,6 +13,8 @@ namespace wiz {
 
 // Where the console host reads and writes. When `capture` is set, output is appended to it
 // instead of being written to `out` (tests look at exactly what would have been printed).
+// Output to a console goes there as characters, anything else gets the bytes
+// (platform/console_output.h).
 struct ConsoleStreams {
     std::FILE* in = stdin;
     std::FILE* out = stdout;
@@ -23,8 +25,6 @@ class ConsoleHost : public LauncherHost {
 public:
     // A progress row ends after every this many dots, counted from the last setProgress.
     static constexpr int kDotsPerRow = 70;
-    // The longest directory answer read from the prompt; the rest of a longer word stays unread.
-    static constexpr int kMaxAnswer = 1023;
 
     explicit ConsoleHost(ArgumentList& args, ConsoleStreams streams = ConsoleStreams());
 
@@ -40,6 +40,8 @@ public:
     void showMessage(const LString& text) override;
     LString getTitle() override;
     void setTitle(const LString& text) override;
+    // Prompts with string 30 and reads one whole line: the answer is the line without its line
+    // break and the blanks around it; empty at the end of the input.
     LString chooseDirectory() override;
 
 private:

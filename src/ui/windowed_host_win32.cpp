@@ -91,6 +91,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             return result;
         }
+        case WM_CLOSE:
+            // Another program or the system asks the hidden window to close: that cancels the
+            // launch, as closing the dialog does. The default processing would destroy the
+            // window and end the message loop, and with it the process, under the running
+            // worker; instead the launch ends as usual, cleans up and closes the window.
+            hostState().cancelRequested = true;
+            return 0;
         case WM_DESTROY:
             onDestroy();
             return 0;

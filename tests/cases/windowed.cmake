@@ -6,13 +6,15 @@ if(WIN32 AND TARGET wizlaunch AND TARGET wizpack)
   add_executable(windowed_probe ${CMAKE_CURRENT_SOURCE_DIR}/cases/windowed_probe.cpp)
   target_link_libraries(windowed_probe PRIVATE user32 comctl32)
 
-  foreach(_windowed_case unit large small failure cancel hide exit-message)
+  foreach(_windowed_case unit large small failure cancel hide exit-message close-main
+                         planted-dlls)
     add_test(NAME windowed.${_windowed_case}
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cases/windowed_driver.sh ${_windowed_case}
                      ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:wizlaunch>
                      $<TARGET_FILE:wizpack> $<TARGET_FILE:windowed_probe>
                      $<TARGET_FILE:wizlaunch_tests> ${CMAKE_BINARY_DIR}/wineprefix-windowed
-                     ${CMAKE_BINARY_DIR}/windowed-shots $<TARGET_FILE:wizjava>)
+                     ${CMAKE_BINARY_DIR}/windowed-shots $<TARGET_FILE:wizjava>
+                     $<TARGET_FILE:wizdllmarker>)
     set_tests_properties(windowed.${_windowed_case} PROPERTIES
                          TIMEOUT 300 SKIP_RETURN_CODE 77 RESOURCE_LOCK wineprefix-windowed)
   endforeach()

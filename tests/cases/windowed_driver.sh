@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The progress window of the Windows launcher under Wine and a virtual X server.
 #
-#   windowed_driver.sh CASE WINE LAUNCHER WIZPACK PROBE UNIT_TESTS PREFIX SHOTS WIZJAVA
+#   windowed_driver.sh CASE WINE LAUNCHER WIZPACK PROBE UNIT_TESTS PREFIX SHOTS WIZJAVA MARKER_DLL
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
 # packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
 # shows its message and exits with 0), cancel (closing the dialog cancels a running extraction),
 # hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
 # wizard's error output is shown after a failed launch, but not after the result 1000 of a
-# launcher with style 0; the stand-in JVM WIZJAVA plays the wizard).
+# launcher with style 0; the stand-in JVM WIZJAVA plays the wizard), close-main (closing the
+# hidden main window cancels a running extraction, and the launch still removes its temporary
+# files), planted-dlls (copies of the marker DLL MARKER_DLL named like system DLLs beside the
+# launcher, and preferred by Wine, are not loaded; cases/dll_search_common.sh).
 #
 # The tests use a Wine prefix of their own (PREFIX) set to a virtual desktop: windows there are
 # not X windows, so hiding one does not wait for a window manager, and screenshots show the
@@ -25,6 +28,7 @@ unit_tests=$6
 prefix=$7
 shots=$8
 wizjava=${9:-}
+marker_dll=${10:-}
 
 fail() {
     echo "FAIL [windowed.$case_name]: $*" >&2
@@ -46,6 +50,7 @@ fi
 export WINEPREFIX=$prefix
 unset WINEARCH
 . "$(dirname "$0")/../../scripts/wine-env.sh"
+. "$(dirname "$0")/dll_search_common.sh"
 
 # One test at a time per prefix, also across build directories.
 mkdir -p "$(dirname "$prefix")"
@@ -92,13 +97,23 @@ pack() {
 }
 
 # probe SCENARIO LAUNCHER ARGS...: runs the probe; its report lands in probe.out. A screenshot is
-# taken when the probe signals that the dialog is up (SHOT names the file, empty for none).
+# taken when the probe signals that the dialog is up (SHOT names the file, empty for none). When
+# GO_WHEN is set, the probe gets its go-ahead as soon as that shell condition holds.
 probe() {
     local scenario=$1
     shift
     rm -f ready done
     wiz_wine "$probe" "$scenario" ready done "$@" >probe.raw 2>probe.err &
     local pid=$!
+    if [ -n "${GO_WHEN:-}" ]; then
+        local i
+        for ((i = 0; i < 3000; i++)); do
+            eval "$GO_WHEN" && break
+            kill -0 $pid 2>/dev/null || break
+            sleep 0.02
+        done
+        touch done
+    fi
     if [ "$scenario" = dialog ]; then
         local i
         for ((i = 0; i < 600; i++)); do
@@ -223,6 +238,49 @@ LAUNCH jvm.tag 2" --type launchscript launch.tag
     expect message_box 0
     exit_case 2 1000 quiet
     expect message_box 0
+    ;;
+close-main)
+    # A large verification archive keeps its extraction into the temporary directory busy for a
+    # moment (about half a second); the main window is closed as soon as the extraction has
+    # begun.
+    head -c $((96 * 1024 * 1024)) /dev/zero >big.bin
+    pack packed.exe 0 "INITIALIZE_UI
+FIND_JVM 0 0" --type verification --name Verify.jar big.bin
+    rm -f big.bin
+    mkdir temp
+    GO_WHEN='[ -n "$(ls -A temp)" ]' probe close-main packed.exe \
+        -cv:tempdir "$(wiz_wine winepath -w "$work/temp" 2>/dev/null)"
+    expect main_still_there 1
+    msg=$(grep -m1 '^message=' probe.out)
+    case "$msg" in
+    *"$s35") ;;
+    *) fail "the message does not end with [$s35]: $msg" ;;
+    esac
+    expect exit 0
+    left=$(cd temp && find . -mindepth 1)
+    [ -z "$left" ] || fail "temporary files left behind: $left"
+    ;;
+planted-dlls)
+    # The launch shows the dialog and fails with a message, which uses Common Controls, the
+    # window functions and the string table.
+    pack packed.exe 0 "INITIALIZE_UI
+STOP_HERE" --type launchscript launch.tag
+    mkdir app
+    mv packed.exe app/
+    # Not ole32: Wine's own imm32, which the window functions load, delay-loads it through the
+    # search path the process started with, which SetDefaultDllDirectories does not change
+    # under Wine. (Windows keeps ole32 among its KnownDLLs, never loaded from elsewhere.)
+    plant_marker_dlls app "$marker_dll" ${planted_dll_names/ole32/} ||
+        fail "cannot copy the marker DLL"
+    # The probe itself is elsewhere, with no planted DLL beside it or in its directory. A
+    # launcher that loads a planted DLL may not get far: the markers are looked at first.
+    (WINEDLLOVERRIDES=$(planted_dll_overrides) probe message app/packed.exe)
+    probe_result=$?
+    markers=$(loaded_markers app)
+    [ -z "$markers" ] || fail "the launcher loaded planted DLLs: $(echo $markers)"
+    [ $probe_result = 0 ] || fail "the launch failed"
+    expect message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
+    expect exit 0
     ;;
 *)
     fail "unknown case"

@@ -12,14 +12,19 @@
 //           it is still there, then answer the message box the cancelled launch ends with.
 //   quiet   wait for the visible progress dialog, then for the launcher's end: reports whether
 //           a message box came up meanwhile (message_box=0 or 1, with its text, answered).
+//   close-main  wait for the progress dialog (visible or not) and then for DONE_FILE (the
+//           driver's go-ahead), close the launcher's hidden main window (class "LauncherMain")
+//           with WM_CLOSE, report that it is still there, then answer the message box the
+//           cancelled launch ends with.
 //   sleep MS  (no launcher) just run for MS milliseconds: the stand-in wizard of "hide".
 //   hide    wait for the visible dialog, create READY_FILE, then sample it until it hides:
 //           reports the status and whether the bar moved while it was up, and whether the
 //           launcher was still running when the dialog went away.
 //
-// Every finding is one "key=value" line on standard output; the launcher's exit code comes
-// last as "exit=N". A window that does not appear within the time limit ends the probe with
-// exit code 3 after killing the launcher.
+// The launcher runs in its own directory, as when started from a file manager. Every finding is
+// one "key=value" line on standard output; the launcher's exit code comes last as "exit=N". A
+// window that does not appear within the time limit ends the probe with exit code 3 after
+// killing the launcher.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 // commctrl.h needs the declarations of windows.h first.
@@ -60,6 +65,23 @@ struct Search {
     bool visibleOnly;
     HWND found;
 };
+
+// The launcher's hidden main window: the top-level window of its class (string 1).
+BOOL CALLBACK visitMain(HWND window, LPARAM found) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (pid != child.dwProcessId || std::string(className) != "LauncherMain") return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND findMainWindow() {
+    HWND found = nullptr;
+    EnumWindows(visitMain, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 BOOL CALLBACK visit(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<Search*>(data);
@@ -177,10 +199,14 @@ int main(int argc, char** argv) {
     std::string commandLine = quoted(argv[4]);
     for (int i = 5; i < argc; ++i) commandLine += " " + quoted(argv[i]);
 
+    const std::string launcher = argv[4];
+    const std::string::size_type slash = launcher.find_last_of("/\\");
+    const std::string directory = slash == std::string::npos ? "" : launcher.substr(0, slash);
+
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &child)) {
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &child)) {
         std::printf("start_error=%lu\n", GetLastError());
         return 3;
     }
@@ -214,6 +240,14 @@ int main(int argc, char** argv) {
         HWND dialog = waitForWindow(true, false, "progress dialog");
         SendMessageA(dialog, WM_CLOSE, 0, 0);
         std::printf("still_there=%d\n", IsWindow(dialog) ? 1 : 0);
+        answerMessageBox();
+    } else if (scenario == "close-main") {
+        waitForWindow(true, false, "progress dialog");
+        waitForFile(argv[3]);
+        HWND main = findMainWindow();
+        if (!main) giveUp("main window");
+        SendMessageA(main, WM_CLOSE, 0, 0);
+        std::printf("main_still_there=%d\n", IsWindow(main) ? 1 : 0);
         answerMessageBox();
     } else if (scenario == "hide") {
         HWND dialog = waitForWindow(true, true, "progress dialog");

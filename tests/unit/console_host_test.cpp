@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "platform/console_output.h"
 #include "platform/file.h"
 #include "runtime/host.h"
 #include "runtime/messages.h"
@@ -116,30 +118,54 @@ TEST(ConsoleHost, RunWithoutArgumentsReturnsMinusOne) {
     EXPECT_EQ(out, "");
 }
 
-TEST(ConsoleHost, ChooseDirectoryReadsOneBoundedWord) {
+TEST(ConsoleHost, ChooseDirectoryReadsOneWholeLinePerPrompt) {
     wiztest::TempDir dir;
-    const std::string longWord(1500, 'd');
+    const std::string longName = "C:\\" + std::string(3000, 'd') + " " + std::string(3000, 'e');
     struct Case {
         std::string input;
-        std::string answer;
+        std::vector<std::string> answers;  // one per prompt, in order
     } cases[] = {
-        {"  C:\\jvm dest\n", "C:\\jvm"},
-        {"", ""},
-        {"   \n", ""},
-        {longWord + " rest", longWord.substr(0, ConsoleHost::kMaxAnswer)},
+        {"C:\\Program Files\\Java\nD:\\next\n", {"C:\\Program Files\\Java", "D:\\next"}},
+        {"  \tC:\\jvm dest \t\r\n", {"C:\\jvm dest"}},
+        {"C:\\no line break", {"C:\\no line break", ""}},
+        {"", {""}},
+        {"   \r\n\nE:\\third\n", {"", "", "E:\\third"}},
+        {longName + "\n", {longName}},
     };
     const std::string prompt = loadString(30).str();
     ASSERT_EQ(prompt, "Choose the JVM Destination Directory");
     for (const Case& c : cases) {
-        FilePtr in = openFile(dir.write("answer.txt", c.input).c_str(), "r");
+        FilePtr in = openFile(dir.write("answer.txt", c.input).c_str(), "rb");
         ASSERT_TRUE(in);
         ArgumentList args;
         std::string out;
         ConsoleHost host(args, {in.get(), stdout, &out});
-        EXPECT_EQ(host.chooseDirectory().str(), c.answer);
-        EXPECT_EQ(out, prompt);
+        std::string prompts;
+        for (const std::string& answer : c.answers) {
+            EXPECT_EQ(host.chooseDirectory().str(), answer) << c.input.substr(0, 40);
+            prompts += prompt;
+        }
+        EXPECT_EQ(out, prompts);
         // The prompt leaves the cursor after itself: a status line starts on a new line.
         host.setStatus("x");
-        EXPECT_EQ(out, prompt + "\nx\n");
+        EXPECT_EQ(out, prompts + "\nx\n");
     }
+}
+
+// Without the capture the host writes to its stream: a file (or a pipe) gets the launcher's
+// bytes unchanged, characters outside ASCII included, so that another program reads them exactly.
+TEST(ConsoleHost, WritesTheBytesUnchangedToAFile) {
+    wiztest::TempDir dir;
+    const std::string path = dir.file("out.txt");
+    {
+        FilePtr file = openFile(path.c_str(), "wb");
+        ASSERT_TRUE(file);
+        EXPECT_FALSE(isConsole(file.get()));
+        ArgumentList args;
+        ConsoleHost host(args, {stdin, file.get(), nullptr});
+        host.setStatus("f\xFCr \xE9t\xE9");
+        host.stepProgress(2);
+        host.showMessage("\x80\xFF");
+    }
+    EXPECT_EQ(wiztest::TempDir::read(path), "\nf\xFCr \xE9t\xE9\n..\x80\xFF\n");
 }

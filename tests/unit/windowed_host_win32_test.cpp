@@ -413,10 +413,16 @@ protected:
     void TearDown() override {
         if (windowState().mainWindow) DestroyWindow(windowState().mainWindow);
         windowState().mainWindow = nullptr;
+        // Destroying the main window posts the quit message; the next test's loop must not
+        // find it.
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
         if (progressDialog() && IsWindow(progressDialog())) DestroyWindow(progressDialog());
         windowState().progressDialog = nullptr;
         windowState().workerThread.reset();
         wiz::hostState().host = nullptr;
+        wiz::hostState().cancelRequested = false;
     }
 
     ArgumentList args_;  // empty: the worker has nothing to launch and closes at once
@@ -450,6 +456,23 @@ TEST_F(WindowedMainWindow, StartsOneWorkerThatClosesTheWindowWithExitCodeZero) {
     EXPECT_EQ(host_.run(), 0);
     EXPECT_FALSE(IsWindow(dialog)) << "the dialog goes with the main window";
     EXPECT_FALSE(windowState().workerThread.valid());
+}
+
+TEST_F(WindowedMainWindow, CloseRequestsCancellationAndLeavesTheEndToTheWorker) {
+    if (!host_.initialize(GetModuleHandleA(nullptr), SW_SHOW)) {
+        GTEST_SKIP() << "no display: the main window cannot be created";
+    }
+    HWND window = windowState().mainWindow;
+    HWND dialog = progressDialog();
+    EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0);
+    EXPECT_TRUE(wiz::hostState().cancelRequested);
+    EXPECT_TRUE(IsWindow(window)) << "closing must not destroy the main window";
+    EXPECT_TRUE(IsWindow(dialog));
+    // Nothing but the worker's close request ends the message loop.
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    EXPECT_EQ(host_.run(), 0);
+    EXPECT_FALSE(IsWindow(dialog));
 }
 
 }  // namespace
