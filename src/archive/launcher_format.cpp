@@ -29,11 +29,91 @@ long fileSize(std::FILE* stream) {
     return std::ftell(stream);
 }
 
+// Little-endian fields of the PE headers; false when the bytes cannot be read.
+bool readAt(std::FILE* stream, long offset, unsigned char* buffer, uint32_t count) {
+    return offset >= 0 && std::fseek(stream, offset, SEEK_SET) == 0 &&
+           readBytes(stream, buffer, count) == count;
+}
+uint32_t littleEndian32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+uint16_t littleEndian16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+// Whether the 4 bytes before `end` hold the identification.
+bool identificationBefore(std::FILE* stream, long end) {
+    unsigned char id[4];
+    return end >= static_cast<long>(kTrailerSize) && readAt(stream, end - 4, id, 4) &&
+           (static_cast<uint32_t>(id[0]) << 24 | static_cast<uint32_t>(id[1]) << 16 |
+            static_cast<uint32_t>(id[2]) << 8 | id[3]) == kLauncherIdentification;
+}
+
 }  // namespace
+
+bool findCertificateTable(std::FILE* stream, uint32_t& offset, uint32_t& size) {
+    // DOS header: "MZ", the offset of the PE signature at 0x3C.
+    unsigned char dos[64];
+    if (!readAt(stream, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
+    const uint32_t peOffset = littleEndian32(dos + 0x3C);
+    if (peOffset > kMaxFilePosition - 4096) return false;
+    // "PE\0\0", the file header (20 bytes), then the optional header.
+    unsigned char pe[24];
+    if (!readAt(stream, static_cast<long>(peOffset), pe, sizeof pe) || pe[0] != 'P' ||
+        pe[1] != 'E' || pe[2] != 0 || pe[3] != 0)
+        return false;
+    const uint16_t optionalSize = littleEndian16(pe + 20);
+    unsigned char magic[2];
+    const long optional = static_cast<long>(peOffset) + 24;
+    if (!readAt(stream, optional, magic, 2)) return false;
+    // PE32 and PE32+ differ in where the count of data directories and the directories lie.
+    uint32_t countAt;
+    switch (littleEndian16(magic)) {
+        case 0x10B:
+            countAt = 92;
+            break;
+        case 0x20B:
+            countAt = 108;
+            break;
+        default:
+            return false;
+    }
+    const uint32_t kSecurityDirectory = 4;
+    const uint32_t directoryAt = countAt + 4 + kSecurityDirectory * 8;
+    if (optionalSize < directoryAt + 8) return false;
+    unsigned char count[4];
+    unsigned char directory[8];
+    if (!readAt(stream, optional + static_cast<long>(countAt), count, 4) ||
+        littleEndian32(count) <= kSecurityDirectory ||
+        !readAt(stream, optional + static_cast<long>(directoryAt), directory, 8))
+        return false;
+    // The security directory holds a file offset, not a virtual address.
+    offset = littleEndian32(directory);
+    size = littleEndian32(directory + 4);
+    return offset != 0 && size != 0;
+}
+
+long launcherDataEnd(std::FILE* stream) {
+    const long size = fileSize(stream);
+    if (size < 0) return -1;
+    uint32_t tableOffset = 0;
+    uint32_t tableSize = 0;
+    if (!findCertificateTable(stream, tableOffset, tableSize) ||
+        static_cast<uint64_t>(tableOffset) + tableSize != static_cast<uint64_t>(size))
+        return size;
+    // The table is aligned to 8 bytes: up to 7 zero bytes may stand between the trailer, whose
+    // last byte is never zero, and the table.
+    long end = static_cast<long>(tableOffset);
+    for (int padding = 0; padding < 8 && end > 0; ++padding, --end) {
+        if (identificationBefore(stream, end)) return end;
+        unsigned char c;
+        if (!readAt(stream, end - 1, &c, 1) || c != 0) break;
+    }
+    return size;
+}
 
 IndexLocation locateIndex(std::FILE* stream) {
     IndexLocation where;
-    const long size = fileSize(stream);
+    const long size = launcherDataEnd(stream);
     if (size < static_cast<long>(kTrailerSize) - 1 || std::fseek(stream, size - 8, SEEK_SET) != 0)
         throw LauncherException("Invalid launcher format.");
     where.offset = readUInt32BE(stream, "Unable to read file index offset.");
@@ -96,7 +176,7 @@ void readEntryRecord(std::FILE* stream, EntryRecord& record, uint32_t& remaining
 }
 
 int32_t readStyleByte(std::FILE* stream) {
-    const long size = fileSize(stream);
+    const long size = launcherDataEnd(stream);
     if (size < static_cast<long>(kTrailerSize) ||
         std::fseek(stream, size - static_cast<long>(kTrailerSize), SEEK_SET) != 0)
         return -1;

@@ -10,6 +10,9 @@
 // Entry record: type (u8) | id (u32) | length (u32) | offset (u32) | name length (u16, at most
 // 32767) | name bytes | compressed (u8) | [decompressed file count (u32) | decompressed size (u32)]
 // where the bracketed fields are present only when compressed is 1. All integers big-endian.
+//
+// A Windows launcher signed after packing carries its signature behind the trailer (see
+// launcherDataEnd); the layout above then ends where the signature begins.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +62,17 @@ struct EntryRecord {
 };
 
 // ---- Reading -----------------------------------------------------------------------------------
+
+// Where the launcher's own bytes end: the file size, or, when the file is a PE image signed after
+// packing, the start of its certificate table. A signature is appended after the trailer, as the
+// table of the security data directory; signing tools align the table to 8 bytes with up to 7
+// zero bytes in front of it, which are skipped too. A table that does not end at the end of the
+// file, or no trailer in front of it, leaves the file size. -1 when the size cannot be told.
+long launcherDataEnd(std::FILE* stream);
+
+// The file offset and size of the certificate table of a PE image, when it has one (the
+// security data directory is set); false for any other file.
+bool findCertificateTable(std::FILE* stream, uint32_t& offset, uint32_t& size);
 
 // Where the index of an opened launcher file lies.
 struct IndexLocation {

@@ -85,7 +85,14 @@ void TagDocument::read(std::FILE* stream, const LString& sourceName, int64_t off
     const size_t colons = static_cast<size_t>(std::count(from, text_.end(), ':'));
     values_.reserve(values_.size() + lines);
     tags_.reserve(tags_.size() + std::min(lines, colons));
-    parse(begin, text_.size());
+    parsing_ = true;
+    try {
+        parse(begin, text_.size());
+    } catch (...) {
+        parsing_ = false;
+        throw;
+    }
+    parsing_ = false;
     loaded_ = true;
 }
 
@@ -244,12 +251,26 @@ void TagDocument::appendValue(uint32_t tag, Span value) {
     if (t.count > 0 && t.first + t.count != values_.size()) {
         // Another tag got values since: this tag's values move to the end, so they stay together.
         const uint32_t first = static_cast<uint32_t>(values_.size());
-        for (uint32_t i = 0; i < t.count; ++i) values_.push_back(values_[t.first + i]);
+        for (uint32_t i = 0; i < t.count; ++i) {
+            values_.push_back(values_[t.first + i]);
+            if (keepLines_) valueLines_.push_back(valueLines_[t.first + i]);
+        }
         t.first = first;
     }
     if (t.count == 0) t.first = static_cast<uint32_t>(values_.size());
     values_.push_back(value);
+    if (keepLines_) {
+        valueLines_.resize(values_.size() - 1, 0);
+        valueLines_.push_back(parsing_ ? lineNumber_ : 0);
+    }
     t.count = t.count + 1;
+}
+
+int32_t TagDocument::valueLine(const LString& name, int32_t index) const {
+    const uint32_t tag = findTag(name);
+    if (tag == kNone || index < 0 || static_cast<uint32_t>(index) >= tags_[tag].count) return 0;
+    const uint32_t at = tags_[tag].first + static_cast<uint32_t>(index);
+    return at < valueLines_.size() ? valueLines_[at] : 0;
 }
 
 namespace {
@@ -324,6 +345,7 @@ void TagDocument::setValue(const LString& name, const LString& value) {
     }
     t.count = 1;
     values_[t.first] = stored;
+    if (t.first < valueLines_.size()) valueLines_[t.first] = 0;
 }
 
 void TagDocument::addValue(const LString& name, const LString& value) {

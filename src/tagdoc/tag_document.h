@@ -57,6 +57,10 @@ public:
     void setJvmResult(const LString& home, const LString& file, bool temporary);
 
     int32_t lineNumber() const { return lineNumber_; }
+    // Remembers the line of every value read from now on, for tools that report errors by line.
+    void keepValueLines() { keepLines_ = true; }
+    // The line a value was read from; 0 when lines are not kept or the value was set in code.
+    int32_t valueLine(const LString& name, int32_t index = 0) const;
     bool loaded() const { return loaded_; }
     const LString& sourceName() const { return sourceName_; }
 
@@ -88,6 +92,10 @@ private:
 
     std::string text_;
     std::vector<Span> values_;
+    // Parallel to values_ when keepLines_ is set: the line each value was read from.
+    std::vector<int32_t> valueLines_;
+    bool keepLines_ = false;
+    bool parsing_ = false;
     std::vector<Tag> tags_;
     // Open addressing from a name's hash to the position of its newest tag + 1 (0: empty).
     std::vector<uint32_t> slots_;

@@ -3,9 +3,11 @@
 # builds, with the Windows descriptors); natively also that the committed descriptors are the
 # generator's output.
 if(TARGET wizlaunch AND TARGET wizpack)
-  set(_examples_cases search versions wizard)
+  set(_examples_cases search versions wizard manifest)
   if(NOT CMAKE_CROSSCOMPILING)
     list(APPEND _examples_cases generated)
+  else()
+    list(APPEND _examples_cases signed)
   endif()
   foreach(_examples_case ${_examples_cases})
     add_test(NAME examples.e2e.${_examples_case}

@@ -19,6 +19,12 @@
 # wizard     the whole example (instructions, descriptors, launch script, archives): the bundled
 #            runtime is started as the sample wizard with the application archive on its class
 #            path, shares the console (its output is not captured), and nothing temporary is left
+# manifest   examples/<system>.manifest packs the whole example: twice the same bytes, the same
+#            bytes as the command-line form of examples/README.md, and a launcher that runs
+# signed     (Windows) the manifest's launcher signed with osslsigncode and a throw-away
+#            self-signed certificate: the signature verifies, and the signed launcher lists,
+#            extracts (wizpack and -cv:extract) and runs the wizard exactly as the unsigned one;
+#            wizpack refuses to pack onto a signed launcher
 # generated  (native) examples/jvm/generate.sh writes exactly the committed descriptors
 set -u
 
@@ -205,6 +211,94 @@ wizard)
     esac
     grep -qxF "JAVA_HOME=$(native_path "$work/jre")" <<<"$record" || fail "JAVA_HOME: $record"
     no_temporary_files
+    ;;
+manifest | signed)
+    # The build directory the manifest's ${BUILD} names: the launcher and the two archives.
+    mkdir -p build/java
+    cp "$launcher" "build/wizlaunch$suffix"
+    printf 'PK' >build/java/Verify.jar
+    printf 'PK' >build/java/wizard.jar
+    cp "$wizpack" "wizpack$suffix"
+    # pack_manifest OUT: the example packed from its manifest by this build's wizpack.
+    pack_manifest() {
+        $emulator "./wizpack$suffix" -o "$1" --manifest "$(native_path "$examples/$system.manifest")" \
+            -D "BUILD=$(native_path "$work/build")" >pack.log 2>&1 || fail "wizpack: $(cat pack.log)"
+    }
+    pack_manifest "setup$suffix"
+    pack_manifest "again$suffix"
+    cmp -s "setup$suffix" "again$suffix" || fail "two packs of the manifest differ"
+    # The command-line form of examples/README.md gives the same bytes.
+    entries=(--type instructions "$examples/wizard/instructions.tag")
+    for f in $(ordered_descriptors); do entries+=(--type jvm "$descriptors/$f"); done
+    entries+=(--type launchscript "$examples/wizard/launch-$system.tag"
+        --type verification build/java/Verify.jar --type application build/java/wizard.jar)
+    for ((i = 1; i < ${#entries[@]}; i += 2)); do
+        [ "${entries[i]:0:1}" = / ] && entries[i]=$(native_path "${entries[i]}")
+    done
+    $emulator "./wizpack$suffix" -o "cli$suffix" "build/wizlaunch$suffix" "${entries[@]}" \
+        >pack.log 2>&1 || fail "wizpack (command line): $(cat pack.log)"
+    cmp -s "setup$suffix" "cli$suffix" || fail "the manifest and the command line pack differently"
+    rm -f "again$suffix" "cli$suffix"
+    home jre 21.0.5 'stdout=the wizard ran'$'\n'
+    host=""
+    [ -n "$emulator" ] && host=-console
+    if [ "$case_name" = manifest ]; then
+        run
+        [ "$code" = 0 ] && [[ $out == *"the wizard ran"* ]] || fail "exit code $code; output [$out]"
+        [ "$(runs jre)" = 2 ] || fail "the bundled runtime ran $(runs jre) times, not twice"
+        no_temporary_files
+        echo "ok [examples.$case_name]"
+        exit 0
+    fi
+
+    [ -n "$emulator" ] || fail "signing is checked on the Windows builds"
+    command -v osslsigncode >/dev/null || fail "osslsigncode is not installed"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=wizlaunch test signer" \
+        -keyout key.pem -out cert.pem >openssl.log 2>&1 || fail "openssl: $(cat openssl.log)"
+    sign() {
+        osslsigncode sign -certs cert.pem -key key.pem -n "wizlaunch test" -in "$1" -out "$2" \
+            >sign.log 2>&1 || fail "osslsigncode sign: $(cat sign.log)"
+    }
+    sign "setup$suffix" "signed$suffix"
+    osslsigncode verify -CAfile cert.pem -in "signed$suffix" >verify.log 2>&1 ||
+        fail "the signature does not verify: $(cat verify.log)"
+    [ "$(stat -c %s "signed$suffix")" -gt "$(stat -c %s "setup$suffix")" ] ||
+        fail "the signed launcher is not longer than the unsigned one"
+
+    # observe NAME: everything the launcher NAME shows: its index, its entries, the files of
+    # -cv:extract, and a run of the wizard (output and exit code, the runtime's command line).
+    observe() {
+        local name=$1 dir=seen-$1
+        mkdir -p "$dir"
+        $emulator "./wizpack$suffix" --list "$name$suffix" 2>&1 | tr -d '\r' >"$dir/list.txt"
+        $emulator "./wizpack$suffix" --extract "$name$suffix" "$dir/entries" >/dev/null 2>&1 ||
+            fail "wizpack --extract $name failed"
+        mkdir -p "x-$name"
+        (cd "x-$name" && $emulator "../$name$suffix" -console -cv:extract </dev/null >/dev/null 2>&1) ||
+            fail "-cv:extract of $name failed"
+        mv "x-$name" "$dir/cv-extract"
+        rm -f jre/bin/test_jvm.log
+        raw=$($emulator "./$name$suffix" $host -cv:tempdir tmp </dev/null 2>&1; echo ".$?")
+        printf '%s' "${raw//$'\r'/}" >"$dir/run.txt"
+        tr -d '\r' <jre/bin/test_jvm.log | grep -av '^cwd=\|^env\.\|^arg\[2\]' >"$dir/jvm.txt"
+        no_temporary_files
+    }
+    observe setup
+    observe signed
+    grep -q '^entries 21$' seen-setup/list.txt || fail "unexpected index: $(cat seen-setup/list.txt)"
+    grep -q "the wizard ran" seen-setup/run.txt || fail "the unsigned launcher did not run: $(cat seen-setup/run.txt)"
+    [ "$(tail -c 2 seen-setup/run.txt)" = .0 ] || fail "exit code of the unsigned run: $(cat seen-setup/run.txt)"
+    diff -r seen-setup seen-signed >diff.txt || fail "the signed launcher behaves differently:
+$(cat diff.txt)"
+
+    # A signed launcher cannot be packed onto.
+    sign "build/wizlaunch$suffix" "signed-base$suffix"
+    $emulator "./wizpack$suffix" -o out.exe "signed-base$suffix" --type instructions \
+        "$(native_path "$examples/wizard/instructions.tag")" >refused.log 2>&1 &&
+        fail "wizpack packed onto a signed launcher"
+    grep -q "is signed (it carries a certificate table): pack the unsigned launcher, then sign the packed file" refused.log ||
+        fail "refusal message: $(cat refused.log)"
+    [ ! -e out.exe ] || fail "a refused pack left out.exe"
     ;;
 generated)
     bash "$examples/jvm/generate.sh" "$work/generated" >gen.log 2>&1 ||

@@ -154,4 +154,108 @@ TEST_F(LauncherFormatFileTest, RecordNeverReadsBeyondItsIndexBytes) {
     }
 }
 
+// A minimal PE image (DOS header, PE signature, file header, optional header with 16 data
+// directories) of `imageSize` bytes in all; `magic` is 0x10B (PE32) or 0x20B (PE32+).
+std::string peImage(uint16_t magic, size_t imageSize = 512) {
+    std::string image(imageSize, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) image[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    image[0] = 'M';
+    image[1] = 'Z';
+    const size_t pe = 0x80;
+    put32(0x3C, pe);
+    image.replace(pe, 4, std::string("PE\0\0", 4));
+    const uint16_t optionalSize = magic == 0x10B ? 224 : 240;
+    image[pe + 20] = static_cast<char>(optionalSize & 0xFF);
+    image[pe + 21] = static_cast<char>(optionalSize >> 8);
+    image[pe + 24] = static_cast<char>(magic & 0xFF);
+    image[pe + 25] = static_cast<char>(magic >> 8);
+    put32(pe + 24 + (magic == 0x10B ? 92 : 108), 16);
+    return image;
+}
+
+// Appends a certificate table the way signing tools do: zero padding up to a multiple of 8, then
+// the table, recorded in the security data directory.
+void appendSignature(std::string& file, uint16_t magic, uint32_t tableSize) {
+    while (file.size() % 8 != 0) file.push_back('\0');
+    const uint32_t offset = static_cast<uint32_t>(file.size());
+    const size_t directory = 0x80 + 24 + (magic == 0x10B ? 96 : 112) + 4 * 8;
+    for (int i = 0; i < 4; ++i) {
+        file[directory + i] = static_cast<char>(offset >> (8 * i));
+        file[directory + 4 + i] = static_cast<char>(tableSize >> (8 * i));
+    }
+    file += std::string(tableSize, '\x30');
+}
+
+TEST_F(LauncherFormatFileTest, SignedLauncherIsReadInFrontOfItsCertificateTable) {
+    // Payload sizes 0..7 give every padding the signing tool may put before the table.
+    for (uint16_t magic : {uint16_t{0x10B}, uint16_t{0x20B}}) {
+        for (size_t extra = 0; extra < 8; ++extra) {
+            SCOPED_TRACE(testing::Message() << "magic " << magic << " payload +" << extra);
+            std::string file = peImage(magic) + std::string(extra, 'p');
+            const uint32_t indexOffset = static_cast<uint32_t>(file.size());
+            wiz::appendUInt32BE(file, 1);
+            wiz::appendEntryRecord(file, makeRecord(0, 9, 512, 0, "a.tag"));
+            wiz::appendTrailer(file, 5, indexOffset);
+            const long dataEnd = static_cast<long>(file.size());
+            appendSignature(file, magic, 1000 + extra);
+
+            wiz::FilePtr f = open(file);
+            EXPECT_EQ(wiz::launcherDataEnd(f.get()), dataEnd);
+            const wiz::IndexLocation where = wiz::locateIndex(f.get());
+            EXPECT_TRUE(where.present);
+            EXPECT_EQ(where.offset, indexOffset);
+            EXPECT_EQ(where.count, 1u);
+            EXPECT_EQ(wiz::readStyleByte(f.get()), 5);
+        }
+    }
+}
+
+TEST_F(LauncherFormatFileTest, EverythingElseReadsToTheEndOfTheFile) {
+    std::string packed = peImage(0x10B);
+    const uint32_t indexOffset = static_cast<uint32_t>(packed.size());
+    wiz::appendUInt32BE(packed, 0);
+    wiz::appendTrailer(packed, 2, indexOffset);
+
+    // A signed base without a payload, signed and then packed, and a table that stops short of
+    // the end: the trailer at the end of the file is the one read.
+    std::string signedThenPacked = peImage(0x10B);
+    appendSignature(signedThenPacked, 0x10B, 64);
+    const uint32_t laterIndex = static_cast<uint32_t>(signedThenPacked.size());
+    wiz::appendUInt32BE(signedThenPacked, 0);
+    wiz::appendTrailer(signedThenPacked, 3, laterIndex);
+
+    std::string tableNotAtEnd = packed;
+    appendSignature(tableNotAtEnd, 0x10B, 64);
+    tableNotAtEnd += "tail";
+
+    std::string signedUnpacked = peImage(0x20B);
+    appendSignature(signedUnpacked, 0x20B, 64);
+
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool present;
+        int32_t style;
+    } cases[] = {
+        {"unsigned packed image", packed, true, 2},
+        {"packed after signing", signedThenPacked, true, 3},
+        {"table not at the end", tableNotAtEnd, false, '0'},
+        {"signed, nothing packed", signedUnpacked, false, '0'},
+        {"not a PE image", "no image here", false, 'm'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        wiz::FilePtr f = open(c.bytes);
+        EXPECT_EQ(wiz::locateIndex(f.get()).present, c.present);
+        EXPECT_EQ(wiz::readStyleByte(f.get()), c.style);
+    }
+    uint32_t offset = 0, size = 0;
+    wiz::FilePtr f = open(signedUnpacked);
+    EXPECT_TRUE(wiz::findCertificateTable(f.get(), offset, size));
+    EXPECT_EQ(offset, 512u);
+    EXPECT_EQ(size, 64u);
+}
+
 }  // namespace

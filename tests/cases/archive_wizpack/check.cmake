@@ -154,6 +154,78 @@ elseif(CASE STREQUAL "refusals")
   wizpack(--list corrupt.exe)
   expect_equal("--list of a corrupt index" "${RC}|${ERR}"
                "1|wizpack: 'corrupt.exe': Invalid file index offset.\n")
+elseif(CASE STREQUAL "manifest")
+  wizpack(--version)
+  expect_equal("--version" "${RC}|${OUT}" "0|wizpack ${VERSION}\n")
+
+  # The manifest form packs the same bytes as the command-line form, every time; paths are
+  # taken from the manifest's folder, and ${NAME} from -D.
+  file(MAKE_DIRECTORY "${WORK_DIR}/m" "${WORK_DIR}/m/files dir")
+  file(WRITE "${WORK_DIR}/m/files dir/app.jar" "JARBYTES")
+  file(WRITE "${WORK_DIR}/m/setup.manifest" [=[
+COMMENT:
+  A launcher of three entries.
+/:
+LAUNCHER: ${TOP}/stub.exe
+STYLE: 7
+ENTRIES:
+  instructions ../setup.tag
+  // the application archive, under another name
+  application "files dir/app.jar" id=4294967295 name=wizard.jar compressed=3/4096
+  launcher ${TOP}/empty.bin id=12
+/:
+]=])
+  wizpack(-o cli.exe --style 7 stub.exe --type instructions setup.tag
+          --type 6 --id 4294967295 --name wizard.jar --compressed 3 4096 app.jar
+          --type launcher --id 12 empty.bin)
+  expect_equal("command-line pack (${ERR})" "${RC}" "0")
+  foreach(n 1 2)
+    wizpack(-D TOP=.. -o manifest${n}.exe --manifest m/setup.manifest)
+    expect_equal("manifest pack ${n} (${ERR})" "${RC}" "0")
+    file(SHA256 "${WORK_DIR}/manifest${n}.exe" sum${n})
+  endforeach()
+  file(SHA256 "${WORK_DIR}/cli.exe" cli)
+  expect_equal("manifest and command line give the same bytes" "${sum1}" "${cli}")
+  expect_equal("two manifest packs give the same bytes" "${sum2}" "${sum1}")
+
+  # --extract writes each entry under its name.
+  wizpack(--extract manifest1.exe out)
+  expect_equal("--extract (${ERR})" "${RC}" "0")
+  file(READ "${WORK_DIR}/out/wizard.jar" jar)
+  file(READ "${WORK_DIR}/out/setup.tag" tag)
+  file(SIZE "${WORK_DIR}/out/empty.bin" empty)
+  expect_equal("extracted bytes" "${jar}|${tag}|${empty}"
+               "JARBYTES|INSTRUCTIONS:\nINITIALIZE_UI\n/:\n|0")
+
+  # Each refusal names the manifest line it comes from; nothing is written.
+  # name | expected message after "wizpack: " | manifest text (lines split at ^)
+  set(cases
+    "unknown tag|bad.manifest:2: unknown tag 'LAUNCHR' (a manifest has LAUNCHER, STYLE, ENTRIES and COMMENT)|LAUNCHER: stub.exe^LAUNCHR: stub.exe"
+    "no launcher|bad.manifest: no LAUNCHER tag naming the launcher|STYLE: 1"
+    "bad style|bad.manifest:2: the style byte must be a number 0..255, not 'x'|LAUNCHER: stub.exe^STYLE: x"
+    "bad type|bad.manifest:4: unknown entry type 'jar' (use 0..7 or instructions, jvm, launchscript, classpath, jvminstaller, verification, application, launcher)|LAUNCHER: stub.exe^ENTRIES:^  jvm setup.tag^  jar app.jar^/:"
+    "missing file|bad.manifest:3: cannot find the file 'missing.jar'|LAUNCHER: stub.exe^ENTRIES:^  application missing.jar^/:"
+    "unknown option|bad.manifest:3: unknown entry option 'ids=3' (id=I, name=NAME, compressed=COUNT/SIZE)|LAUNCHER: stub.exe^ENTRIES:^  application app.jar ids=3^/:"
+    "path only|bad.manifest:3: an entry is TYPE PATH [id=I] [name=NAME] [compressed=COUNT/SIZE]|LAUNCHER: stub.exe^ENTRIES:^  app.jar^/:"
+    "undefined name|bad.manifest:1: \${BUILD} is not defined (give -D BUILD=VALUE)|LAUNCHER: \${BUILD}/stub.exe"
+    "bad name|bad.manifest:3: cannot pack 'app.jar': the name is not a plain file name (empty, a path, a drive, dots only, a control character or a device name)|LAUNCHER: stub.exe^ENTRIES:^  application app.jar name=../x.jar^/:"
+    "syntax|Syntax error in bad.manifest at line 2 ==> Missing /: tag completer.|LAUNCHER: stub.exe^ENTRIES:^  application app.jar"
+  )
+  foreach(c IN LISTS cases)
+    string(REPLACE "|" ";" fields "${c}")
+    list(GET fields 0 name)
+    list(GET fields 1 expected)
+    list(GET fields 2 text)
+    string(REPLACE "^" "\n" text "${text}")
+    file(WRITE "${WORK_DIR}/bad.manifest" "${text}\n")
+    file(WRITE "${WORK_DIR}/out.exe" "previous")
+    wizpack(-o out.exe --manifest bad.manifest)
+    string(REGEX REPLACE "\n.*" "" first_line "${ERR}")
+    expect_equal("${name}: exit code (${ERR})" "${RC}" "1")
+    expect_equal("${name}: message" "${first_line}" "wizpack: ${expected}")
+    file(READ "${WORK_DIR}/out.exe" kept)
+    expect_equal("${name}: output file" "${kept}" "previous")
+  endforeach()
 else()
   fail("unknown CASE '${CASE}'")
 endif()
