@@ -1,0 +1,3 @@
+ACTION: SEARCH
+LOGFILE: run.log
+JVM: ""

@@ -1,0 +1,4 @@
+ACTION: VERIFY_JVM
+LOGFILE: run.log
+VERIFY_JVM_FILE: runtime-windows.jvm
+VERIFY_JVM_HOME: jre

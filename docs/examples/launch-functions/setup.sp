@@ -1,0 +1,1 @@
+wizard.mode=express

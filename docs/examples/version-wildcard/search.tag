@@ -1,0 +1,2 @@
+ACTION: SEARCH
+LOGFILE: run.log
