@@ -6,7 +6,7 @@
 
 namespace wiz {
 
-// Asks the user for the java program; false when the user gave none.
+// Asks the user for the java program; false when the user gave none. Not called in silent mode.
 bool askForJavaProgram(LString& path);
 
 // The end of a java program's path that marks a JVM home: bin\java.exe on Windows, bin/java on

@@ -1,11 +1,10 @@
-// POSIX: the question on the console (none in silent mode); the answer is the whole line read
+// POSIX: the question on the console; the answer is the whole line read
 // from standard input, without its line break and the blanks around it. An empty answer or the
 // end of the input picks nothing.
 #include <cstdio>
 #include <string>
 
 #include "jvm/java_pick.h"
-#include "runtime/host.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
@@ -14,8 +13,6 @@ const char* const kPickedJavaProgram = "bin/java";
 const char* const kPickedClasspathSeparator = ":";
 
 bool askForJavaProgram(LString& path) {
-    // A silent launcher asks nothing.
-    if (hostState().silent) return false;
     std::fputs("Path of the java program to use: ", stdout);
     std::fflush(stdout);
     std::string line;

@@ -84,13 +84,17 @@ void pickJvmByDialog() {
     const LString question = loadString(kNoJvmFound);
     writeLog(question);
     uiShowMessage(question);
+    // A silent launcher asks nothing.
+    if (hostState().silent) return;
     LString path;
     if (!askForJavaProgram(path)) return;
 
-    // The program must be there (another process may hold it open) and named like a JVM's.
+    // The program must be there (another process may hold it open) and named like a JVM's: its
+    // folder "bin" inside the home, so the name ends in a separator and bin/java, and the home
+    // is not empty.
     const LString program = kPickedJavaProgram;
     const LString::size_type at = endsWith(path, program);
-    if (!fileExists(path) || at == LString::npos || at == 0) {
+    if (!fileExists(path) || at == LString::npos || at < 2 || !isPathSeparator(path[at - 1])) {
         uiShowMessage(loadString(kNotAJavaProgram));
         return;
     }

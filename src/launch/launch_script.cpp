@@ -354,7 +354,9 @@ LString LaunchScript::buildClasspath(const StringList& arguments) {
     // An empty item would be the current directory to java: the -cp:p and -cp:a items are left
     // out when they were not given.
     const RunSettings& settings = runSettings();
-    if (!settings.classpathPrepend.empty()) add(quoted(settings.classpathPrepend));
+    // Quoted for a command line; a variable takes the path as it is.
+    const auto commandLineItem = [&](const LString& path) { return envMode ? path : quoted(path); };
+    if (!settings.classpathPrepend.empty()) add(commandLineItem(settings.classpathPrepend));
     addSideFile(".cp1");
     add(tag("JVM_CLASSPATH"));
     addSideFile(".cp");
@@ -371,11 +373,11 @@ LString LaunchScript::buildClasspath(const StringList& arguments) {
             const EmbeddedFileEntry* entry = files.entryAt(i);
             if (entry->type != kEntryClasspathArchive) continue;
             const LString path = entry->extractTo(directory);
-            add(envMode ? path : quoted(path));
+            add(commandLineItem(path));
         }
     }
     addSideFile(".cp2");
-    if (!settings.classpathAppend.empty()) add(quoted(settings.classpathAppend));
+    if (!settings.classpathAppend.empty()) add(commandLineItem(settings.classpathAppend));
 
     if (!envMode) return classpath.empty() ? LString() : tag("CLASSPATH") + classpath;
     const LString variable = tag("CP_ENV_VAR");

@@ -124,19 +124,7 @@ trap 'if [ -n "${DOCS_KEEP:-}" ]; then echo "kept: $work" >&2; else rm -rf "$wor
 cd "$work" || exit 1
 unset JAVA_HOME
 
-# A path as the launcher sees it: Wine shows the root of the file system as drive Z:.
-native_path() {
-    if [ -n "$emulator" ]; then
-        local p="Z:$1"
-        echo "${p//\//\\}"
-    else
-        echo "$1"
-    fi
-}
-# A path the launcher printed, as this shell sees it.
-local_path() {
-    if [ -n "$emulator" ]; then sed 's|^Z:||; s|\\|/|g' <<<"$1"; else echo "$1"; fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/launcher_paths.sh"
 dir=$(native_path "$work")
 
 fill() { # TEXT: the placeholders filled in

@@ -55,15 +55,7 @@ if [ -n "$emulator" ]; then
     export WINEDEBUG=-all
 fi
 descriptors=$examples/jvm/$system
-# A path as the launcher sees it: Wine shows the root of the file system as drive Z:.
-native_path() {
-    if [ -n "$emulator" ]; then
-        local p="Z:$1"
-        echo "${p//\//\\}"
-    else
-        echo "$1"
-    fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/launcher_paths.sh"
 unset JAVA_HOME
 mkdir tmp
 
@@ -111,10 +103,6 @@ run() {
 
 # tag_of FILE NAME: the value of a single-value tag of a JVM file the launcher wrote.
 tag_of() { tr -d '\r' <"$1" | sed -n "s/^$2:  //p"; }
-# A path the launcher printed, as this shell sees it.
-local_path() {
-    if [ -n "$emulator" ]; then sed 's|^Z:||; s|\\|/|g' <<<"$1"; else echo "$1"; fi
-}
 runs() { grep -c '^run' "$1/bin/test_jvm.log" 2>/dev/null || echo 0; }
 no_temporary_files() {
     [ -z "$(ls -A tmp)" ] || fail "left in the temporary directory: $(ls -A tmp)"

@@ -63,15 +63,7 @@ if [ -n "$emulator" ]; then
     cpsep=';'
     export WINEDEBUG=-all
 fi
-# A path as the launcher sees it: Wine shows the root of the file system as drive Z:.
-native_path() {
-    if [ -n "$emulator" ]; then
-        local p="Z:$1"
-        echo "${p//\//\\}"
-    else
-        echo "$1"
-    fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/launcher_paths.sh"
 unset JAVA_HOME
 mkdir tmp
 
@@ -312,12 +304,24 @@ LAUNCH @S2@ 0
     [ "$code" = 0 ] || fail "exit code $code; output [$out]"
     grep -aq "user selected JVM_HOME=$work/picked" run.log || fail "no pick"
     grep -aq '^arg\[1\]=Wizard' picked/bin/test_jvm.log || fail "the picked JVM was not launched"
-    printf '%s\n' "$work/picked/bin/notjava" >answer.txt
-    loud=1 stdin_file=answer.txt run
-    case $out in
-    *"Selected file is not a a valid JVM."*) ;;
-    *) fail "no refusal: [$out]" ;;
-    esac
+    # Not a java program, and a java program whose folder only ends in "bin".
+    mkdir -p mybin
+    cp picked/bin/java mybin/java
+    for answer in "$work/picked/bin/notjava" "$work/mybin/java"; do
+        printf '%s\n' "$answer" >answer.txt
+        rm -f run.log
+        loud=1 stdin_file=answer.txt run
+        case $out in
+        *"Selected file is not a a valid JVM."*) ;;
+        *) fail "no refusal of $answer: [$out]" ;;
+        esac
+        grep -aq "user selected" run.log && fail "$answer was taken: $(grep -a 'user selected' run.log)"
+    done
+    # A silent launcher asks nothing.
+    printf '%s\n' "$work/picked/bin/java" >answer.txt
+    rm -f run.log
+    loud=1 stdin_file=answer.txt run -cv:silent
+    grep -aq "user selected" run.log && fail "a silent launcher took a pick"
     no_temporary_files
     ;;
 registry)

@@ -61,15 +61,7 @@ if [ -n "$emulator" ]; then
     exe='bin\java.exe'
     export WINEDEBUG=-all
 fi
-# A path as the launcher sees it: Wine shows the root of the file system as drive Z:.
-native_path() {
-    if [ -n "$emulator" ]; then
-        local p="Z:$1"
-        echo "${p//\//\\}"
-    else
-        echo "$1"
-    fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/launcher_paths.sh"
 unset JAVA_HOME WIZ_A WIZ_B WIZ_C
 mkdir tmp
 

@@ -144,6 +144,11 @@ TEST_F(LaunchScriptTest, ClassPathInAnEnvironmentVariable) {
     EXPECT_EQ(expand("java %CP%(\"\"\"a b.jar\"\"\") Main", "\"app.jar\""), "java  Main");
     EXPECT_EQ(wiz::getEnvironmentText("WIZTEST_CP"), "a b.jar;app.jar");
     EXPECT_NE(log().find("Set env var WIZTEST_CP to a b.jar;app.jar\n"), std::string::npos);
+    // The -cp:p and -cp:a items are quoted for a command line, never in the variable.
+    wiz::runSettings().classpathPrepend = "pre dir";
+    wiz::runSettings().classpathAppend = "post.jar";
+    EXPECT_EQ(expand("java %CP%() Main", "\"app.jar\""), "java  Main");
+    EXPECT_EQ(wiz::getEnvironmentText("WIZTEST_CP"), "pre dir;app.jar;post.jar");
     wiz::unsetEnvironmentText("WIZTEST_CP");
 
     jvmDoc.removeTag("CP_ENV_VAR");
