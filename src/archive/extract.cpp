@@ -30,6 +30,21 @@ LauncherException writeFailure(const LString& number) {
 
 int currentErrno(int fallback) { return errno != 0 ? errno : fallback; }
 
+// The progress of one extraction: a step for each started piece of kExtractStepSize bytes, so
+// the bar moves with the size of the file whatever the size of the reads and writes.
+class ExtractProgress {
+public:
+    // `bytes` from the start of the entry have been copied (or the copy of the last of them was
+    // attempted).
+    void advanceTo(uint64_t bytes) {
+        const uint64_t pieces = (bytes + kExtractStepSize - 1) / kExtractStepSize;
+        for (; steps_ < pieces; ++steps_) uiStepProgress(1);
+    }
+
+private:
+    uint64_t steps_ = 0;
+};
+
 LauncherException unsafeName(const LString& name) {
     return LauncherException("The embedded file name \"" + quoteForMessage(name) +
                              "\" is not a plain file name; nothing was written.");
@@ -71,31 +86,42 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
     FilePtr target = createFileNoLink(destination, false, isLink, createError);
     if (isLink) throw linkRefused(destination);
     if (!target) writeError = createError != 0 ? static_cast<int>(createError) : EIO;
+    // Each block goes to the system in one write, and a write that fails shows in fwrite. Where
+    // the stream keeps its buffer after all, the flush below writes what is left in it.
+    if (target) std::setvbuf(target.get(), nullptr, _IONBF, 0);
 
     const uint64_t end = static_cast<uint64_t>(offset) + length;
     uint64_t position = offset;
     {
-        std::vector<unsigned char> buffer(kExtractBufferSize);
-        while (position < end && !std::feof(source.get()) && writeError == 0 &&
-               !hostState().cancelRequested) {
-            uint64_t left = end - position;
-            size_t want =
-                left < kExtractBufferSize ? static_cast<size_t>(left) : kExtractBufferSize;
-            size_t got = std::fread(buffer.data(), 1, want, source.get());
+        // A block is read with one read (a read of a multiple of the stream's buffer size
+        // bypasses the buffer) and written with one write. A cancel takes effect within one
+        // block.
+        std::vector<unsigned char> buffer(kExtractBlockSize);
+        ExtractProgress progress;
+        while (position < end && writeError == 0 && !hostState().cancelRequested) {
+            const uint64_t left = end - position;
+            const size_t want =
+                left < kExtractBlockSize ? static_cast<size_t>(left) : kExtractBlockSize;
+            const size_t got = std::fread(buffer.data(), 1, want, source.get());
             if (got == 0) break;  // the source ended or failed: reported below
-            position += got;
             errno = 0;
-            if (std::fwrite(buffer.data(), 1, got, target.get()) < got) {
+            const size_t written = std::fwrite(buffer.data(), 1, got, target.get());
+            if (written < got) {
                 writeError = currentErrno(EIO);
-            } else if (std::fflush(target.get()) != 0) {
-                // A buffered tail that cannot be written fails here, not in fwrite.
-                writeError = currentErrno(EIO);
+                // The piece that failed counts as started, as every piece before it.
+                progress.advanceTo(position - offset + written + 1);
+            } else {
+                progress.advanceTo(position - offset + got);
             }
-            uiStepProgress(1);
+            position += got;
+            if (got < want) break;  // the source ended early
         }
     }
     source.reset();
     if (target) {
+        // Anything the stream still holds is written here; a full disk may show only now.
+        errno = 0;
+        if (std::fflush(target.get()) != 0 && writeError == 0) writeError = currentErrno(EIO);
         errno = 0;
         if (!closeFile(std::move(target)) && writeError == 0) writeError = currentErrno(EIO);
     }

@@ -111,7 +111,7 @@ LString createTempDirectory() {
     // The directory is created under a new name and checked, never taken over: another user
     // who can write to the temporary directory cannot hand the launcher a directory or a link.
     if (!createUniqueDirectory(dir, kTempPrefix, name)) {
-        throwSystemFailure(SystemCall::GetTempFileName, lastFsError());
+        throwSystemFailure(SystemCall::TempFileName, lastFsError());
     }
     std::lock_guard<std::recursive_mutex> guard(registryLock());
     tempFiles().directories.append(name);
@@ -121,7 +121,7 @@ LString createTempDirectory() {
 LString createTempFileName() {
     LString name;
     if (!createUniqueTempFile(getTempDirectory(), kTempPrefix, name)) {
-        throwSystemFailure(SystemCall::GetTempFileName, lastFsError());
+        throwSystemFailure(SystemCall::TempFileName, lastFsError());
     }
     registerTempFile(name);
     return name;
@@ -171,7 +171,7 @@ bool enoughFreeClusters(uint64_t freeClusters, uint32_t clusterSize, uint32_t si
 bool hasEnoughDiskSpace(const LString& path, uint32_t size, uint32_t fileCount) {
     DiskGeometry geometry;
     if (!queryDiskGeometry(freeSpaceRoot(path), geometry)) {
-        throwSystemFailure(SystemCall::GetDiskFreeSpace, lastFsError());
+        throwSystemFailure(SystemCall::DiskFreeSpace, lastFsError());
     }
     uint64_t cluster = static_cast<uint64_t>(geometry.bytesPerSector) * geometry.sectorsPerCluster;
     if (cluster > 0xFFFFFFFFu) cluster = 0xFFFFFFFFu;

@@ -196,7 +196,7 @@ int ChildProcess::runProcess() {
     StringList args = splitCommandLine(commandLine_);
     std::string program;
     int error = resolveProgram(args.count() > 0 ? args.at(0).str() : std::string(), program);
-    if (error != 0) throwSystemFailure(SystemCall::CreateProcess, error);
+    if (error != 0) throwSystemFailure(SystemCall::StartProcess, error);
 
     std::vector<char*> argv;
     for (int i = 0; i < args.count(); ++i) argv.push_back(const_cast<char*>(args.at(i).c_str()));
@@ -204,7 +204,7 @@ int ChildProcess::runProcess() {
 
     SpawnActions actions;
     SpawnAttributes attributes;
-    if (!actions.ok() || !attributes.ok()) throwSystemFailure(SystemCall::CreateProcess, ENOMEM);
+    if (!actions.ok() || !attributes.ok()) throwSystemFailure(SystemCall::StartProcess, ENOMEM);
 
     CapturedStream out(o.stdoutBuffer), err(o.stderrBuffer);
     UniqueFd outWrite, errWrite;
@@ -240,7 +240,7 @@ int ChildProcess::runProcess() {
     pid_t pid = 0;
     error =
         ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ);
-    if (error != 0) throwSystemFailure(SystemCall::CreateProcess, error);
+    if (error != 0) throwSystemFailure(SystemCall::StartProcess, error);
     ChildPid child(pid);
 
     if (!o.capture) {

@@ -96,7 +96,7 @@ LString systemFailureText(SystemCall call, uint32_t code) {
     switch (call) {
         case SystemCall::None:
             break;
-        case SystemCall::CreateProcess:
+        case SystemCall::StartProcess:
             prefix = "CreateProcess failed  ==>  ";
             break;
         case SystemCall::WaitForProcess:
@@ -111,10 +111,10 @@ LString systemFailureText(SystemCall call, uint32_t code) {
         case SystemCall::ReadFile:
             prefix = "ReadFile failed  ==>  ";
             break;
-        case SystemCall::GetTempFileName:
+        case SystemCall::TempFileName:
             prefix = "GetTempFileName failed  ==>  ";
             break;
-        case SystemCall::GetDiskFreeSpace:
+        case SystemCall::DiskFreeSpace:
             prefix = "GetDiskFreeSpace failed  ==>  ";
             break;
     }
