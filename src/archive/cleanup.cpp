@@ -52,7 +52,7 @@ bool DirectoryWalker::walk(const LString& start) {
             if (entry.isDirectory) {
                 pending.append(dir + entry.name);
             } else {
-                stopped = visitFile(dir + entry.name);
+                if (wantsFile(entry.name)) stopped = visitFile(dir + entry.name);
                 if (++filesSeen_ % 100 == 0) uiStepProgress(1);
             }
             cancelled = cancellable && hostState().cancelRequested;
@@ -65,6 +65,8 @@ bool DirectoryWalker::walk(const LString& start) {
 }
 
 bool DirectoryWalker::visitFile(const LString&) { return false; }
+
+bool DirectoryWalker::wantsFile(const LString&) { return true; }
 
 bool DirectoryWalker::skipDirectory(const LString&) { return false; }
 

@@ -25,8 +25,11 @@ public:
     // cannot be listed at all is passed over; any other listing failure throws
     // LauncherException with the system's text.
     virtual bool walk(const LString& start);
-    // Receives each file's full path; true stops the walk.
+    // Receives the full path of each file that wantsFile accepted; true stops the walk.
     virtual bool visitFile(const LString& path);
+    // Whether visitFile wants the file of this name (no directory part). A walk that looks for
+    // a few names tests them here, so that the full path is put together only for those.
+    virtual bool wantsFile(const LString& name);
     // True leaves the directory unread.
     virtual bool skipDirectory(const LString& directory);
 

@@ -60,7 +60,9 @@ void EmbeddedFiles::readIndex(std::FILE* stream) {
         }
         entries_.appendOwned(std::move(entry));
     }
-    for (int32_t i = 0; i < entries_.count(); ++i) {
+    // One log line per entry; only put together when a log file is named.
+    const bool logging = logEnabled();
+    for (int32_t i = 0; logging && i < entries_.count(); ++i) {
         const EmbeddedFileEntry& e = *entries_.getPayload(i);
         writeLog("file type: " + numberToString(e.type) +
                  "\n  file id: " + numberToString(static_cast<int32_t>(e.id)) +

@@ -25,6 +25,7 @@ public:
           tempDir_(tempDir),
           rootVolume_(volumeId(root)) {
         cancellable = 1;
+        for (int32_t i = 0; i < names.count(); ++i) fileNames_.append(lastComponent(names.at(i)));
     }
 
     bool skipDirectory(const LString& dir) override {
@@ -36,6 +37,14 @@ public:
         return rootVolume_ != 0 && dir.length() > root_.length() && volumeId(dir) != rootVolume_;
     }
 
+    // Only a file named like the last part of a searched name can match it.
+    bool wantsFile(const LString& name) override {
+        for (int32_t i = 0; i < fileNames_.count(); ++i) {
+            if (equalsNoCase(name, fileNames_.at(i))) return true;
+        }
+        return false;
+    }
+
     bool visitFile(const LString& path) override {
         for (int32_t i = 0; i < names_.count(); ++i) {
             if (matchesFileName(path, names_.at(i)) && visitor_.visit(path)) return true;
@@ -45,6 +54,7 @@ public:
 
 private:
     const StringList& names_;
+    StringList fileNames_;  // the last part of each name
     FileVisitor& visitor_;
     LString root_;
     LString tempDir_;

@@ -58,12 +58,6 @@ bool copyFile(const LString& source, const LString& destination) {
     return true;
 }
 
-// The text after the last slash or backslash.
-LString lastComponent(const LString& path) {
-    const LString::size_type at = path.find_last_of("/\\");
-    return at == LString::npos ? path : path.substr(at + 1);
-}
-
 LString joinPath(LString directory, const LString& name) {
     ensureTrailingSeparator(directory);
     return directory + name;

@@ -15,6 +15,11 @@ LString parentDirectory(const LString& path) {
     return pos == LString::npos ? LString() : path.substr(0, pos);
 }
 
+LString lastComponent(const LString& path) {
+    const LString::size_type at = path.find_last_of("/\\");
+    return at == LString::npos ? path : path.substr(at + 1);
+}
+
 bool equalsNoCase(const LString& a, const LString& b) {
     return a.length() == b.length() && startsWithNoCase(a, b);
 }

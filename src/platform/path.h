@@ -17,6 +17,8 @@ bool isPathSeparator(char c);
 void ensureTrailingSeparator(LString& path);
 // Text before the last separator; empty when there is none.
 LString parentDirectory(const LString& path);
+// Text after the last slash or backslash (either system's separator); all of it when there is none.
+LString lastComponent(const LString& path);
 
 // Letter-case-blind comparisons of path texts (single-byte, ASCII letters).
 bool equalsNoCase(const LString& a, const LString& b);

@@ -36,6 +36,11 @@ void writeLog(const LString& text, int kind) {
     std::fflush(f.get());
 }
 
+bool logEnabled() {
+    std::lock_guard<std::mutex> guard(logLock());
+    return !logState().filePath.empty();
+}
+
 void debugLog(const LString& text, bool newline) {
     std::lock_guard<std::mutex> guard(logLock());
     const LogState& log = logState();

@@ -24,6 +24,8 @@ LogState& logState();
 // opened and closed for every line, so other processes can append to the same file; the first
 // line of the process is preceded by a separator line. Failures lose the line silently.
 void writeLog(const LString& text, int kind = kLogPlain);
+// Whether a log file is named: lines that are costly to put together are skipped without one.
+bool logEnabled();
 // Appends text (and a line break when `newline`) to the debug log, if one is named.
 void debugLog(const LString& text, bool newline = true);
 
