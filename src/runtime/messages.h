@@ -56,14 +56,14 @@ LString formatStringId(int id, std::initializer_list<LString> inserts);
 // The system calls whose failures the launcher reports, each with its fixed prefix. (Not named
 // exactly like the calls: several of those names are macros where <windows.h> is included.)
 enum class SystemCall {
-    None,              // the system's text alone
-    StartProcess,      // "CreateProcess failed  ==>  "
-    WaitForProcess,    // "CreateProcess unable to wait for completion ==> "
-    GetExitCode,       // "CreateProcess unable to get exit code for process ==> "
-    PeekNamedPipe,     // "PeekNamedPipe failed  ==>  "
-    ReadFile,          // "ReadFile failed  ==>  "
-    TempFileName,      // "GetTempFileName failed  ==>  "
-    DiskFreeSpace,     // "GetDiskFreeSpace failed  ==>  "
+    None,            // the system's text alone
+    StartProcess,    // "CreateProcess failed  ==>  "
+    WaitForProcess,  // "CreateProcess unable to wait for completion ==> "
+    GetExitCode,     // "CreateProcess unable to get exit code for process ==> "
+    PeekNamedPipe,   // "PeekNamedPipe failed  ==>  "
+    ReadFile,        // "ReadFile failed  ==>  "
+    TempFileName,    // "GetTempFileName failed  ==>  "
+    DiskFreeSpace,   // "GetDiskFreeSpace failed  ==>  "
 };
 // A system failure as the launcher reports it: the call's prefix (ending in "==>" and blanks),
 // then the system's text for the error code (GetLastError on Windows, errno on POSIX).
