@@ -67,7 +67,8 @@ private:
 
 // A text file next to the original launcher: its path without the extension, then `suffix`.
 LString sideFile(const LString& suffix);
-// The non-empty lines of that file (each trimmed); none when it is missing.
+// The non-empty lines of that file (each trimmed); none when it is missing. Its size counts
+// against the bounds of the expansion that reads it (TokenExpander::countWork).
 void readSideFile(const LString& suffix, StringList& lines);
 
 // Forgets the application archive's path, which is otherwise kept for the whole process (tests).

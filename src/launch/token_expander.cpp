@@ -11,15 +11,49 @@ void TokenExpander::scriptError(const LString& text, const LString& message) {
     throw LauncherException("Launch script error: " + message);
 }
 
+namespace {
+
+// What the outermost expansion running on this thread and the expansions nested in it have used
+// of the token and rewriting bounds.
+struct Allowance {
+    int depth = 0;
+    int tokens = 0;
+    uint64_t rewritten = 0;
+};
+thread_local Allowance allowance;
+
+// Marks one expansion; the outermost one starts the allowance afresh.
+class AllowanceScope {
+public:
+    AllowanceScope() {
+        if (allowance.depth++ == 0) {
+            allowance.tokens = 0;
+            allowance.rewritten = 0;
+        }
+    }
+    ~AllowanceScope() { --allowance.depth; }
+    AllowanceScope(const AllowanceScope&) = delete;
+    AllowanceScope& operator=(const AllowanceScope&) = delete;
+};
+
+}  // namespace
+
+void TokenExpander::countWork(uint64_t bytes) { allowance.rewritten += bytes; }
+
 void TokenExpander::expandTokens(LString& text, char delimiter) {
     const char pair[] = {delimiter, delimiter, '\0'};
-    int resolved = 0;
+    const AllowanceScope scope;
+    if (allowance.depth > kMaxNesting) {
+        scriptError(text, "The " + LString(1, delimiter) +
+                              " tokens do not end: a value holds its own token again.");
+    }
     LString::size_type start = text.find(delimiter);
     while (start != LString::npos) {
         if (static_cast<uint64_t>(start) + 2 >= text.length()) break;
         const LString::size_type close = text.find(delimiter, start + 2);
         if (close == LString::npos) break;
-        if (++resolved > kMaxTokens) {
+        allowance.rewritten += text.length() - start;
+        if (++allowance.tokens > kMaxTokens || allowance.rewritten > kMaxRewrittenBytes) {
             scriptError(text, "The " + LString(1, delimiter) +
                                   " tokens do not end: a value holds its own token again.");
         }

@@ -2,6 +2,8 @@
 // the JVM tags ("@" descriptor tags).
 #pragma once
 
+#include <cstdint>
+
 #include "base/lstring.h"
 
 namespace wiz {
@@ -13,6 +15,22 @@ public:
     // without end.
     static constexpr int kMaxTokens = 10000;
     static constexpr LString::size_type kMaxExpandedLength = 8u * 1024 * 1024;
+    // Each resolution rewrites the text from its token on, so a value of a few hundred bytes
+    // that holds its own token near its start would rewrite megabytes thousands of times
+    // (many seconds of work) within the two bounds above; the expansion also stops once it has
+    // rewritten this many bytes in all. The token and rewriting bounds hold for one expansion
+    // together with the expansions nested in it (a function's argument, a tag's value), so that
+    // a nested one cannot spend them again for every token of the outer one.
+    static constexpr uint64_t kMaxRewrittenBytes = 64u * 1024 * 1024;
+    // Expansions nest (a class path expands the script's ARCHIVE, which may call CP again) at
+    // most this deep; a launch script needs three levels.
+    static constexpr int kMaxNesting = 16;
+
+    // Counts work a token's resolution does besides rewriting the text (reading a side file,
+    // which a function whose result calls it again reads once per call) against the rewriting
+    // bound of the expansion running on this thread; the next token stops the expansion once
+    // the bound is passed.
+    static void countWork(uint64_t bytes);
 
     virtual ~TokenExpander() = default;
 

@@ -1,5 +1,7 @@
 #include "script/interpreter.h"
 
+#include <string>
+
 #include "base/exceptions.h"
 #include "base/text_quote.h"
 #include "runtime/host.h"
@@ -33,7 +35,12 @@ int InstructionInterpreter::execute() {
     const int32_t count = document_.valueCount(kInstructionsTag);
     int result = 0;
     currentLine_ = 0;
+    uint32_t steps = 0;
     while (currentLine_ < count) {
+        if (stepLimit_ != 0 && steps++ == stepLimit_) {
+            instructionError("The script did not end within " +
+                             LString(std::to_string(stepLimit_)) + " lines.");
+        }
         const LString line = document_.getValue(kInstructionsTag, currentLine_);
         LString::size_type position = 0;
         const LString command = nextWord(line, position);

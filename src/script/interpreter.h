@@ -36,6 +36,11 @@ public:
     int execute();
     // The index of the first line that equals ":" + name (references in name substituted).
     int32_t findLabel(const LString& name);
+    // Bounds each run of execute: once it has run this many lines (labels and comments count),
+    // the next line fails as a script error. 0, the default, sets no bound: a script that
+    // loops with GOTO runs until it jumps out. Callers that run scripts they cannot trust to end
+    // (the fuzzer) set one.
+    void setStepLimit(uint32_t lines) { stepLimit_ = lines; }
 
 private:
     using Handler = void (InstructionInterpreter::*)(const LString& line,
@@ -70,6 +75,7 @@ private:
 
     const TagDocument& document_;
     ScriptActions& actions_;
+    uint32_t stepLimit_ = 0;
 };
 
 }  // namespace wiz

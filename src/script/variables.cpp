@@ -141,6 +141,7 @@ void ScriptEvaluator::instructionError(const LString& message) const {
 void ScriptEvaluator::substituteVariables(LString& text, const LString& context) const {
     if (text.empty()) instructionError(context + " " + "Empty expression.");
     int32_t substitutions = 0;
+    uint64_t rewritten = 0;
     const uint64_t limit = static_cast<uint64_t>(text.length()) + maxGrowth;
     for (;;) {
         bool changed = false;
@@ -151,7 +152,8 @@ void ScriptEvaluator::substituteVariables(LString& text, const LString& context)
                 instructionError(context + " " + "Invalid variable specification.");
             }
             if (close > at + 1) {
-                if (++substitutions > maxSubstitutions) {
+                rewritten += text.length() - at;
+                if (++substitutions > maxSubstitutions || rewritten > maxRewritten) {
                     instructionError(context + " " +
                                      "Variable substitution does not end (a string variable "
                                      "refers to itself).");

@@ -74,6 +74,10 @@ public:
     // each replacement inserts a whole value, so a long value that refers to itself would
     // otherwise take memory and time far beyond the replacement bound.
     static constexpr LString::size_type maxGrowth = 4u * 1024 * 1024;
+    // And once its replacements have rewritten this many bytes in all: each one moves the text
+    // after the reference, so a value of a few hundred bytes that refers to itself near its start
+    // would rewrite megabytes thousands of times (seconds of work) within the two bounds above.
+    static constexpr uint64_t maxRewritten = 64u * 1024 * 1024;
 
     virtual ~ScriptEvaluator() = default;
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -295,6 +296,96 @@ TEST(SideFiles, AreNamedAfterTheOriginalLauncher) {
         EXPECT_EQ(wiz::sideFile(".cp"), c.expected) << c.launcher;
     }
     wiz::runSettings() = std::move(saved);
+}
+
+TEST_F(LaunchScriptTest, ValuesThatHoldTheirOwnTokenStopAfterBoundedWork) {
+    // A value that holds its own token near its start makes every resolution rewrite the whole
+    // growing text; the work bound ends it long before the 8 MB bound would (many seconds).
+    const std::string padding(1000, 'x');
+    jvmDoc.setValue("LOOP", LString("@LOOP@" + padding));
+    wiz::setEnvironmentText("WIZTEST_LOOP", LString("#WIZTEST_LOOP#" + padding));
+    side(".cp1", "%CP%()" + padding + "\n");
+    const struct Case {
+        const char* command;
+        char delimiter;
+    } cases[] = {{"@LOOP@", '@'}, {"#WIZTEST_LOOP#", '#'}, {"java %CP%() Main", '%'}};
+    for (const Case& c : cases) {
+        const auto started = std::chrono::steady_clock::now();
+        const std::string result = expand(c.command);
+        EXPECT_EQ(result.rfind(std::string("error: Launch script error: The ") + c.delimiter +
+                                   " tokens do not end: a value holds its own token again.",
+                               0),
+                  0u)
+            << result.substr(0, 200);
+        // Generous: each class path makes a work directory, and the disk may be busy.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10))
+            << c.command;
+    }
+    wiz::unsetEnvironmentText("WIZTEST_LOOP");
+}
+
+TEST_F(LaunchScriptTest, NestedExpansionsShareTheBoundsOfTheirExpansion) {
+    // Each RUNTIME_JAVAARGS expands the "@" tags of the side file's line, 2500 of them, and its
+    // result calls RUNTIME_JAVAARGS again. With bounds of their own the nested expansions stayed
+    // within them while the outer one went on for 10000 calls (many minutes); sharing the outer
+    // expansion's bounds ends it after a few calls.
+    jvmDoc.setValue("EMPTY", "");
+    std::string line = "%RUNTIME_JAVAARGS%()";
+    for (int i = 0; i < 2500; ++i) line += "@EMPTY@";
+    side(".ja", line + "\n");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(expand("java %RUNTIME_JAVAARGS%() Main"),
+              "error: Launch script error: The @ tokens do not end: a value holds its own token "
+              "again.");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST_F(LaunchScriptTest, AnArchiveThatCallsTheClassPathEndsWithAScriptError) {
+    // CP expands ARCHIVE, whose CP expands ARCHIVE again: the nesting used to go on until the
+    // stack overflowed.
+    EXPECT_EQ(expand("java %CP%() Main", "\"%CP%()\""),
+              "error: Launch script error: The % tokens do not end: a value holds its own token "
+              "again.");
+    // One level of nesting is the usual case: the archive's own function.
+    EXPECT_EQ(expand("%CP%()", "\"%LAUNCHER_FILE%()\""), "-cp \"" + launcher + "\"");
+}
+
+TEST_F(LaunchScriptTest, SideFilesReadAgainAndAgainCountAgainstTheBounds) {
+    // A large side file whose one property calls RUNTIME_SYSTEMPROP again is read once per call:
+    // 10000 reads of 256 KB took half a minute before the token bound ended them.
+    std::string properties;
+    for (int i = 0; i < 4096; ++i) properties += std::string(63, 'j') + "\n";
+    side(".sp", properties + "a=%RUNTIME_SYSTEMPROP%()\n");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(expand("java %RUNTIME_SYSTEMPROP%() Main"),
+              "error: Launch script error: The % tokens do not end: a value holds its own token "
+              "again.");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+TEST_F(LaunchScriptTest, ReplaceTakesTimeLinearInItsResult) {
+    // The outer call turns 3000 "a" into 768000 "c" inside the inner call, whose 768000
+    // replacements used to move the rest of the subject each time (many seconds of work).
+    const auto argument = [](const std::string& text) {
+        std::string quoted = "\"";
+        for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return quoted + "\"";
+    };
+    const std::string inner = "%REPLACE%(" + argument("c") + ", " + argument("dd") + ", " +
+                              argument(std::string(3000, 'a')) + ")";
+    const std::string outer = "%REPLACE%(" + argument("a") + ", " +
+                              argument(std::string(256, 'c')) + ", " + argument(inner) + ")";
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(expand(outer), std::string(1536000, 'd'));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+
+    // A result beyond 8 MB is refused before it is built.
+    const std::string huge = "%REPLACE%(" + argument("a") + ", " +
+                             argument(std::string(8192, 'b')) + ", " +
+                             argument(std::string(2000, 'a')) + ")";
+    EXPECT_EQ(expand(huge),
+              "error: Launch script error: The REPLACE function's result grew "
+              "beyond 8 MB.");
 }
 
 }  // namespace

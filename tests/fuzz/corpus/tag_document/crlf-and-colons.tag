@@ -1,0 +1,7 @@
+VERBOSE_GC: -verbose:gc
+LIST:
+	"/:"
+	""
+	second
+/:
+Q: "a ""b"" " trailing

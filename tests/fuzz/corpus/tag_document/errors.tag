@@ -1,0 +1,2 @@
+GOOD: 1
+no colon here

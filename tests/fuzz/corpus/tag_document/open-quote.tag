@@ -1,0 +1,1 @@
+Q: "never closed

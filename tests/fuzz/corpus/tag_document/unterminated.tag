@@ -1,0 +1,2 @@
+BLOCK:
+  value
