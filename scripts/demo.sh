@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The launcher's main job: packs the example in examples/ (the instruction script, the JVM
 # descriptors, the launch script, the verification class and the sample wizard) into a launcher
-# with wizpack and runs it with the console host.
+# with wizpack, from its manifest (examples/linux.manifest, examples/windows.manifest), and runs it
+# with the console host.
 #
 #   natively:   the launcher finds a Java runtime of this machine with the Linux descriptors,
 #               verifies it and starts the sample wizard on it, whose output shows on the console.
@@ -55,15 +56,6 @@ report() {
         die "the $label launcher left temporary files: $(ls -A "$dir/tmp")"
 }
 
-# pack_arguments DIR [PREFIX]: sets jvm_entries to the wizpack entries of the descriptors in DIR,
-# named PREFIX followed by the file name: the bundled runtime's first, then one per Java version,
-# newest first.
-pack_arguments() {
-    local f prefix=${2:-}
-    jvm_entries=(--type jvm "${prefix}bundled.jvm")
-    for f in $(cd "$1" && ls java-*.jvm | sort -rV); do jvm_entries+=(--type jvm "$prefix$f"); done
-}
-
 # The two runs, each from its directory $dir.
 run_native() { cd "$dir" && ./setup -console -cv:log demo.log -cv:tempdir tmp; }
 run_windows() { cd "$dir" && wiz_wine setup.exe -console -cv:log demo.log -cv:tempdir tmp; }
@@ -76,13 +68,9 @@ for f in wizlaunch wizpack java/Verify.jar java/wizard.jar; do
 done
 dir=$work/linux
 mkdir -p "$dir/tmp"
-pack_arguments examples/jvm/linux examples/jvm/linux/
-"$native/wizpack" -o "$dir/setup" "$native/wizlaunch" \
-    --type instructions examples/wizard/instructions.tag \
-    "${jvm_entries[@]}" \
-    --type launchscript examples/wizard/launch-linux.tag \
-    --type verification "$native/java/Verify.jar" \
-    --type application "$native/java/wizard.jar" || die "wizpack failed"
+echo "-- wizpack -o setup --manifest examples/linux.manifest -D BUILD=$native"
+"$native/wizpack" -o "$dir/setup" --manifest examples/linux.manifest -D "BUILD=$PWD/$native" ||
+    die "wizpack failed"
 "$native/wizpack" --list "$dir/setup" || die "wizpack --list failed"
 echo "-- ./setup -console -cv:log demo.log -cv:tempdir tmp"
 show_run "$dir/output.txt" run_native
@@ -103,9 +91,7 @@ wine_start || die "Wine cannot start ($WIZ_WINE)"
 trap 'wine_stop; rm -rf "$work"' EXIT
 dir=$work/windows
 mkdir -p "$dir/tmp" "$dir/jre/bin"
-cp "$windows/wizlaunch.exe" "$windows/wizpack.exe" "$windows/java/Verify.jar" \
-    "$windows/java/wizard.jar" examples/wizard/instructions.tag examples/wizard/launch-windows.tag \
-    examples/jvm/windows/*.jvm "$dir/"
+cp "$windows/wizpack.exe" "$dir/"
 # The bundled runtime: the stand-in JVM as jre\bin\java.exe beside the launcher.
 cp "$windows/tests/wizjava.exe" "$dir/jre/bin/java.exe"
 cat >"$dir/jre/bin/test_jvm.cfg" <<'EOF'
@@ -113,13 +99,10 @@ property.java.version=21.0.5
 property.java.vendor=Stand-in Runtime
 stdout=stand-in wizard ran with: the arguments in jre\bin\test_jvm.log, shown below
 EOF
-pack_arguments "$dir"
-(cd "$dir" && wiz_wine wizpack.exe -o setup.exe wizlaunch.exe \
-    --type instructions instructions.tag \
-    "${jvm_entries[@]}" \
-    --type launchscript launch-windows.tag \
-    --type verification Verify.jar \
-    --type application wizard.jar) || die "wizpack.exe failed under Wine"
+# Wine shows the root of the file system as drive Z:.
+echo "-- wizpack.exe -o setup.exe --manifest examples\\windows.manifest -D BUILD=$windows"
+(cd "$dir" && wiz_wine wizpack.exe -o setup.exe --manifest "Z:$WIZ_ROOT/examples/windows.manifest" \
+    -D "BUILD=Z:$WIZ_ROOT/$windows") || die "wizpack.exe failed under Wine"
 echo "-- setup.exe -console -cv:log demo.log -cv:tempdir tmp"
 show_run "$dir/output.txt" run_windows
 report "$dir" Windows

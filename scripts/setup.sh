@@ -6,7 +6,7 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for p in cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix wine \
          wine32:i386 wine64 xvfb xauth \
-         clang libclang-rt-14-dev clang-format osslsigncode openssl; do
+         clang libclang-rt-14-dev clang-format osslsigncode openssl imagemagick; do
   have "$p" || need+=("$p")
 done
 command -v javac >/dev/null 2>&1 || need+=(default-jdk-headless)

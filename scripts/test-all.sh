@@ -12,7 +12,7 @@ echo "== Windows tests will run on $WIZ_WINDOWS_TARGET ($WIZ_WINDOWS_REASON)"
 
 presets=(native win32)
 [ "$WIZ_WINDOWS_TARGET" = win64 ] && presets+=(win64)
-bash scripts/build.sh "${presets[@]}"
+bash scripts/build.sh "${presets[@]}" release
 
 status=0
 echo "== layering and formatting"
@@ -27,8 +27,8 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan -j2 || status=1
 
-echo "== fuzz smoke (tag document reader)"
-bash scripts/fuzz-smoke.sh 15 || status=1
+echo "== fuzz smoke (every fuzz target of tests/fuzz, 10 s each)"
+bash scripts/fuzz-smoke.sh 10 || status=1
 
 echo "== $WIZ_WINDOWS_TARGET tests (Wine: $WIZ_WINDOWS_REASON)"
 if [ "$WIZ_WINDOWS_TARGET" = win64 ]; then
@@ -39,4 +39,7 @@ wiz_wine_select "$WIZ_WINDOWS_TARGET"
 wine_start
 trap wine_stop EXIT
 ctest --preset "$WIZ_WINDOWS_TARGET" -j2 || status=1
+
+echo "== release artifacts"
+bash scripts/check-release.sh || status=1
 exit $status

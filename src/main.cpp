@@ -1,6 +1,8 @@
 // The launcher's entry point: decides the system family, opens the debug log, splits the command
 // line, chooses the console or the windowed host and lets it run the whole launch. The host's
 // result is the exit code; -1 when no host could start.
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "core/arguments.h"
@@ -37,3 +39,14 @@ int main(int argc, char** argv) {
     host.reset();
     return exitCode;
 }
+
+// std::terminate's default handler in the GNU C++ library prints the uncaught exception's type
+// by name, which brings the library's whole symbol demangler into the executable (about a tenth
+// of the Windows launcher). Every exception of the launcher is caught above, so this is reached
+// only through a library fault; a short message and the abort are enough.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::fputs("wizlaunch: internal error (terminate)\n", stderr);
+    std::abort();
+}
+}  // namespace __gnu_cxx

@@ -22,6 +22,7 @@
 #include "platform/system_library.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
+#include "wiz_version.h"
 
 namespace fs = std::filesystem;
 using wiz::EntryRecord;
@@ -599,7 +600,7 @@ int run(const std::vector<std::string>& args) {
         return 0;
     }
     if (args[0] == "--version") {
-        std::printf("wizpack %s\n", WIZ_VERSION);
+        std::printf("wizpack %s\n", WIZ_VERSION_TEXT);
         return 0;
     }
     if (args[0] == "--list") {

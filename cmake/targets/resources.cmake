@@ -24,7 +24,7 @@ if(WIN32)
   set_source_files_properties(${WIZ_STRINGS_RC} PROPERTIES HEADER_FILE_ONLY ON)
   add_library(wizresources OBJECT ${CMAKE_SOURCE_DIR}/resources/wizlaunch.rc ${WIZ_STRINGS_RC})
   target_include_directories(wizresources PRIVATE ${CMAKE_SOURCE_DIR}/resources
-                             ${CMAKE_BINARY_DIR}/resources)
+                             ${CMAKE_BINARY_DIR}/resources ${CMAKE_BINARY_DIR}/generated)
   # windres reports no included files, so name them here.
   file(GLOB WIZ_RC_INCLUDES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc
        ${CMAKE_SOURCE_DIR}/resources/*.h ${CMAKE_SOURCE_DIR}/resources/*.ico

@@ -15,6 +15,7 @@
 #include "script/interpreter.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
+#include "wiz_version.h"
 
 namespace wiz {
 
@@ -29,7 +30,7 @@ constexpr int kCannotLoadIndex = 16;   // "Unable to load the launcher file inde
 constexpr int kInputNameMissing = 22;  // "An input file name must follow the '-in' ..."
 constexpr int kCannotOpenInput = 29;   // "Unable to open input file specified ..."
 
-const char kVersion[] = "2.52";
+const char kVersion[] = WIZ_VERSION_TEXT;
 const char kVerifyKeysMissing[] =
     "TO execute the VERIFY_JVM action, you must also provide values in the input file for "
     "VERIFY_JVM_FILE and VERIFY_JVM_HOME.";

@@ -27,7 +27,7 @@ bool isConsoleHandle(HANDLE handle) {
     return handle != INVALID_HANDLE_VALUE && handle && GetConsoleMode(handle, &mode);
 }
 
-void writeCharacters(HANDLE console, const std::wstring& text) {
+void writeCharacters(HANDLE console, const std::vector<wchar_t>& text) {
     size_t done = 0;
     while (done < text.size()) {
         size_t count = text.size() - done < kConsoleChunk ? text.size() - done : kConsoleChunk;
@@ -48,13 +48,13 @@ void writeCharacters(HANDLE console, const std::wstring& text) {
 
 }  // namespace
 
-std::wstring ansiToWide(const char* text) {
+std::vector<wchar_t> ansiToWide(const char* text) {
     const int length = static_cast<int>(std::strlen(text));
-    if (length == 0) return std::wstring();
+    if (length == 0) return {};
     const int size = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    if (size <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], size);
+    if (size <= 0) return {};
+    std::vector<wchar_t> wide(static_cast<size_t>(size));
+    MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), size);
     return wide;
 }
 
