@@ -1,7 +1,10 @@
 # The progress window under a virtual X server (driver: cases/windowed_driver.sh). Windows build
 # only: the tests run the launcher, the test binary and a probe program under Wine, in a Wine
 # prefix of their own with a virtual desktop (one per build: a 32-bit prefix for win32, a 64-bit
-# one for win64), one test at a time.
+# one for win64), one test at a time. The case "unit" runs the unit tests that need a display
+# (WindowedDialog.*, WindowedMainWindow.*); the win32 and win64 test presets leave out their
+# plain runs, which have no display and would only skip (and Wine's loader sometimes crashes
+# when such a process ends).
 if(WIN32 AND TARGET wizlaunch AND TARGET wizpack)
   add_executable(windowed_probe ${CMAKE_CURRENT_SOURCE_DIR}/cases/windowed_probe.cpp)
   target_link_libraries(windowed_probe PRIVATE user32 comctl32)
