@@ -43,6 +43,7 @@
 #include "plain_walk.h"
 #include "runtime/host.h"
 #include "runtime/settings.h"
+#include "support/null_host.h"
 
 namespace {
 
@@ -282,22 +283,10 @@ int walk(const std::string& root, const std::string& name) {
 }
 
 // Counts the progress steps of an extraction.
-class StepCounter : public wiz::LauncherHost {
+class StepCounter : public wiztest::NullHost {
 public:
     int steps = 0;
-    bool initialize(void*, int) override { return true; }
-    int run() override { return 0; }
-    void setStatus(const wiz::LString&) override {}
-    void setStatus2(const wiz::LString&, const wiz::LString&) override {}
     void stepProgress(int delta) override { steps += delta; }
-    void setProgress(int) override {}
-    void show() override {}
-    void hide(int) override {}
-    bool isVisible() override { return false; }
-    void showMessage(const wiz::LString&) override {}
-    wiz::LString getTitle() override { return wiz::LString(); }
-    void setTitle(const wiz::LString&) override {}
-    wiz::LString chooseDirectory() override { return wiz::LString(); }
 };
 
 int extract(const std::string& file, int position, const std::string& directory) {

@@ -11,7 +11,7 @@ endif()
 add_executable(wizbench ${CMAKE_SOURCE_DIR}/bench/wizbench.cpp
                ${CMAKE_SOURCE_DIR}/bench/bench_process_${_wiz_bench_system}.cpp
                ${CMAKE_SOURCE_DIR}/bench/plain_walk_${_wiz_bench_system}.cpp)
-target_include_directories(wizbench PRIVATE ${CMAKE_SOURCE_DIR}/bench)
+target_include_directories(wizbench PRIVATE ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(wizbench PRIVATE wizcore)
 if(WIN32)
   target_link_options(wizbench PRIVATE -mconsole)
