@@ -41,8 +41,8 @@
 #include "jvm/drive_search.h"
 #include "launch/child_process.h"
 #include "plain_walk.h"
-#include "runtime/host.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/settings.h"
 #include "support/null_host.h"
 
 namespace {

@@ -142,7 +142,7 @@ string(APPEND rc "// Unicode and LoadStringA gives them in the system's ANSI cod
 string(APPEND rc "#pragma code_page(65001)\n")
 set(cpp "// Generated from resources/strings by cmake/generate_strings.cmake: edit the language\n")
 string(APPEND cpp "// files there. Texts are UTF-8.\n")
-string(APPEND cpp "#include \"runtime/string_table.h\"\n\nnamespace wiz {\n\nnamespace {\n")
+string(APPEND cpp "#include \"services/string_table.h\"\n\nnamespace wiz {\n\nnamespace {\n")
 set(languages "")
 list(LENGTH keys count)
 foreach(key IN LISTS keys)

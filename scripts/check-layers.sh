@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
 # Checks the direction of the dependencies between the source folders: a folder includes only
-# from itself and the folders before it in this order,
-#
-#   base platform runtime tagdoc archive script launch jvm core ui
-#
-# src/main.cpp (the entry point) may include every folder; tools/ only base, platform, runtime,
-# tagdoc and archive. It also checks that only the Windows backends (*_win32.*), src/ui and the
+# from itself and the folders before it in the order of src/layers.txt. src/main.cpp (the entry
+# point) may include every folder; tools/ only the folders up to archive. It also checks that only the Windows backends (*_win32.*), src/ui and the
 # Windows-only platform headers include <windows.h> or the headers that wrap it.
 #
 #   bash scripts/check-layers.sh [SOURCE_ROOT]     (default: the repository)
@@ -13,7 +9,13 @@
 # Prints one line per violation (file:line: what) and exits 1 when there is any.
 set -u
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
-layers=(base platform runtime tagdoc archive script launch jvm core ui)
+layers=()
+while IFS= read -r line; do
+    case $line in
+    '' | '#'*) ;;
+    *) layers+=("$line") ;;
+    esac
+done <"$root/src/layers.txt"
 
 rank() {
     local i

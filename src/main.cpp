@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "core/arguments.h"
-#include "core/console_host.h"
 #include "core/startup.h"
 #include "platform/system_library.h"
-#include "runtime/host.h"
+#include "services/host.h"
+#include "ui/console_host.h"
 #include "ui/windowed_host.h"
 
 int main(int argc, char** argv) {

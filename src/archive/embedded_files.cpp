@@ -6,8 +6,8 @@
 #include "base/exceptions.h"
 #include "base/text_quote.h"
 #include "platform/file.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
 
 namespace wiz {

@@ -5,17 +5,17 @@
 #include <vector>
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "base/text_quote.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/path.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

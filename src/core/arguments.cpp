@@ -2,7 +2,7 @@
 
 #include "base/chars.h"
 #include "platform/environment.h"
-#include "runtime/log.h"
+#include "services/log.h"
 
 namespace wiz {
 

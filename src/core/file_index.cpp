@@ -3,9 +3,9 @@
 #include "base/exceptions.h"
 #include "core/script_actions.h"
 #include "platform/file.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/messages.h"
+#include "services/settings.h"
 
 namespace wiz {
 

@@ -8,7 +8,7 @@
 
 #include "core/startup.h"
 #include "platform/registry.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

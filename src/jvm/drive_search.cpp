@@ -1,13 +1,13 @@
 #include "jvm/drive_search.h"
 
-#include "archive/cleanup.h"
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "platform/environment.h"
 #include "platform/fs.h"
 #include "platform/path.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
+#include "services/host.h"
+#include "services/messages.h"
+#include "tempfiles/cleanup.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

@@ -3,19 +3,19 @@
 #include <cstdio>
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "jvm/java_pick.h"
 #include "launch/child_process.h"
 #include "launch/command_line_quote.h"
 #include "platform/fs.h"
 #include "platform/path.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
 #include "script/variables.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

@@ -7,8 +7,8 @@
 #include "jvm/platform_jvm_paths.h"
 #include "jvm/version_order.h"
 #include "platform/path.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
 
 namespace wiz {

@@ -1,11 +1,11 @@
 #include "jvm/jvm_searcher.h"
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

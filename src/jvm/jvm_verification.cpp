@@ -1,15 +1,15 @@
 // Verification of a candidate JVM home: the java executable must exist and, run on the
 // verification class with the names of the required properties, print the marker line and
 // the expected values.
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "base/text_quote.h"
 #include "jvm/jvm_descriptor.h"
 #include "launch/launch_script.h"
 #include "platform/path.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
+#include "services/host.h"
+#include "services/log.h"
 #include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

@@ -3,8 +3,8 @@
 #include "base/exceptions.h"
 #include "jvm/version_order.h"
 #include "platform/registry.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
+#include "services/log.h"
+#include "services/messages.h"
 
 namespace wiz {
 

@@ -1,6 +1,6 @@
 #include "launch/child_process.h"
 
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

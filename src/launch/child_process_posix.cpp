@@ -19,7 +19,7 @@
 #include "launch/command_line_split.h"
 #include "platform/handle_posix.h"
 #include "platform/system_error.h"
-#include "runtime/messages.h"
+#include "services/messages.h"
 
 extern char** environ;
 

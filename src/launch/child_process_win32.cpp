@@ -6,7 +6,7 @@
 #include "launch/child_process.h"
 #include "platform/handle_win32.h"
 #include "platform/win32.h"
-#include "runtime/messages.h"
+#include "services/messages.h"
 
 namespace wiz {
 

@@ -1,15 +1,15 @@
 #include "launch/launch.h"
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
 #include "launch/child_process.h"
 #include "launch/command_line_quote.h"
 #include "launch/jvm_tags.h"
 #include "platform/fs.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "tagdoc/tag_document.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

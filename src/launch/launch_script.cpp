@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
 #include "base/chars.h"
 #include "base/exceptions.h"
 #include "base/text_quote.h"
@@ -15,11 +14,12 @@
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/path.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

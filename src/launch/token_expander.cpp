@@ -1,7 +1,7 @@
 #include "launch/token_expander.h"
 
 #include "base/exceptions.h"
-#include "runtime/log.h"
+#include "services/log.h"
 
 namespace wiz {
 

@@ -4,7 +4,7 @@
 
 #include "base/exceptions.h"
 #include "base/text_quote.h"
-#include "runtime/host.h"
+#include "services/host.h"
 #include "tagdoc/text.h"
 
 namespace wiz {

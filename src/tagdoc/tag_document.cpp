@@ -7,7 +7,7 @@
 #include "base/chars.h"
 #include "base/exceptions.h"
 #include "platform/file.h"
-#include "runtime/log.h"
+#include "services/log.h"
 #include "tagdoc/text.h"
 
 namespace wiz {

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "runtime/host.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/messages.h"
+#include "services/settings.h"
 
 namespace wiz {
 

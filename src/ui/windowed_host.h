@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/arguments.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

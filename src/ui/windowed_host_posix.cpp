@@ -1,5 +1,5 @@
 // POSIX has no progress window: a launcher started without "-console" reports on the console.
-#include "core/console_host.h"
+#include "ui/console_host.h"
 #include "ui/windowed_host.h"
 
 namespace wiz {

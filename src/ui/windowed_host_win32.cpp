@@ -6,13 +6,13 @@
 #include <shlobj.h>
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
-#include "core/run.h"
 #include "platform/process_info.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
+#include "services/host.h"
+#include "services/messages.h"
+#include "tempfiles/temp_files.h"
 #include "ui/progress_dialog_win32.h"
+#include "ui/run.h"
 #include "ui/windowed_host.h"
 
 namespace wiz {

@@ -9,7 +9,7 @@
 #include "core/arguments.h"
 #include "platform/handle_win32.h"
 #include "platform/win32.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

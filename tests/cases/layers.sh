@@ -38,6 +38,6 @@ expect_violation src/launch/launch.cpp '#include "jvm/jvm_actions.h"' \
     'src/launch/launch.cpp:1: launch includes from jvm, a later layer'
 expect_violation tools/wizpack.cpp '#include "script/interpreter.h"' \
     'tools/wizpack.cpp:1: tools includes from script, a later layer'
-expect_violation src/runtime/log.cpp '#include <windows.h>' \
-    'src/runtime/log.cpp:1: only Windows backends include the Windows headers'
+expect_violation src/services/log.cpp '#include <windows.h>' \
+    'src/services/log.cpp:1: only Windows backends include the Windows headers'
 echo "ok [layers]"

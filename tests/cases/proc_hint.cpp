@@ -11,7 +11,7 @@
 #include "jvm/platform_hint.h"
 #include "platform/path.h"
 #include "platform/registry.h"
-#include "runtime/log.h"
+#include "services/log.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

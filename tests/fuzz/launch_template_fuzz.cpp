@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "fuzz_support.h"
 #include "launch/jvm_tags.h"
 #include "launch/launch_script.h"
 #include "platform/environment.h"
-#include "runtime/settings.h"
+#include "services/settings.h"
+#include "tempfiles/temp_files.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "archive/launcher_format.h"
 #include "core/file_index.h"
 #include "fuzz_support.h"
-#include "runtime/settings.h"
+#include "services/settings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // watch.
 #pragma once
 
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiztest {
 

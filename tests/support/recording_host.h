@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/host.h"
+#include "services/host.h"
 #include "support/null_host.h"
 
 namespace wiztest {

@@ -11,8 +11,8 @@
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "platform/system_error.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
+#include "services/log.h"
+#include "services/messages.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
 

@@ -3,7 +3,7 @@
 #include "base/exceptions.h"
 #include "launch/child_process.h"
 #include "platform/path.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiztest {
 

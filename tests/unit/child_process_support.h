@@ -4,7 +4,7 @@
 #include <string>
 
 #include "launch/child_process.h"
-#include "runtime/host.h"
+#include "services/host.h"
 #include "support/null_host.h"
 
 namespace wiztest {

@@ -12,7 +12,7 @@
 #include "cases/proc_child.h"
 #include "platform/environment.h"
 #include "platform/system_error.h"
-#include "runtime/messages.h"
+#include "services/messages.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
 

@@ -7,7 +7,7 @@
 #include "platform/handle_win32.h"
 #include "platform/system_error.h"
 #include "platform/win32.h"
-#include "runtime/messages.h"
+#include "services/messages.h"
 #include "support/temp_dir.h"
 #include "unit/child_process_support.h"
 

@@ -1,6 +1,6 @@
 // Removal of single entries and directory trees, the directory walk, and the batch file that
 // removes the launcher file after the launcher has ended.
-#include "archive/cleanup.h"
+#include "tempfiles/cleanup.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include "platform/fs.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

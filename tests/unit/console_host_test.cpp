@@ -1,4 +1,4 @@
-#include "core/console_host.h"
+#include "ui/console_host.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "platform/console_output.h"
 #include "platform/file.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
+#include "services/host.h"
+#include "services/messages.h"
 #include "support/temp_dir.h"
 
 using namespace wiz;

@@ -12,7 +12,7 @@
 #include "archive/extract.h"
 #include "base/exceptions.h"
 #include "fs_test_support.h"
-#include "runtime/settings.h"
+#include "services/settings.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

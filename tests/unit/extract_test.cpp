@@ -16,8 +16,8 @@
 #include "fs_test_support.h"
 #include "platform/file.h"
 #include "platform/path.h"
-#include "runtime/host.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/settings.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 

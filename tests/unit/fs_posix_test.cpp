@@ -12,14 +12,14 @@
 #include <fstream>
 #include <vector>
 
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "fs_test_support.h"
 #include "platform/fs.h"
 #include "platform/system_error.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
+#include "services/log.h"
+#include "services/messages.h"
 #include "support/temp_dir.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiztest {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "archive/temp_files.h"
 #include "base/lstring.h"
 #include "base/ptrlist.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/settings.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiztest {
 

@@ -1,4 +1,4 @@
-#include "runtime/host.h"
+#include "services/host.h"
 
 #include <gtest/gtest.h>
 
@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "archive/temp_files.h"
 #include "core/arguments.h"
-#include "core/run.h"
 #include "platform/environment.h"
 #include "platform/process_info.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/log.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
+#include "tempfiles/temp_files.h"
+#include "ui/run.h"
 
 using namespace wiz;
 using wiztest::RecordingHost;

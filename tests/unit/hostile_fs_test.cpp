@@ -8,11 +8,11 @@
 #include <string>
 #include <system_error>
 
-#include "archive/cleanup.h"
-#include "archive/temp_files.h"
 #include "fs_test_support.h"
 #include "platform/fs.h"
 #include "support/temp_dir.h"
+#include "tempfiles/cleanup.h"
+#include "tempfiles/temp_files.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "base/exceptions.h"
 #include "core/script_actions.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
+#include "services/host.h"
+#include "services/messages.h"
 #include "support/null_host.h"
 
 using namespace wiz;

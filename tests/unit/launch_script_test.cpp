@@ -11,17 +11,17 @@
 #include <vector>
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "core/file_index.h"
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/path.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "support/launcher_file.h"
 #include "support/temp_dir.h"
 #include "tagdoc/tag_document.h"
+#include "tempfiles/temp_files.h"
 
 namespace {
 

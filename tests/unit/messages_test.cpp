@@ -1,7 +1,7 @@
 // Message texts: the insert formatter, MessageText (loading, buffer growth, formatting and its
 // failures), message numbers, the generated string table in every language, and the choice of
 // the language from the locale.
-#include "runtime/messages.h"
+#include "services/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 
 #include "base/exceptions.h"
 #include "platform/system_error.h"
-#include "runtime/message_format.h"
-#include "runtime/string_table.h"
+#include "services/message_format.h"
+#include "services/string_table.h"
 
 using namespace wiz;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "runtime/string_table.h"
+#include "services/string_table.h"
 
 using namespace wiz;
 

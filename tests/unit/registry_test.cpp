@@ -10,8 +10,8 @@
 
 #include "base/exceptions.h"
 #include "jvm/platform_hint.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
+#include "services/log.h"
+#include "services/messages.h"
 #include "support/temp_dir.h"
 
 namespace {

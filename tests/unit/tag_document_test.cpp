@@ -7,7 +7,7 @@
 
 #include "base/exceptions.h"
 #include "platform/file.h"
-#include "runtime/log.h"
+#include "services/log.h"
 #include "support/temp_dir.h"
 
 using namespace wiz;

@@ -1,6 +1,6 @@
 // The temporary directory and names, the removal registries, free space, file existence and the
 // drive search.
-#include "archive/temp_files.h"
+#include "tempfiles/temp_files.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@
 #include "platform/fs.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
 #include "support/null_host.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"

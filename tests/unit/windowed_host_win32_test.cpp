@@ -10,12 +10,12 @@
 #include <memory>
 #include <thread>
 
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "support/temp_dir.h"
+#include "tempfiles/temp_files.h"
 #include "ui/progress_dialog_win32.h"
 
 // commctrl.h needs the declarations of windows.h first.

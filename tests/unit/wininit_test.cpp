@@ -1,5 +1,5 @@
 // The "[Rename]" lines of WinInit.Ini: the edit of the text in memory and of a file.
-#include "archive/wininit.h"
+#include "tempfiles/wininit.h"
 
 #include <gtest/gtest.h>
 

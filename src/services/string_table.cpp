@@ -1,4 +1,4 @@
-#include "runtime/string_table.h"
+#include "services/string_table.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "runtime/messages.h"
+#include "services/messages.h"
 
 namespace wiz {
 

@@ -1,10 +1,10 @@
 // POSIX: a running program's file can be unlinked, so the launcher removes its own file and
 // then its directory (when empty) directly.
-#include "archive/cleanup.h"
 #include "platform/path.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
+#include "tempfiles/cleanup.h"
 
 namespace wiz {
 

@@ -2,9 +2,9 @@
 #include <cstring>
 #include <memory>
 
-#include "archive/wininit.h"
 #include "platform/handle_win32.h"
 #include "platform/win32.h"
+#include "tempfiles/wininit.h"
 
 namespace wiz {
 

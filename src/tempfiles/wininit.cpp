@@ -1,4 +1,4 @@
-#include "archive/wininit.h"
+#include "tempfiles/wininit.h"
 
 #include <cstring>
 

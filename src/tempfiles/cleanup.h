@@ -7,7 +7,7 @@
 #include "base/lstring.h"
 #include "base/ptrlist.h"
 #include "platform/fs.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

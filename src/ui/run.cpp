@@ -1,10 +1,10 @@
-#include "core/run.h"
+#include "ui/run.h"
 
 #include "archive/embedded_files.h"
-#include "archive/temp_files.h"
-#include "core/command_line.h"
+#include "core/launch_flow.h"
 #include "platform/process_info.h"
-#include "runtime/host.h"
+#include "services/host.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

@@ -1,20 +1,20 @@
-#include "core/command_line.h"
+#include "core/launch_flow.h"
 
 #include <new>
 
 #include "archive/extract.h"
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "core/file_index.h"
 #include "jvm/jvm_actions.h"
 #include "platform/file.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
 #include "script/interpreter.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
 #include "wiz_version.h"
 
 namespace wiz {

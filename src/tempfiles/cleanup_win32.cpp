@@ -4,19 +4,19 @@
 #include <cstring>
 #include <utility>
 
-#include "archive/cleanup.h"
-#include "archive/temp_files.h"
-#include "archive/wininit.h"
 #include "base/exceptions.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/handle_win32.h"
 #include "platform/path.h"
 #include "platform/win32.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
+#include "tempfiles/cleanup.h"
+#include "tempfiles/temp_files.h"
+#include "tempfiles/wininit.h"
 
 namespace wiz {
 

@@ -1,4 +1,4 @@
-#include "runtime/message_format.h"
+#include "services/message_format.h"
 
 #include <cctype>
 #include <cstdlib>

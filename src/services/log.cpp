@@ -1,4 +1,4 @@
-#include "runtime/log.h"
+#include "services/log.h"
 
 #include <cstdio>
 #include <mutex>

@@ -9,7 +9,7 @@
 #include "base/lstring.h"
 #include "base/zeroed_buffer.h"
 #include "platform/system_error.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

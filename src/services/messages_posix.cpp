@@ -2,9 +2,9 @@
 // and the portable insert formatter.
 #include <cstring>
 
-#include "runtime/message_format.h"
-#include "runtime/messages.h"
-#include "runtime/string_table.h"
+#include "services/message_format.h"
+#include "services/messages.h"
+#include "services/string_table.h"
 
 namespace wiz {
 

@@ -1,12 +1,12 @@
-#include "runtime/messages.h"
+#include "services/messages.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "base/exceptions.h"
 #include "platform/system_error.h"
-#include "runtime/host.h"
-#include "runtime/message_format.h"
+#include "services/host.h"
+#include "services/message_format.h"
 
 namespace wiz {
 

@@ -7,7 +7,7 @@
 
 #include "base/lstring.h"
 #include "core/arguments.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

@@ -1,4 +1,4 @@
-#include "runtime/settings.h"
+#include "services/settings.h"
 
 namespace wiz {
 

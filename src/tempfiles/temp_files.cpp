@@ -1,18 +1,18 @@
-#include "archive/temp_files.h"
+#include "tempfiles/temp_files.h"
 
 #include <chrono>
 #include <mutex>
 #include <thread>
 
-#include "archive/cleanup.h"
 #include "base/exceptions.h"
 #include "platform/fs.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/log.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
+#include "tempfiles/cleanup.h"
 
 namespace wiz {
 

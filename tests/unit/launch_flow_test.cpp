@@ -1,18 +1,18 @@
-#include "core/command_line.h"
+#include "core/launch_flow.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "archive/temp_files.h"
 #include "core/file_index.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
+#include "tempfiles/temp_files.h"
 
 using namespace wiz;
 using Calls = std::vector<std::string>;

@@ -1,6 +1,6 @@
-#include "runtime/host.h"
+#include "services/host.h"
 
-#include "runtime/messages.h"
+#include "services/messages.h"
 
 namespace wiz {
 

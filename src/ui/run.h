@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/arguments.h"
-#include "runtime/host.h"
+#include "services/host.h"
 
 namespace wiz {
 

@@ -1,11 +1,11 @@
-#include "core/console_host.h"
+#include "ui/console_host.h"
 
 #include <string>
 
-#include "core/run.h"
 #include "platform/console_output.h"
-#include "runtime/host.h"
-#include "runtime/messages.h"
+#include "services/host.h"
+#include "services/messages.h"
+#include "ui/run.h"
 
 namespace wiz {
 

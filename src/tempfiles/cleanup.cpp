@@ -1,17 +1,17 @@
-#include "archive/cleanup.h"
+#include "tempfiles/cleanup.h"
 
 #include <cstdio>
 
-#include "archive/temp_files.h"
 #include "base/exceptions.h"
 #include "platform/fs.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
-#include "runtime/host.h"
-#include "runtime/log.h"
-#include "runtime/messages.h"
-#include "runtime/settings.h"
+#include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
+#include "services/settings.h"
 #include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
 
 namespace wiz {
 

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "archive/wininit.h"
 #include "platform/handle_posix.h"
+#include "tempfiles/wininit.h"
 
 namespace wiz {
 
