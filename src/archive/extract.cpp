@@ -25,7 +25,8 @@ uint32_t saturatingAdd(uint32_t a, uint32_t b) { return a > 0xFFFFFFFFu - b ? 0x
 
 // "Error writing file = " <number> " There may not be enough temporary disk space. ..."
 LauncherException writeFailure(const LString& number) {
-    return LauncherException(messageText(16) + number + messageText(17));
+    return LauncherException(loadString(StringId::ErrorWritingFile) + number +
+                             loadString(StringId::NotEnoughTempSpace));
 }
 
 int currentErrno(int fallback) { return errno != 0 ? errno : fallback; }
@@ -131,7 +132,7 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
         std::snprintf(number, sizeof number, "%d", writeError);
         throw writeFailure(number);
     }
-    if (hostState().cancelRequested) throw LauncherException(messageText(18));
+    if (hostState().cancelRequested) throw LauncherException(loadString(StringId::Canceled));
     if (position < end) {
         throw LauncherException(LString("Cannot read the embedded file ") + name +
                                 " from the launcher file.");

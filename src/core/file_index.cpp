@@ -11,18 +11,13 @@ namespace wiz {
 
 namespace {
 
-// Message numbers of the texts put in front of a failure to make an object from a document.
-constexpr int kInstructionsFailure = 1;  // "Error loading instructions file."
-constexpr int kLaunchScriptFailure = 2;  // "Error loading launch script."
-constexpr int kJvmFileFailure = 3;       // "Error loading JVM file."
-
-// Runs `make`; a LauncherException comes out with the message number's text in front.
+// Runs `make`; a LauncherException comes out with the text of `context` in front.
 template <typename F>
-void withContext(int messageNumber, F make) {
+void withContext(StringId context, F make) {
     try {
         make();
     } catch (const LauncherException& e) {
-        throw LauncherException(messageText(messageNumber) + e.message());
+        throw LauncherException(loadString(context) + e.message());
     }
 }
 
@@ -78,19 +73,19 @@ void FileIndex::processEmbeddedDocuments(std::FILE* stream) {
 }
 
 void FileIndex::setInstructions(const TagDocument& document) {
-    withContext(kInstructionsFailure, [&] {
+    withContext(StringId::InstructionsLoadFailed, [&] {
         instructions_ = std::make_unique<InstructionInterpreter>(document, launcherActions());
     });
 }
 
 void FileIndex::setLaunchScript(const TagDocument& document) {
-    withContext(kLaunchScriptFailure,
+    withContext(StringId::LaunchScriptLoadFailed,
                 [&] { launchScript_ = std::make_unique<LaunchScript>(document, true); });
     uiApplyTitle(launchScript_->description);
 }
 
 void FileIndex::registerDescriptor(TagDocument& document) {
-    withContext(kJvmFileFailure, [&] {
+    withContext(StringId::JvmFileLoadFailed, [&] {
         jvmSearcher_.registerDescriptor(std::make_unique<JvmDescriptor>(document));
     });
 }
@@ -98,7 +93,7 @@ void FileIndex::registerDescriptor(TagDocument& document) {
 void FileIndex::applyInputDocument(const TagDocument& input) {
     const LString instructionsPath = input.getValue("INSTRUCTIONS", 0);
     if (!instructionsPath.empty()) {
-        withContext(kInstructionsFailure, [&] {
+        withContext(StringId::InstructionsLoadFailed, [&] {
             instructions_ = std::make_unique<InstructionInterpreter>(
                 loadDocumentFile(instructionsPath), launcherActions());
         });
@@ -106,7 +101,7 @@ void FileIndex::applyInputDocument(const TagDocument& input) {
 
     const LString launchScriptPath = input.getValue("LAUNCHSCRIPT", 0);
     if (!launchScriptPath.empty()) {
-        withContext(kLaunchScriptFailure, [&] {
+        withContext(StringId::LaunchScriptLoadFailed, [&] {
             launchScript_ =
                 std::make_unique<LaunchScript>(loadDocumentFile(launchScriptPath), true);
         });
@@ -127,7 +122,7 @@ void FileIndex::applyInputDocument(const TagDocument& input) {
         jvmListFromInput_ = true;
         const LString path = input.getValue("JVM", i);
         if (path.empty()) continue;
-        withContext(kJvmFileFailure, [&] {
+        withContext(StringId::JvmFileLoadFailed, [&] {
             jvmSearcher_.registerDescriptor(
                 std::make_unique<JvmDescriptor>(loadDocumentFile(path)));
         });

@@ -22,13 +22,6 @@ namespace wiz {
 namespace {
 
 // String ids of the texts this walk reports (English texts in the string table).
-constexpr int kCouldNotLoadInput = 8;  // "Could not load the input file."
-constexpr int kInvalidAction = 13;     // "Invalid action in input file: "
-constexpr int kLogNameMissing = 14;    // "A log file name must be specified after ..."
-constexpr int kCannotExtract = 15;     // "Unable to extract embedded files from ..."
-constexpr int kCannotLoadIndex = 16;   // "Unable to load the launcher file index. "
-constexpr int kInputNameMissing = 22;  // "An input file name must follow the '-in' ..."
-constexpr int kCannotOpenInput = 29;   // "Unable to open input file specified ..."
 
 const char kVersion[] = WIZ_VERSION_TEXT;
 const char kVerifyKeysMissing[] =
@@ -56,7 +49,7 @@ void loadIndex(bool withDocuments) {
     try {
         fileIndex().load(withDocuments);
     } catch (const LauncherException& e) {
-        throw LauncherException(loadString(kCannotLoadIndex) + e.message());
+        throw LauncherException(loadString(StringId::CannotLoadIndex) + e.message());
     }
 }
 
@@ -65,16 +58,16 @@ void loadIndex(bool withDocuments) {
 void readInputDocument(const LString& value, TagDocument& document) {
     try {
         LString path = value;
-        if (path.empty()) throw LauncherException(loadString(kCannotOpenInput));
+        if (path.empty()) throw LauncherException(loadString(StringId::CannotOpenInput));
         if (path[0] == '"') path.erase(0, 1);
         if (!path.empty() && path[path.length() - 1] == '"') path.erase(path.length() - 1, 1);
         FilePtr file = openFile(path, "r");
-        if (!file) throw LauncherException(loadString(kCannotOpenInput));
+        if (!file) throw LauncherException(loadString(StringId::CannotOpenInput));
         writeLog("Loading input file " + value);
         document.read(file.get(), value, 0, -1);
         logState().filePath = document.getValue("LOGFILE");
     } catch (const LauncherException& e) {
-        uiShowMessage(loadString(kCouldNotLoadInput) + e.message());
+        uiShowMessage(loadString(StringId::CouldNotLoadInput) + e.message());
         throw LauncherException(e.message());
     }
 }
@@ -130,7 +123,7 @@ void runInputDocument(const LString& value, Walk& walk) {
         uiSetProgress(100);
         walk.runDefault = false;
     } else {
-        const LString text = loadString(kInvalidAction) + action;
+        const LString text = loadString(StringId::InvalidAction) + action;
         uiShowMessage(text);
         throw LauncherException(text);
     }
@@ -173,7 +166,7 @@ int processOptions(const StringList& arguments) {
             if (hasValue) {
                 logState().filePath = arguments.at(++i);
             } else {
-                uiShowMessage(loadString(kLogNameMissing));
+                uiShowMessage(loadString(StringId::LogNameMissing));
                 walk.result = -1;
             }
         } else if (arg == "-cv:orig") {
@@ -198,7 +191,7 @@ int processOptions(const StringList& arguments) {
             try {
                 extractAll();
             } catch (const LauncherException& e) {
-                throw LauncherException(loadString(kCannotExtract) + e.message());
+                throw LauncherException(loadString(StringId::CannotExtract) + e.message());
             }
             uiSetProgress(100);
             walk.runDefault = false;
@@ -206,7 +199,7 @@ int processOptions(const StringList& arguments) {
             if (hasValue) {
                 runInputDocument(arguments.at(++i), walk);
             } else {
-                uiShowMessage(loadString(kInputNameMissing));
+                uiShowMessage(loadString(StringId::InputNameMissing));
                 walk.runDefault = false;
                 walk.result = -1;
             }

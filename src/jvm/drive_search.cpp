@@ -79,7 +79,7 @@ void listDrives(StringList& list) {
     }
     bool anyDrive = false;
     listDriveRoots(list, anyDrive);
-    if (!anyDrive) throw LauncherException(loadString(17));
+    if (!anyDrive) throw LauncherException(loadString(StringId::NoDrives));
 }
 
 bool matchesFileName(const LString& path, const LString& name) {

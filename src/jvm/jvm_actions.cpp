@@ -22,11 +22,6 @@ namespace wiz {
 namespace {
 
 // String ids of the texts shown here (English texts in the string table).
-constexpr int kNoJvmFound = 23;       // "A suitable JVM could not be found. Please select ..."
-constexpr int kJvmInvalid = 21;       // "The JVM is not valid."
-constexpr int kNoInstaller = 19;      // "No JVM installer was included in the launcher."
-constexpr int kSearchAllFailed = 24;  // "Unable to search for all JVMs. "
-constexpr int kNotAJavaProgram = 37;  // "Selected file is not a a valid JVM. ..."
 
 // The answers of the batch actions, one line each, for the program that started the launcher.
 void printLine(const LString& text) {
@@ -73,7 +68,7 @@ void findJvm(JvmSearcher& searcher, bool showUi, bool allowPick) {
             pickJvmByDialog();
         }
     } catch (const LauncherException& e) {
-        const LString text = loadString(kNoJvmFound) + " " + e.message();
+        const LString text = loadString(StringId::NoJvmFound) + " " + e.message();
         writeLog(text, kLogError);
         if (allowPick) uiShowMessage(text);
         throw LauncherException(e.message());
@@ -81,7 +76,7 @@ void findJvm(JvmSearcher& searcher, bool showUi, bool allowPick) {
 }
 
 void pickJvmByDialog() {
-    const LString question = loadString(kNoJvmFound);
+    const LString question = loadString(StringId::NoJvmFound);
     writeLog(question);
     uiShowMessage(question);
     // A silent launcher asks nothing.
@@ -95,7 +90,7 @@ void pickJvmByDialog() {
     const LString program = kPickedJavaProgram;
     const LString::size_type at = endsWith(path, program);
     if (!fileExists(path) || at == LString::npos || at < 2 || !isPathSeparator(path[at - 1])) {
-        uiShowMessage(loadString(kNotAJavaProgram));
+        uiShowMessage(loadString(StringId::NotAJavaProgram));
         return;
     }
     const LString home = path.substr(0, at - 1);
@@ -152,7 +147,7 @@ void verifyDescriptor(JvmSearcher& searcher, bool showUi, bool showFailMessage,
         writeLog("After VERIFY, the jvm home is " + verifiedHome);
         return;
     }
-    if (showFailMessage) uiShowMessage(loadString(kJvmInvalid));
+    if (showFailMessage) uiShowMessage(loadString(StringId::JvmInvalid));
     writeLog("In VERIFY, the jvm is invalid.");
 }
 
@@ -170,7 +165,7 @@ void installEmbeddedJvm(int32_t mode) {
     for (int32_t i = 0; i < files.count() && !installer; ++i) {
         if (files.entryAt(i)->type == kEntryJvmInstaller) installer = files.entryAt(i);
     }
-    if (!installer) throw LauncherException(loadString(kNoInstaller));
+    if (!installer) throw LauncherException(loadString(StringId::NoInstaller));
 
     const LString destination = mode == 2 ? uiChooseDirectory() : createTempDirectory();
     if (destination.empty()) return;
@@ -234,7 +229,7 @@ void searchAllAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg)
             printLine(file);
         }
     } catch (const LauncherException& e) {
-        const LString text = loadString(kSearchAllFailed) + e.message();
+        const LString text = loadString(StringId::SearchAllFailed) + e.message();
         writeLog(text, kLogError);
         if (showFailMsg) uiShowMessage(text);
         printLine("0");

@@ -131,7 +131,8 @@ void resolvePlatformHint(StringList& result, const LString& hint) {
     if (hint.empty()) return;
     const PlatformHintParts parts = splitPlatformHint(hint);
     const int hive = findRegistryHive(parts.hive);
-    if (hive < 0) throw LauncherException(formatStringId(27, {parts.hive, hint}));
+    if (hive < 0)
+        throw LauncherException(formatStringId(StringId::InvalidHive, {parts.hive, hint}));
 
     // The program's own registry view first; when that gives nothing, the other one (a 32-bit
     // launcher on 64-bit Windows otherwise never sees what 64-bit runtimes register).
@@ -139,7 +140,8 @@ void resolvePlatformHint(StringList& result, const LString& hint) {
     if (result.count() > 0) return;
     resolveInView(hive, parts, RegistryView::Alternate, result);
     if (result.count() == 0 && code != 0) {
-        writeLog(formatStringId(28, {registryErrorText(code)}), kLogWarning);
+        writeLog(formatStringId(StringId::InvalidPlatformHint, {registryErrorText(code)}),
+                 kLogWarning);
     }
 }
 

@@ -53,7 +53,8 @@ bool copyFile(const LString& source, const LString& destination) {
     if (writeError != 0) {
         char number[16];
         std::snprintf(number, sizeof number, "%d", writeError);
-        throw LauncherException(messageText(16) + number + messageText(17));
+        throw LauncherException(loadString(StringId::ErrorWritingFile) + number +
+                                loadString(StringId::NotEnoughTempSpace));
     }
     return true;
 }

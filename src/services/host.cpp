@@ -6,24 +6,29 @@ namespace wiz {
 
 namespace {
 
+// A status line that is not set.
+constexpr StringId kNoLine = static_cast<StringId>(-1);
+
 // The last status request, used to recompose both status lines.
 struct StatusState {
-    int line1Id = -1;
-    int line2Id = -1;
+    StringId line1Id = kNoLine;
+    StringId line2Id = kNoLine;
     int line2Type = 0;
     LString line2Text;
 };
 // Written and read by the launching thread only.
 StatusState status;
 
-const int kStatusTypeIds[] = {2, 3, 6, 5, 4};
+const StringId kStatusTypeIds[] = {StringId::StatusInitializing, StringId::StatusSearching,
+                                   StringId::StatusNotFound, StringId::StatusRunning,
+                                   StringId::StatusPreparing};
 
 // Formats the stored lines; returns whether a second line is set.
 bool composeStatus(LString& line1, LString& line2) {
     LauncherHost* host = hostState().host;
-    line1 =
-        status.line1Id > 0 && host ? formatStringId(status.line1Id, {host->getTitle()}) : LString();
-    if (status.line2Id <= 0) return false;
+    line1 = status.line1Id != kNoLine && host ? formatStringId(status.line1Id, {host->getTitle()})
+                                              : LString();
+    if (status.line2Id == kNoLine) return false;
     line2 = formatStringId(status.line2Id, {status.line2Text});
     return true;
 }
@@ -61,7 +66,7 @@ void uiSetStatusType(int type) {
     LauncherHost* host = audibleHost();
     if (!host) return;
     if (type < 0 || type > 4) {
-        status.line1Id = -1;
+        status.line1Id = kNoLine;
         host->setStatus(LString());
         return;
     }
@@ -77,20 +82,20 @@ void uiSetStatusType(int type) {
 void uiSetStatusLine2(int type, const LString& text) {
     LauncherHost* host = audibleHost();
     if (!host) return;
-    int id = -1;
-    if (type == 1 && !text.empty()) id = 7;
-    if (type == 2) id = 25;
-    if (type == 3 && !text.empty()) id = 26;
-    if (id > 0) {
+    StringId id = kNoLine;
+    if (type == 1 && !text.empty()) id = StringId::SearchingFor;
+    if (type == 2) id = StringId::ScanningDisks;
+    if (type == 3 && !text.empty()) id = StringId::Verifying;
+    if (id != kNoLine) {
         status.line2Id = id;
         status.line2Type = type;
         status.line2Text = text;
     } else {
-        status.line2Id = -1;
+        status.line2Id = kNoLine;
         status.line2Type = 0;
     }
     LString line1, line2;
-    if (status.line2Id > 0 && composeStatus(line1, line2)) host->setStatus2(line1, line2);
+    if (status.line2Id != kNoLine && composeStatus(line1, line2)) host->setStatus2(line1, line2);
 }
 
 void uiStepProgress(int delta) {
@@ -125,7 +130,7 @@ LString uiChooseDirectory() {
 }
 
 void uiApplyTitle(const LString& /*text*/) {
-    if (LauncherHost* host = hostState().host) host->setTitle(loadString(105));
+    if (LauncherHost* host = hostState().host) host->setTitle(loadString(StringId::WindowTitle));
 }
 
 void setSilent(bool flag) { hostState().silent = flag; }

@@ -79,15 +79,15 @@ void MessageText::formatString(const LString& format, std::initializer_list<LStr
 
 void MessageText::systemErrorText(uint32_t code) { setText(wiz::systemErrorText(code)); }
 
-LString loadString(int id) {
+LString loadString(StringId id) {
     MessageText m;
-    m.load(id);
+    m.load(static_cast<int>(id));
     return m.str();
 }
 
-LString formatStringId(int id, std::initializer_list<LString> inserts) {
+LString formatStringId(StringId id, std::initializer_list<LString> inserts) {
     MessageText m;
-    m.formatById(id, inserts);
+    m.formatById(static_cast<int>(id), inserts);
     return m.str();
 }
 
@@ -123,14 +123,6 @@ LString systemFailureText(SystemCall call, uint32_t code) {
 
 void throwSystemFailure(SystemCall call, uint32_t code) {
     throw LauncherException(systemFailureText(call, code));
-}
-
-LString messageText(int number) {
-    // Message numbers to string ids.
-    static const int ids[] = {8,  9,  10, 11, 12, 13, 14, 15, 16, 19,
-                              21, 22, 23, 37, 24, 29, 33, 34, 35, 36};
-    if (number < 0 || number >= static_cast<int>(sizeof ids / sizeof ids[0])) return LString();
-    return ids[number] == 0 ? LString() : loadString(ids[number]);
 }
 
 }  // namespace wiz

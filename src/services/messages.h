@@ -1,6 +1,5 @@
-// User-visible texts: the string table (ids 1..37 and 105, in the user's language), insert
-// formatting with "%1!s!"-style inserts, system error texts, and the message numbers 0..19 that
-// the launch logic uses for its error texts.
+// User-visible texts: the string table (the ids of services/string_ids.h, in the user's
+// language), insert formatting with "%1!s!"-style inserts, and system error texts.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +9,7 @@
 #include "base/zeroed_buffer.h"
 #include "platform/system_error.h"
 #include "services/host.h"
+#include "services/string_ids.h"
 
 namespace wiz {
 
@@ -50,8 +50,8 @@ private:
 };
 
 // Convenience wrappers.
-LString loadString(int id);
-LString formatStringId(int id, std::initializer_list<LString> inserts);
+LString loadString(StringId id);
+LString formatStringId(StringId id, std::initializer_list<LString> inserts);
 
 // The system calls whose failures the launcher reports, each with its fixed prefix. (Not named
 // exactly like the calls: several of those names are macros where <windows.h> is included.)
@@ -69,8 +69,5 @@ enum class SystemCall {
 // then the system's text for the error code (GetLastError on Windows, errno on POSIX).
 LString systemFailureText(SystemCall call, uint32_t code);
 [[noreturn]] void throwSystemFailure(SystemCall call, uint32_t code);
-
-// The text of message number 0..19 (empty for unknown numbers).
-LString messageText(int number);
 
 }  // namespace wiz

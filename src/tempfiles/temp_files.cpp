@@ -98,7 +98,8 @@ void setTempDirectory(const LString& path) { tempFiles().directory = path; }
 LString getTempDirectory() {
     LString& directory = tempFiles().directory;
     if (directory.empty()) directory = systemTempPath();
-    if (!isDirectory(directory)) throw LauncherException(formatStringId(36, {directory}));
+    if (!isDirectory(directory))
+        throw LauncherException(formatStringId(StringId::TempDirectoryMissing, {directory}));
     // Temporary paths go into the command lines of children that run in other directories, so
     // a relative -cv:tempdir is made absolute.
     directory = fullPath(directory);

@@ -84,7 +84,7 @@ LString ConsoleHost::getTitle() { return title_; }
 void ConsoleHost::setTitle(const LString& text) { title_ = text; }
 
 LString ConsoleHost::chooseDirectory() {
-    printRaw(loadString(30));
+    printRaw(loadString(StringId::ChooseDestination));
     // The whole line is the answer: a directory name may contain blanks ("C:\Program Files"),
     // and nothing of the line may be left for the next prompt.
     std::string line;

@@ -105,7 +105,7 @@ void handleTick() {
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
     switch (message) {
         case WM_INITDIALOG:
-            SetDlgItemTextA(dialog, kWaitTextControl, loadString(31).c_str());
+            SetDlgItemTextA(dialog, kWaitTextControl, loadString(StringId::PleaseWait).c_str());
             return TRUE;
         case WM_CLOSE:
             // Closing only asks the launch to stop; the dialog stays until the launch ends.

@@ -27,7 +27,7 @@ HINSTANCE instanceHandle() {
 // The progress bar, or LauncherException (string 20) when the dialog has none.
 HWND progressBar() {
     HWND bar = progressDialog() ? GetDlgItem(progressDialog(), kProgressControl) : nullptr;
-    if (!bar) throw LauncherException(loadString(20));
+    if (!bar) throw LauncherException(loadString(StringId::NoProgressBar));
     return bar;
 }
 
@@ -156,7 +156,7 @@ bool WindowedHost::initialize(void* instance, int /*showCommand*/) {
     INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
     if (!InitCommonControlsEx(&controls)) InitCommonControls();
 
-    windowState().className = loadString(1);
+    windowState().className = loadString(StringId::WindowClassName);
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -231,7 +231,7 @@ void WindowedHost::setTitle(const LString& text) {
 LString WindowedHost::chooseDirectory() {
     ComScope com;
     char displayName[MAX_PATH] = {};
-    const LString title = loadString(30);
+    const LString title = loadString(StringId::ChooseDestination);
     BROWSEINFOA browse = {};
     browse.hwndOwner = progressDialog();
     browse.pszDisplayName = displayName;

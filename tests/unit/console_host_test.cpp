@@ -132,7 +132,7 @@ TEST(ConsoleHost, ChooseDirectoryReadsOneWholeLinePerPrompt) {
         {"   \r\n\nE:\\third\n", {"", "", "E:\\third"}},
         {longName + "\n", {longName}},
     };
-    const std::string prompt = loadString(30).str();
+    const std::string prompt = loadString(StringId::ChooseDestination).str();
     ASSERT_EQ(prompt, "Choose the JVM Destination Directory");
     for (const Case& c : cases) {
         FilePtr in = openFile(dir.write("answer.txt", c.input).c_str(), "rb");

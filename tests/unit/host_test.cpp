@@ -255,8 +255,8 @@ TEST_F(RunSequence, ExitMessageAfterAFailedLaunch) {
 
     setSilent(false);
     EXPECT_EQ(run({"-cv:in"}, ExitMessageRoute::Facade), -1);
-    EXPECT_EQ(host.messages,
-              (std::vector<std::string>{loadString(22).str(), "wizard error output"}));
+    EXPECT_EQ(host.messages, (std::vector<std::string>{loadString(StringId::InputNameMissing).str(),
+                                                       "wizard error output"}));
 
     // A successful launch never shows it.
     host.messages.clear();

@@ -316,8 +316,11 @@ TEST_F(Interpreter, FindJvmWithoutUiFindingNothingHidesTheHost) {
 
 TEST_F(Interpreter, InitializeUiShowsTheFirstStatusLineAndTheHost) {
     EXPECT_EQ(run({"INITIALIZE_UI"}), "result 0");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{
-                              "status:" + formatStringId(2, {LString("Setup")}).str(), "show"}));
+    EXPECT_EQ(
+        host.calls,
+        (std::vector<std::string>{
+            "status:" + formatStringId(StringId::StatusInitializing, {LString("Setup")}).str(),
+            "show"}));
 
     host.calls.clear();
     setSilent(true);

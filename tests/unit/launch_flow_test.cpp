@@ -19,7 +19,7 @@ using Calls = std::vector<std::string>;
 
 namespace {
 
-std::string text(int id) { return loadString(id).str(); }
+std::string text(StringId id) { return loadString(id).str(); }
 
 // Each test starts from a fresh process-wide state: a new file index, default settings, no log,
 // and a recording host; the launcher file is a small file without an index.
@@ -175,12 +175,12 @@ TEST_F(OptionWalk, MissingValues) {
     host.messages.clear();
     host.calls.clear();
     EXPECT_EQ(run({"-cv:in"}), -1);
-    EXPECT_EQ(host.calls, (Calls{"progress:0", "message:" + text(22)}));
+    EXPECT_EQ(host.calls, (Calls{"progress:0", "message:" + text(StringId::InputNameMissing)}));
 }
 
 TEST_F(OptionWalk, MissingLogNameStillRunsTheScript) {
     EXPECT_EQ(run({"-cv:in", runDocument("// nothing to do\n"), "-cv:log"}), 0);
-    EXPECT_EQ(host.messages, (std::vector<std::string>{text(14)}));
+    EXPECT_EQ(host.messages, (std::vector<std::string>{text(StringId::LogNameMissing)}));
 }
 
 TEST_F(OptionWalk, UnreadableInputDocument) {
@@ -188,10 +188,14 @@ TEST_F(OptionWalk, UnreadableInputDocument) {
     for (const std::string& value : {std::string(), dir.file("missing.tag")}) {
         host.messages.clear();
         EXPECT_EQ(run({"-cv:log", log, "-cv:in", value}), -1) << value;
-        EXPECT_EQ(host.messages, (std::vector<std::string>{text(8) + text(29), text(29)})) << value;
+        EXPECT_EQ(host.messages, (std::vector<std::string>{text(StringId::CouldNotLoadInput) +
+                                                               text(StringId::CannotOpenInput),
+                                                           text(StringId::CannotOpenInput)}))
+            << value;
     }
     EXPECT_EQ(logLines(log),
-              (std::vector<std::string>{"ERROR: " + text(29), "ERROR: " + text(29)}));
+              (std::vector<std::string>{"ERROR: " + text(StringId::CannotOpenInput),
+                                        "ERROR: " + text(StringId::CannotOpenInput)}));
 }
 
 TEST_F(OptionWalk, InputDocumentPathMayBeQuoted) {
@@ -209,9 +213,9 @@ TEST_F(OptionWalk, InvalidActions) {
         std::string body;
         std::string expected;
     } cases[] = {
-        {"SHOW_PROGRESS: 0\n", text(13)},
-        {"ACTION: run_instructions\n", text(13) + "run_instructions"},
-        {"ACTION: FOO\n", text(13) + "FOO"},
+        {"SHOW_PROGRESS: 0\n", text(StringId::InvalidAction)},
+        {"ACTION: run_instructions\n", text(StringId::InvalidAction) + "run_instructions"},
+        {"ACTION: FOO\n", text(StringId::InvalidAction) + "FOO"},
     };
     for (const Case& c : cases) {
         resetFileIndex();
@@ -291,14 +295,16 @@ TEST_F(OptionWalk, DocumentThatCannotBeApplied) {
     const std::string doc =
         inputDocument("bad.tag", "ACTION: RUN_INSTRUCTIONS\nINSTRUCTIONS: \"" + missing + "\"\n");
     EXPECT_EQ(run({"-cv:in", doc}), -1);
-    const std::string reason = text(9) + "Unable to load input file: " + missing;
+    const std::string reason =
+        text(StringId::InstructionsLoadFailed) + "Unable to load input file: " + missing;
     EXPECT_EQ(host.messages, (std::vector<std::string>{reason, reason}));
 }
 
 TEST_F(OptionWalk, UnreadableLauncherFile) {
     launcher = dir.file("no-such-launcher.exe");
     EXPECT_EQ(run({}), -1);
-    EXPECT_EQ(host.messages, (std::vector<std::string>{text(16) + "Cannot open launcher file."}));
+    EXPECT_EQ(host.messages, (std::vector<std::string>{text(StringId::CannotLoadIndex) +
+                                                       "Cannot open launcher file."}));
 }
 
 TEST_F(OptionWalk, RunInstructionsWithoutScript) { EXPECT_EQ(runInstructions(), -1); }

@@ -1,5 +1,5 @@
 // Message texts: the insert formatter, MessageText (loading, buffer growth, formatting and its
-// failures), message numbers, the generated string table in every language, and the choice of
+// failures), the named string ids, the generated string table in every language, and the choice of
 // the language from the locale.
 #include "services/messages.h"
 
@@ -33,8 +33,8 @@ const StringLanguage& englishTable() {
 
 // The language whose texts the string loader returns on this system.
 const StringLanguage* loadedLanguage() {
-    const std::string searching = loadString(3).str();
-    const std::string chooseDir = loadString(30).str();
+    const std::string searching = loadString(StringId::StatusSearching).str();
+    const std::string chooseDir = loadString(StringId::ChooseDestination).str();
     for (int i = 0; i < kStringLanguageCount; ++i) {
         const StringLanguage& language = kStringLanguages[i];
         if (searching == systemTextOf(findString(language, 3)) &&
@@ -202,14 +202,14 @@ TEST(MessageText, UnknownIdsLoadEmpty) {
         ASSERT_GT(m.load(36), 0);
         EXPECT_EQ(m.load(id), 0) << id;
         EXPECT_STREQ(m.text(), "") << id;
-        EXPECT_EQ(loadString(id), "") << id;
+        EXPECT_EQ(loadString(static_cast<StringId>(id)), "") << id;
     }
 }
 
 TEST(MessageText, FormatByIdFormatsTheLoadedText) {
     LString expected;
     ASSERT_TRUE(formatInserts(loadedText(27).c_str(), {"HKXX", "HKXX\\Software"}, expected));
-    EXPECT_EQ(formatStringId(27, {"HKXX", "HKXX\\Software"}), expected);
+    EXPECT_EQ(formatStringId(StringId::InvalidHive, {"HKXX", "HKXX\\Software"}), expected);
     MessageText m;
     m.load(36);
     m.formatById(7, {"JDK"});
@@ -225,19 +225,6 @@ TEST(MessageText, SystemErrorTexts) {
     // No trailing line break: the text goes into messages and log lines that add their own.
     EXPECT_EQ(known.find_last_of("\r\n"), LString::npos);
     EXPECT_EQ(wiz::systemErrorText(0x7ffffff0u), "Unknown error 2147483632");
-}
-
-// ---- Message numbers ----
-
-TEST(MessageNumbers, MapToTheirStringIds) {
-    const int ids[] = {8,  9,  10, 11, 12, 13, 14, 15, 16, 19,
-                       21, 22, 23, 37, 24, 29, 33, 34, 35, 36};
-    for (int number = 0; number < 20; ++number) {
-        EXPECT_EQ(messageText(number), loadString(ids[number])) << number;
-        EXPECT_FALSE(messageText(number).empty()) << number;
-    }
-    EXPECT_EQ(messageText(-1), "");
-    EXPECT_EQ(messageText(20), "");
 }
 
 // ---- The generated table ----
@@ -373,5 +360,5 @@ TEST(MessagesSystemLanguage, LoadsTheLanguageOfTheLocale) {
     const StringLanguage* loaded = loadedLanguage();
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->langId, std::strtoul(want, nullptr, 16)) << loaded->name;
-    EXPECT_EQ(loadString(31).str(), systemTextOf(findString(*loaded, 31)));
+    EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(findString(*loaded, 31)));
 }

@@ -132,7 +132,9 @@ TEST(PlatformHint, MissingKeyLogsOneWarning) {
     EXPECT_EQ(result.count(), 0);
     // The key cannot be opened (file not found: code 2), and the default-value form is not tried.
     std::string expected =
-        "WARNING: " + wiz::formatStringId(28, {wiz::registryErrorText(2)}).str() + "\n";
+        "WARNING: " +
+        wiz::formatStringId(wiz::StringId::InvalidPlatformHint, {wiz::registryErrorText(2)}).str() +
+        "\n";
     expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
     EXPECT_EQ(log.text(), expected);
 }

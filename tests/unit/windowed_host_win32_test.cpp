@@ -176,7 +176,7 @@ TEST_F(WindowedDialog, LargeFormShowsIconWaitTextStatusAndBar) {
     CREATE_OR_SKIP(0);
     HWND dialog = progressDialog();
     EXPECT_FALSE(IsWindowVisible(dialog)) << "created hidden";
-    EXPECT_EQ(controlText(dialog, kWaitTextControl), loadString(31));
+    EXPECT_EQ(controlText(dialog, kWaitTextControl), loadString(StringId::PleaseWait));
     EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog, kWaitTextControl), GWL_STYLE) & WS_VISIBLE);
     ASSERT_NE(GetDlgItem(dialog, kStatusControl), nullptr);
 
@@ -395,7 +395,7 @@ TEST_F(WindowedDialog, FolderBrowserIsOwnedByTheDialogAndCancelGivesNothing) {
         worker.detach();
         FAIL() << "no folder browser owned by the dialog";
     }
-    EXPECT_TRUE(showsText(browser, loadString(30)));
+    EXPECT_TRUE(showsText(browser, loadString(StringId::ChooseDestination)));
     PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
     pumpUntil([&] { return outcome->finished.load(); });
     worker.join();
