@@ -227,6 +227,31 @@ TEST(MessageText, SystemErrorTexts) {
     EXPECT_EQ(wiz::systemErrorText(0x7ffffff0u), "Unknown error 2147483632");
 }
 
+// ---- Named string ids ----
+
+TEST(StringIds, EveryNamedIdHasItsText) {
+    // Spot checks that the names stand for the texts they say (English in the test process).
+    const struct {
+        StringId id;
+        const char* start;
+    } cases[] = {
+        {StringId::ErrorWritingFile, "Error writing file = "},
+        {StringId::NotEnoughTempSpace, " There may not be enough temporary disk space."},
+        {StringId::Canceled, "Canceled by the user."},
+        {StringId::CannotLoadIndex, "Unable to load the launcher file index. "},
+        {StringId::NoJvmFound, "A suitable JVM could not be found."},
+        {StringId::WindowClassName, "LauncherMain"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(loadString(c.id).str().rfind(c.start, 0), 0u) << static_cast<int>(c.id);
+    }
+    for (int id = static_cast<int>(StringId::WindowClassName);
+         id <= static_cast<int>(StringId::NotAJavaProgram); ++id) {
+        EXPECT_FALSE(loadString(static_cast<StringId>(id)).empty()) << id;
+    }
+    EXPECT_FALSE(loadString(StringId::WindowTitle).empty());
+}
+
 // ---- The generated table ----
 
 struct LanguageCase {
