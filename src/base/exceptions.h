@@ -18,6 +18,14 @@ private:
     LString message_;
 };
 
+// A program could not be started at all (it is missing, not an executable for this system, or
+// may not be run): a failure of that one program, not of the launcher. Callers that try several
+// programs in turn (the JVM search) go on with the next one.
+class ProcessStartException : public LauncherException {
+public:
+    using LauncherException::LauncherException;
+};
+
 // Raised only by the instruction interpreter; deliberately not a LauncherException so that
 // handlers of the latter do not swallow it.
 class InstructionsException {

@@ -61,8 +61,8 @@ void findJvm(JvmSearcher& searcher, bool showUi, bool allowPick) {
             const LString file = match.writeJvmFile();
             writeLog("Matching JVM home is " + match.home);
             writeLog("Matching JVM file is " + file);
-            scriptVariables.setString(1, match.home);
-            scriptVariables.setString(2, file);
+            scriptVariables.setInsertedString(1, match.home);
+            scriptVariables.setInsertedString(2, file);
             scriptVariables.setNumeric(1, 1);
         } else if (allowPick && !hostState().cancelRequested) {
             pickJvmByDialog();
@@ -103,8 +103,8 @@ void pickJvmByDialog() {
     document.setValue("SYSTEM", " -D");
     document.setValue("SYSTEM_SEPARATOR", "=");
     const LString file = JvmMatch(home, document).writeJvmFile();
-    scriptVariables.setString(1, home);
-    scriptVariables.setString(2, file);
+    scriptVariables.setInsertedString(1, home);
+    scriptVariables.setInsertedString(2, file);
     scriptVariables.setNumeric(1, 1);
 }
 
@@ -143,7 +143,7 @@ void verifyDescriptor(JvmSearcher& searcher, bool showUi, bool showFailMessage,
     if (match) {
         scriptVariables.setNumeric(1, 1);
         const LString verifiedHome = document.getValue("JVM_HOME");
-        scriptVariables.setString(1, verifiedHome);
+        scriptVariables.setInsertedString(1, verifiedHome);
         writeLog("After VERIFY, the jvm home is " + verifiedHome);
         return;
     }
@@ -193,7 +193,7 @@ void installEmbeddedJvm(int32_t mode) {
     document.setJvmResult(destination, jvmFile, true);
     document.write(jvmFile);
     scriptVariables.setNumeric(1, 1);
-    scriptVariables.setString(1, jvmFile);
+    scriptVariables.setInsertedString(1, jvmFile);
 }
 
 void searchAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg) {

@@ -9,6 +9,7 @@
 #include "base/lstring.h"
 #include "base/ptrlist.h"
 #include "launch/jvm_tags.h"
+#include "launch/launch_script.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {
@@ -41,6 +42,15 @@ public:
     std::unique_ptr<JvmMatch> verifyOwnHome(const LString& classPathArg, const LString& classArg);
     // Builds and runs the verification command for `home`; whether its output matches.
     bool runVerification(const LString& home, const LString& classPathArg, const LString& classArg);
+    // The verification run for `home`: the command "HOME\@JVM_EXE@" %CP%("CLASSPATH")
+    // @REQ_JAVA_ARGS@ "CLASS" NAMES, with the home, the class path and the class name put in as
+    // inserted values (one pair of quotes around the class path or class name taken off
+    // first), capturing its output. Fills `requirements` from JVM_PROPERTIES, whose names end
+    // the command.
+    std::unique_ptr<LaunchScript> verificationScript(const LString& home,
+                                                     const LString& classPathArg,
+                                                     const LString& classArg,
+                                                     PropertyRequirementList& requirements) const;
     // Whether the output holds the marker line followed by the required values, in order.
     static bool checkVerifyOutput(const LString& output,
                                   const PropertyRequirementList& requirements);

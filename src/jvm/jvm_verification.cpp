@@ -28,6 +28,14 @@ LString nextLine(const LString& text, LString::size_type& position) {
     return line;
 }
 
+// The text without one pair of double quotes around it.
+LString withoutQuotes(const LString& text) {
+    if (text.length() >= 2 && text[0] == '"' && text[text.length() - 1] == '"') {
+        return text.substr(1, text.length() - 2);
+    }
+    return text;
+}
+
 bool matches(const LString& line, const LString& expected) {
     const LString::size_type prefix = endsWith(expected, "...");
     if (prefix == LString::npos) return line == expected;
@@ -69,21 +77,27 @@ std::unique_ptr<JvmMatch> JvmDescriptor::verifyOwnHome(const LString& classPathA
     return verifyAt(tag("JVM_HOME"), classPathArg, classArg);
 }
 
-bool JvmDescriptor::runVerification(const LString& home, const LString& classPathArg,
-                                    const LString& classArg) {
-    document().setValue("JVM_HOME", home);
+std::unique_ptr<LaunchScript> JvmDescriptor::verificationScript(
+    const LString& home, const LString& classPathArg, const LString& classArg,
+    PropertyRequirementList& requirements) const {
+    const auto written = [](const LString& text) { return ExpansionText(text); };
+    ExpansionText command = written("\"");
+    command +=
+        ExpansionText::inserted(home + (endsWithSeparator(home) ? LString() : pathSeparator()));
+    command += written("@JVM_EXE@\" %CP%(");
+    // Inside a quoted function argument a doubled quote stands for one: the class path reaches
+    // the CP function in quotes of its own, which it keeps for a command line and drops for a
+    // class-path variable.
+    const LString classPath = withoutQuotes(classPathArg);
+    if (!classPath.empty()) {
+        command += written("\"\"\"") + ExpansionText::inserted(classPath) + written("\"\"\"");
+    }
+    command += written(")  @REQ_JAVA_ARGS@ ");
+    const LString className = withoutQuotes(classArg);
+    if (!className.empty()) {
+        command += written("\"") + ExpansionText::inserted(className) + written("\"");
+    }
 
-    // "HOME\@JVM_EXE@" %CP%(CPARG)  @REQ_JAVA_ARGS@ CLASSARG NAMES
-    LString command = "\"" + home + (endsWithSeparator(home) ? LString() : pathSeparator());
-    command += "@JVM_EXE@\" %CP%(";
-    // Inside a quoted function argument a doubled quote stands for one: a quoted class path
-    // keeps its own quotes.
-    const bool quoted = classPathArg.length() >= 2 && classPathArg[0] == '"' &&
-                        classPathArg[classPathArg.length() - 1] == '"';
-    command += quoted ? "\"\"" + classPathArg + "\"\"" : classPathArg;
-    command += ")  @REQ_JAVA_ARGS@ " + classArg;
-
-    PropertyRequirementList requirements;
     const int32_t count = document().valueCount("JVM_PROPERTIES");
     for (int32_t i = 0; i < count; ++i) {
         const LString entry = document().getValue("JVM_PROPERTIES", i);
@@ -99,13 +113,21 @@ bool JvmDescriptor::runVerification(const LString& home, const LString& classPat
         requirement->expected = entry.substr(equals + 1);
         trim(requirement->name);
         trim(requirement->expected);
-        command += " " + requirement->name;
+        command += written(" " + requirement->name);
         requirements.appendOwned(std::move(requirement));
     }
 
-    LaunchScript script(command, true, false);
-    script.launch(*this, nullptr, false);
-    const bool verified = checkVerifyOutput(script.stdoutText, requirements);
+    return std::make_unique<LaunchScript>(command, true, false);
+}
+
+bool JvmDescriptor::runVerification(const LString& home, const LString& classPathArg,
+                                    const LString& classArg) {
+    document().setValue("JVM_HOME", home);
+    PropertyRequirementList requirements;
+    const std::unique_ptr<LaunchScript> script =
+        verificationScript(home, classPathArg, classArg, requirements);
+    script->launch(*this, nullptr, false);
+    const bool verified = checkVerifyOutput(script->stdoutText, requirements);
     uiStepProgress(6);
     return verified;
 }

@@ -3,6 +3,7 @@
 // it went in.
 #pragma once
 
+#include "base/expansion_text.h"
 #include "base/lstring.h"
 
 namespace wiz {
@@ -15,5 +16,13 @@ LString quoteArgument(const LString& argument);
 
 // Appends a blank and the quoted argument.
 void appendQuotedArgument(LString& commandLine, const LString& argument);
+
+// The command line of an expanded launch script, in which each inserted value reaches the
+// program exactly as it is, whatever the author's quoting around it: after the program, an
+// inserted double quote gets backslashes before it, and inserted backslashes directly before a
+// double quote are doubled. The program itself has no escapes: a program path that holds an
+// inserted double quote is written without the author's quotes, which needs a path without
+// blanks (ProcessStartException otherwise). Text without inserted values comes out unchanged.
+LString commandLineOf(const ExpansionText& expanded);
 
 }  // namespace wiz

@@ -4,14 +4,17 @@
 
 namespace wiz {
 
-void JvmTags::resolveToken(LString& text, char /*delimiter*/, LString::size_type start,
+void JvmTags::resolveToken(ExpansionText& text, char /*delimiter*/, LString::size_type start,
                            LString::size_type close) {
-    const LString name = text.substr(start + 1, close - start - 1);
+    const LString name = text.text().substr(start + 1, close - start - 1);
     LString value = tag(name);
-    if (name == "JVM_HOME" && !value.empty() && value[value.length() - 1] == kPathSeparator) {
+    const bool home = name == "JVM_HOME";
+    if (home && !value.empty() && value[value.length() - 1] == kPathSeparator) {
         value.erase(value.length() - 1);
     }
-    text.replace(start, close - start + 1, value);
+    const bool path = home || name == "JVM_FILE";
+    text.replace(start, close - start + 1,
+                 path ? ExpansionText::inserted(value) : ExpansionText(value));
 }
 
 }  // namespace wiz

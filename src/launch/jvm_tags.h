@@ -20,8 +20,10 @@ public:
     LString tag(const LString& name) const { return document_.getValue(name, 0); }
 
     // An @NAME@ token becomes the value of the tag NAME (empty when missing); for JVM_HOME one
-    // trailing path separator is left out.
-    void resolveToken(LString& text, char delimiter, LString::size_type start,
+    // trailing path separator is left out. The paths the launcher wrote into the document (the
+    // home and the JVM file's own path) go in as inserted values that no scan reads again; the
+    // author's tags stay text that may hold further tokens.
+    void resolveToken(ExpansionText& text, char delimiter, LString::size_type start,
                       LString::size_type close) override;
 
 private:

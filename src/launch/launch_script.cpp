@@ -64,20 +64,47 @@ LString joinPath(LString directory, const LString& name) {
     return directory + name;
 }
 
-// Removes a double quote at the start, then one at the end.
-LString stripQuotes(LString text) {
-    if (!text.empty() && text[0] == '"') text.erase(0, 1);
-    if (!text.empty() && text[text.length() - 1] == '"') text.erase(text.length() - 1);
+// Removes a double quote the author wrote at the start, then one at the end.
+ExpansionText stripQuotes(ExpansionText text) {
+    if (text.isWritten(0, '"')) text.erase(0, 1);
+    if (!text.empty() && text.isWritten(text.length() - 1, '"')) text.erase(text.length() - 1, 1);
     return text;
 }
 
-LString quoted(const LString& text) { return "\"" + text + "\""; }
+ExpansionText written(const LString& text) { return ExpansionText(text); }
+
+// A path the launcher inserts, in double quotes for a command line.
+ExpansionText quoted(const LString& path) {
+    return written("\"") + ExpansionText::inserted(path) + written("\"");
+}
 
 // Joins the non-empty texts with one blank.
-void appendWord(LString& joined, const LString& word) {
+void appendWord(ExpansionText& joined, const ExpansionText& word) {
     if (word.empty()) return;
-    if (!joined.empty()) joined += ' ';
+    if (!joined.empty()) joined += written(" ");
     joined += word;
+}
+
+// Reads a quoted argument whose opening quote is just before `cursor`: a doubled quote stands
+// for one, a single one ends it, both as the author wrote them. The cursor ends after the
+// closing quote, or at npos when that is the last character.
+ExpansionText quotedArgument(const ExpansionText& text, LString::size_type& cursor) {
+    ExpansionText argument;
+    for (;;) {
+        const LString::size_type q = text.find('"', cursor);
+        if (q == LString::npos) throw LauncherException(missingQuoteMessage(cursor));
+        if (!text.isWritten(q + 1, '"')) {
+            argument += text.substr(cursor, q - cursor);
+            cursor = q + 1;
+            break;
+        }
+        // A doubled quote: keep one; at the very end of the text it cannot also close.
+        if (q + 2 >= text.length()) throw LauncherException(missingQuoteMessage(q + 1));
+        argument += text.substr(cursor, q + 1 - cursor);
+        cursor = q + 2;
+    }
+    if (cursor >= text.length()) cursor = LString::npos;
+    return argument;
 }
 
 // Puts an environment variable back as it was before a launch changed it.
@@ -153,55 +180,69 @@ LaunchScript::LaunchScript(const TagDocument& document, bool capture)
       description(document.getValue("DESC", 0)),
       archiveTemplate(document.getValue("ARCHIVE", 0)) {}
 
-LaunchScript::LaunchScript(const LString& commandText, bool capture, bool embedded)
-    : commandTemplate(commandText), captureOutput(capture), embeddedEntries(embedded) {}
+LaunchScript::LaunchScript(const ExpansionText& command, bool capture, bool embedded)
+    : commandTemplate(command), captureOutput(capture), embeddedEntries(embedded) {}
 
-LString LaunchScript::expand(JvmTags& jvm) {
+ExpansionText LaunchScript::expandText(JvmTags& jvm) {
     struct CurrentJvm {
         LaunchScript& script;
         ~CurrentJvm() { script.currentJvm_ = nullptr; }
     } scope{*this};
     currentJvm_ = &jvm;
-    LString text = commandTemplate;
+    ExpansionText text = commandTemplate;
     expandTokens(text, '%');
     jvm.expandTokens(text, '@');
     expandTokens(text, '#');
     return text;
 }
 
-void LaunchScript::resolveToken(LString& text, char delimiter, LString::size_type start,
+LString LaunchScript::expand(JvmTags& jvm) { return commandLineOf(expandText(jvm)); }
+
+void LaunchScript::resolveToken(ExpansionText& text, char delimiter, LString::size_type start,
                                 LString::size_type close) {
-    const LString name = text.substr(start + 1, close - start - 1);
+    const LString name = text.text().substr(start + 1, close - start - 1);
     if (delimiter != '%') {
-        text.replace(start, close - start + 1, getEnvironmentText(name));
+        // The class path this script put into a variable comes back with the launcher's paths
+        // in it still marked (the -cp "#CLASSPATH_VARIABLE#" pattern).
+        const LString value = getEnvironmentText(name);
+        const bool classPath =
+            !classPathInVariable_.empty() && value == classPathInVariable_.text();
+        text.replace(start, close - start + 1, classPath ? classPathInVariable_ : written(value));
         return;
     }
     const FunctionRule* rule = findFunction(name);
-    if (!rule) scriptError(text, "Invalid function name (" + quoteForMessage(name) + ").");
-    StringList arguments;
+    if (!rule) scriptError(text.text(), "Invalid function name (" + quoteForMessage(name) + ").");
+    ArgumentList arguments;
     const LString::size_type end = parseArguments(text, close + 1, arguments);
-    const int count = arguments.count();
+    const int count = static_cast<int>(arguments.size());
     if (count < rule->minArguments || (rule->maxArguments >= 0 && count > rule->maxArguments)) {
-        scriptError(text, rule->countMessage);
+        scriptError(text.text(), rule->countMessage);
     }
-    const LString result = callFunction(name, arguments);
+    const ExpansionText result = callFunction(name, arguments);
     text.replace(start, end - start, result);
 }
 
-LString::size_type LaunchScript::parseArguments(const LString& text, LString::size_type position,
-                                                StringList& arguments) {
+LString::size_type LaunchScript::parseArguments(const ExpansionText& text,
+                                                LString::size_type position,
+                                                ArgumentList& arguments) {
     enum class Expect { LeftParenthesis, Argument, Separator };
     Expect state = Expect::LeftParenthesis;
     LString::size_type last = position;
     const LString::size_type length = text.length();
     auto fail = [&](const char* message) {
-        scriptError(text, LString(message) + " (near character " +
-                              numberToString(static_cast<int32_t>(last)) + ")");
+        scriptError(text.text(), LString(message) + " (near character " +
+                                     numberToString(static_cast<int32_t>(last)) + ")");
+    };
+    // An inserted character is none of the characters a list is made of.
+    const auto writtenAt = [&](LString::size_type at) {
+        return text.isInserted(at) ? '\0' : text.text()[at];
     };
     for (;;) {
-        while (position < length && isBlank(text[position])) ++position;
+        while (position < length && !text.isInserted(position) && isBlank(writtenAt(position))) {
+            ++position;
+        }
         const bool atEnd = position >= length;
-        const char next = atEnd ? '\0' : text[position];
+        const char next = atEnd ? '\0' : writtenAt(position);
         switch (state) {
             case Expect::LeftParenthesis:
                 if (atEnd || next != '(') fail("Expected left parenthesis.");
@@ -212,7 +253,7 @@ LString::size_type LaunchScript::parseArguments(const LString& text, LString::si
                 if (atEnd) fail("Expected string arg.");
                 if (next == '"') {
                     LString::size_type cursor = position + 1;
-                    arguments.append(nextArgument(text, cursor, true));
+                    arguments.push_back(quotedArgument(text, cursor));
                     // A closing quote at the very end of the text ends the list there.
                     if (cursor == LString::npos) return length;
                     position = last = cursor;
@@ -238,87 +279,99 @@ LString::size_type LaunchScript::parseArguments(const LString& text, LString::si
     }
 }
 
-LString LaunchScript::withJvmTags(const LString& value) {
-    LString text = value;
+ExpansionText LaunchScript::withJvmTags(const ExpansionText& value) {
+    ExpansionText text = value;
     if (currentJvm_) currentJvm_->expandTokens(text, '@');
     return text;
 }
 
-LString LaunchScript::systemProperty(const LString& name, const LString& value) {
+ExpansionText LaunchScript::systemProperty(const ExpansionText& name, const ExpansionText& value) {
     const LString system = currentJvm_ ? currentJvm_->tag("SYSTEM") : LString();
     const LString separator = currentJvm_ ? currentJvm_->tag("SYSTEM_SEPARATOR") : LString();
-    return system + name + separator + withJvmTags(value);
+    return written(system) + name + written(separator) + withJvmTags(value);
 }
 
-LString LaunchScript::callFunction(const LString& name, const StringList& arguments) {
+ExpansionText LaunchScript::callFunction(const LString& name, const ArgumentList& arguments) {
     const auto tag = [&](const char* tagName) {
         return currentJvm_ ? currentJvm_->tag(tagName) : LString();
     };
     if (name == "CP") return buildClasspath(arguments);
-    if (name == "SYSTEMPROP") return systemProperty(arguments.at(0), arguments.at(1));
+    if (name == "SYSTEMPROP") return systemProperty(arguments[0], arguments[1]);
     if (name == "RUNTIME_SYSTEMPROP") {
         StringList lines;
         readSideFile(".sp", lines);
-        LString joined;
+        ExpansionText joined;
         for (int32_t i = 0; i < lines.count(); ++i) {
             const LString& line = lines.at(i);
             const LString::size_type equals = line.find('=');
             if (equals == LString::npos) continue;
-            appendWord(joined, systemProperty(line.substr(0, equals), line.substr(equals + 1)));
+            appendWord(joined, systemProperty(written(line.substr(0, equals)),
+                                              written(line.substr(equals + 1))));
         }
         return joined;
     }
     if (name == "RUNTIME_JAVAARGS") {
         StringList lines;
         readSideFile(".ja", lines);
-        LString joined;
-        for (int32_t i = 0; i < lines.count(); ++i) appendWord(joined, withJvmTags(lines.at(i)));
+        ExpansionText joined;
+        for (int32_t i = 0; i < lines.count(); ++i) {
+            appendWord(joined, withJvmTags(written(lines.at(i))));
+        }
         const LString required = tag("REQ_JAVA_ARGS");
-        if (!required.empty()) joined += " " + required;
+        if (!required.empty()) joined += written(" " + required);
         return joined;
     }
     if (name == "IF_EXISTS") {
-        return tag(arguments.at(0).c_str()).empty() ? LString() : withJvmTags(arguments.at(1));
+        return tag(arguments[0].text().c_str()).empty() ? ExpansionText()
+                                                        : withJvmTags(arguments[1]);
     }
     if (name == "REPLACE") {
-        const LString search = withJvmTags(arguments.at(0));
-        const LString replacement = withJvmTags(arguments.at(1));
-        const LString& subject = arguments.at(2);
+        const ExpansionText search = withJvmTags(arguments[0]);
+        const ExpansionText replacement = withJvmTags(arguments[1]);
+        const ExpansionText& subject = arguments[2];
+        const LString& what = search.text();
+        const LString& in = subject.text();
         // An empty search text finds nothing to replace.
-        if (search.empty()) return subject;
+        if (what.empty()) return subject;
         // Built from left to right, in time linear in the result: the search goes on after each
-        // occurrence, so an inserted replacement is never searched again.
-        LString result;
+        // occurrence, so an inserted replacement is never searched again. An occurrence that
+        // would take characters of an inserted value is passed over.
+        ExpansionText result;
         LString::size_type from = 0;
-        for (LString::size_type at = subject.find(search); at != LString::npos;
-             at = subject.find(search, from)) {
+        LString::size_type next = 0;
+        for (LString::size_type at = in.find(what); at != LString::npos; at = in.find(what, next)) {
+            const LString::size_type inserted = subject.findInserted(at);
+            if (inserted != LString::npos && inserted < at + what.length()) {
+                next = inserted + 1;
+                continue;
+            }
             if (static_cast<uint64_t>(result.length()) + (at - from) + replacement.length() >
                 kMaxExpandedLength) {
-                scriptError(subject.substr(0, 1024),
-                            "The REPLACE function's result grew beyond 8 MB.");
+                scriptError(in.substr(0, 1024), "The REPLACE function's result grew beyond 8 MB.");
             }
-            result.append(subject, from, at - from);
+            result += subject.substr(from, at - from);
             result += replacement;
-            from = at + search.length();
+            from = next = at + what.length();
         }
-        result.append(subject, from, LString::npos);
+        result += subject.substr(from);
         return result;
     }
-    if (name == "LAUNCHER_FILE") return runSettings().launcherPath;
-    if (name == "LAUNCHER_DIR") return origLauncherDirectory();
-    if (name == "APPLICATION_ARCHIVE") return applicationArchive(arguments);
+    if (name == "LAUNCHER_FILE") return ExpansionText::inserted(runSettings().launcherPath);
+    if (name == "LAUNCHER_DIR") return ExpansionText::inserted(origLauncherDirectory());
+    if (name == "APPLICATION_ARCHIVE")
+        return ExpansionText::inserted(applicationArchive(arguments));
     // TEMP_DIR
     LString directory = getTempDirectory();
     if (!directory.empty() && directory[directory.length() - 1] == kPathSeparator) {
         directory.erase(directory.length() - 1);
     }
-    return directory;
+    return ExpansionText::inserted(directory);
 }
 
-LString LaunchScript::applicationArchive(const StringList& arguments) {
+LString LaunchScript::applicationArchive(const ArgumentList& arguments) {
     LString& cached = applicationArchivePath();
     if (!cached.empty()) return cached;
-    if (arguments.count() == 0) {
+    if (arguments.empty()) {
         const EmbeddedFiles& files = embeddedFiles();
         LString directory;
         LString path;
@@ -331,7 +384,7 @@ LString LaunchScript::applicationArchive(const StringList& arguments) {
         cached = path;
         return path;
     }
-    const LString& name = arguments.at(0);
+    const LString& name = arguments[0].text();
     const LString launcherDirectory = origLauncherDirectory();
     const LString source = launcherDirectory.empty() ? name : joinPath(launcherDirectory, name);
     const LString destination = joinPath(createTempDirectory(), lastComponent(name));
@@ -340,14 +393,14 @@ LString LaunchScript::applicationArchive(const StringList& arguments) {
     return destination;
 }
 
-LString LaunchScript::buildClasspath(const StringList& arguments) {
+ExpansionText LaunchScript::buildClasspath(const ArgumentList& arguments) {
     const auto tag = [&](const char* tagName) {
         return currentJvm_ ? currentJvm_->tag(tagName) : LString();
     };
     const bool envMode = tag("USE_CP_ENV_VAR") == "1";
-    const LString separator = tag("CLASSPATH_SEPARATOR");
-    LString classpath;
-    const auto add = [&](const LString& entry) {
+    const ExpansionText separator = written(tag("CLASSPATH_SEPARATOR"));
+    ExpansionText classpath;
+    const auto add = [&](const ExpansionText& entry) {
         if (entry.empty()) return;
         if (!classpath.empty()) classpath += separator;
         classpath += entry;
@@ -355,22 +408,22 @@ LString LaunchScript::buildClasspath(const StringList& arguments) {
     const auto addSideFile = [&](const char* suffix) {
         StringList lines;
         readSideFile(suffix, lines);
-        for (int32_t i = 0; i < lines.count(); ++i) add(lines.at(i));
+        for (int32_t i = 0; i < lines.count(); ++i) add(written(lines.at(i)));
     };
 
     // An empty item would be the current directory to java: the -cp:p and -cp:a items are left
     // out when they were not given.
     const RunSettings& settings = runSettings();
     // Quoted for a command line; a variable takes the path as it is.
-    const auto commandLineItem = [&](const LString& path) { return envMode ? path : quoted(path); };
-    if (!settings.classpathPrepend.empty()) add(commandLineItem(settings.classpathPrepend));
+    const auto pathItem = [&](const LString& path) {
+        return envMode ? ExpansionText::inserted(path) : quoted(path);
+    };
+    if (!settings.classpathPrepend.empty()) add(pathItem(settings.classpathPrepend));
     addSideFile(".cp1");
-    add(tag("JVM_CLASSPATH"));
+    add(written(tag("JVM_CLASSPATH")));
     addSideFile(".cp");
-    for (int32_t i = 0; i < arguments.count(); ++i) {
-        add(envMode ? stripQuotes(arguments.at(i)) : arguments.at(i));
-    }
-    LString archive = archiveTemplate;
+    for (const ExpansionText& argument : arguments) add(envMode ? stripQuotes(argument) : argument);
+    ExpansionText archive = written(archiveTemplate);
     expandTokens(archive, '%');
     add(envMode ? stripQuotes(archive) : archive);
     if (embeddedEntries) {
@@ -379,14 +432,14 @@ LString LaunchScript::buildClasspath(const StringList& arguments) {
         for (int32_t i = 0; i < files.count(); ++i) {
             const EmbeddedFileEntry* entry = files.entryAt(i);
             if (entry->type != kEntryClasspathArchive) continue;
-            const LString path = entry->extractTo(directory);
-            add(commandLineItem(path));
+            add(pathItem(entry->extractTo(directory)));
         }
     }
     addSideFile(".cp2");
-    if (!settings.classpathAppend.empty()) add(commandLineItem(settings.classpathAppend));
+    if (!settings.classpathAppend.empty()) add(pathItem(settings.classpathAppend));
 
-    if (!envMode) return classpath.empty() ? LString() : tag("CLASSPATH") + classpath;
+    if (!envMode)
+        return classpath.empty() ? ExpansionText() : written(tag("CLASSPATH")) + classpath;
     const LString variable = tag("CP_ENV_VAR");
     if (variable.empty()) {
         writeLog(
@@ -394,10 +447,11 @@ LString LaunchScript::buildClasspath(const StringList& arguments) {
             "CP_ENV_VAR.",
             kLogError);
     } else {
-        setEnvironmentText(variable, classpath);
-        writeLog("Set env var " + variable + " to " + classpath + "\n", kLogPlain);
+        setEnvironmentText(variable, classpath.text());
+        classPathInVariable_ = classpath;
+        writeLog("Set env var " + variable + " to " + classpath.text() + "\n", kLogPlain);
     }
-    return LString();
+    return ExpansionText();
 }
 
 int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareConsole) {

@@ -3,6 +3,9 @@
 // function calls %NAME%(...), descriptor tags @NAME@ and environment variables #NAME#.
 #pragma once
 
+#include <vector>
+
+#include "base/expansion_text.h"
 #include "base/lstring.h"
 #include "base/ptrlist.h"
 #include "launch/jvm_tags.h"
@@ -11,21 +14,30 @@
 
 namespace wiz {
 
+// The texts of a function call's arguments, each with the values the launcher put into it.
+using ArgumentList = std::vector<ExpansionText>;
+
 class LaunchScript : public TokenExpander {
 public:
     // From a launch-script document (not owned; it must outlive the script): COMMAND,
     // DISPLAY_CONSOLE, AUTO_SET_WORKING_DIR, DESC and ARCHIVE. `capture`: the child's output is
     // captured. The embedded class-path files are part of the class path.
     LaunchScript(const TagDocument& document, bool capture);
-    // From a command text, without a document: no console output, the launcher's directory as
-    // working directory, no archive.
-    LaunchScript(const LString& commandText, bool capture, bool embedded);
+    // From a command, without a document: no console output, the launcher's directory as
+    // working directory, no archive. The command may hold inserted values (a verification
+    // run's home and class path).
+    LaunchScript(const ExpansionText& command, bool capture, bool embedded);
     LaunchScript(const LaunchScript&) = delete;
     LaunchScript& operator=(const LaunchScript&) = delete;
 
     // The command line for `jvm`: the "%" function calls first, then the jvm's "@" tags, then the
     // "#" environment variables. Syntax and usage errors leave as "Launch script error: ...".
+    // Values the launcher inserts (the JVM's home, paths of extracted files, the temporary
+    // folder, the launcher's paths) are never read as tokens, and reach the program as they are
+    // (commandLineOf).
     LString expand(JvmTags& jvm);
+    // The same before it becomes a command line: the text with its inserted values marked.
+    ExpansionText expandText(JvmTags& jvm);
 
     // Runs the expanded command for `jvm` with the quoted `arguments` (none: null) appended, and
     // waits for it; returns its exit code. `shareConsole`: the child shares the launcher's
@@ -34,17 +46,19 @@ public:
     int launch(JvmTags& jvm, const StringList* arguments, bool shareConsole);
 
     // "%": a function call; "#": an environment variable.
-    void resolveToken(LString& text, char delimiter, LString::size_type start,
+    void resolveToken(ExpansionText& text, char delimiter, LString::size_type start,
                       LString::size_type close) override;
 
     // Reads the argument list `( "arg" , "arg" ... )` of a call at `position` (just after the
-    // name's closing "%") into `arguments`; returns the position after the closing ")".
-    LString::size_type parseArguments(const LString& text, LString::size_type position,
-                                      StringList& arguments);
+    // name's closing "%") into `arguments`; returns the position after the closing ")". Only
+    // the quotes, parentheses, commas and blanks the author wrote count: an inserted value is
+    // argument text whatever it holds.
+    LString::size_type parseArguments(const ExpansionText& text, LString::size_type position,
+                                      ArgumentList& arguments);
     // The class path of the "CP" function for the current JVM.
-    LString buildClasspath(const StringList& arguments);
+    ExpansionText buildClasspath(const ArgumentList& arguments);
 
-    LString commandTemplate;
+    ExpansionText commandTemplate;
     bool captureOutput = true;
     bool consoleOutput = false;
     bool autoWorkingDir = true;
@@ -56,13 +70,15 @@ public:
     LString stderrText;
 
 private:
-    LString callFunction(const LString& name, const StringList& arguments);
-    LString applicationArchive(const StringList& arguments);
-    LString systemProperty(const LString& name, const LString& value);
+    ExpansionText callFunction(const LString& name, const ArgumentList& arguments);
+    LString applicationArchive(const ArgumentList& arguments);
+    ExpansionText systemProperty(const ExpansionText& name, const ExpansionText& value);
     // The value with the current JVM's "@" tags expanded.
-    LString withJvmTags(const LString& value);
+    ExpansionText withJvmTags(const ExpansionText& value);
 
     JvmTags* currentJvm_ = nullptr;
+    // The class path last put into a variable, with what the launcher inserted into it.
+    ExpansionText classPathInVariable_;
 };
 
 // A text file next to the original launcher: its path without the extension, then `suffix`.

@@ -40,12 +40,11 @@ public:
 
 void TokenExpander::countWork(uint64_t bytes) { allowance.rewritten += bytes; }
 
-void TokenExpander::expandTokens(LString& text, char delimiter) {
-    const char pair[] = {delimiter, delimiter, '\0'};
+void TokenExpander::expandTokens(ExpansionText& text, char delimiter) {
     const AllowanceScope scope;
     if (allowance.depth > kMaxNesting) {
-        scriptError(text, "The " + LString(1, delimiter) +
-                              " tokens do not end: a value holds its own token again.");
+        scriptError(text.text(), "The " + LString(1, delimiter) +
+                                     " tokens do not end: a value holds its own token again.");
     }
     LString::size_type start = text.find(delimiter);
     while (start != LString::npos) {
@@ -54,20 +53,21 @@ void TokenExpander::expandTokens(LString& text, char delimiter) {
         if (close == LString::npos) break;
         allowance.rewritten += text.length() - start;
         if (++allowance.tokens > kMaxTokens || allowance.rewritten > kMaxRewrittenBytes) {
-            scriptError(text, "The " + LString(1, delimiter) +
-                                  " tokens do not end: a value holds its own token again.");
+            scriptError(text.text(), "The " + LString(1, delimiter) +
+                                         " tokens do not end: a value holds its own token again.");
         }
         resolveToken(text, delimiter, start, close);
         if (text.length() > kMaxExpandedLength) {
-            scriptError(text.substr(0, 1024),
+            scriptError(text.text().substr(0, 1024),
                         "The " + LString(1, delimiter) +
                             " tokens do not end: the expanded text grew beyond 8 MB.");
         }
         start = text.find(delimiter, start);
     }
-    for (LString::size_type at = text.find(pair); at != LString::npos;
-         at = text.find(pair, at + 1)) {
-        text.erase(at, 1);
+    // A doubled delimiter becomes one; the search goes on one past the one kept.
+    for (LString::size_type at = text.find(delimiter); at != LString::npos;
+         at = text.find(delimiter, at + 1)) {
+        if (text.isWritten(at + 1, delimiter)) text.erase(at, 1);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/expansion_text.h"
 #include "base/lstring.h"
 
 namespace wiz {
@@ -36,14 +37,15 @@ public:
 
     // Replaces in `text` the token that begins with `delimiter` at `start` and whose name ends
     // before the delimiter at `close` by its value, or throws.
-    virtual void resolveToken(LString& text, char delimiter, LString::size_type start,
+    virtual void resolveToken(ExpansionText& text, char delimiter, LString::size_type start,
                               LString::size_type close) = 0;
 
     // Resolves every token of `delimiter` in `text`, resuming each time at the beginning of the
-    // inserted value (so a value that holds tokens is expanded too), then turns each doubled
+    // value put in (so a value that holds tokens is expanded too), then turns each doubled
     // delimiter into a single one. A token needs at least one character between its
-    // delimiters.
-    void expandTokens(LString& text, char delimiter);
+    // delimiters. Only delimiters the author wrote count: the characters of a value the
+    // launcher inserted (ExpansionText::inserted) are never read as, or paired with, one.
+    void expandTokens(ExpansionText& text, char delimiter);
 
     // Logs "Launch command:" and the text being expanded, then throws LauncherException
     // "Launch script error: " + message.

@@ -72,19 +72,29 @@ void ScriptVariables::setNumeric(int32_t n, int32_t value) {
     numeric_[n - 1] = value;
 }
 
-LString ScriptVariables::string(int32_t n) const {
+LString ScriptVariables::string(int32_t n) const { return stringText(n).text(); }
+
+const ExpansionText& ScriptVariables::stringText(int32_t n) const {
     if (!isValidString(n)) invalidString(n);
     return string_[n - 1];
 }
 
 void ScriptVariables::setString(int32_t n, const LString& text) {
+    setStringText(n, ExpansionText(text));
+}
+
+void ScriptVariables::setInsertedString(int32_t n, const LString& text) {
+    setStringText(n, ExpansionText::inserted(text));
+}
+
+void ScriptVariables::setStringText(int32_t n, const ExpansionText& text) {
     if (!isValidString(n)) invalidString(n);
     string_[n - 1] = text;
 }
 
 void ScriptVariables::reset() {
     for (int32_t& n : numeric_) n = 0;
-    for (LString& s : string_) s.erase();
+    for (ExpansionText& s : string_) s = ExpansionText();
 }
 
 // VariableRef
@@ -114,22 +124,22 @@ void VariableRef::parse(const LString& text, const LString& context) {
     number_ = number;
 }
 
-void VariableRef::assign(const LString& valueText, const LString& context) const {
+void VariableRef::assign(const ExpansionText& valueText, const LString& context) const {
     if (type_ == 'S') {
-        scriptVariables.setString(number_, valueText);
+        scriptVariables.setStringText(number_, valueText);
         return;
     }
     int32_t value = 0;
-    if (!readLongNumber(valueText, value)) {
+    if (!readLongNumber(valueText.text(), value)) {
         throw LauncherException(context + " " + "Invalid numeric expression in " +
-                                quoteForMessage(valueText));
+                                quoteForMessage(valueText.text()));
     }
     scriptVariables.setNumeric(number_, value);
 }
 
-LString VariableRef::valueText() const {
-    return type_ == 'S' ? scriptVariables.string(number_)
-                        : numberToString(scriptVariables.numeric(number_));
+ExpansionText VariableRef::value() const {
+    return type_ == 'S' ? scriptVariables.stringText(number_)
+                        : ExpansionText(numberToString(scriptVariables.numeric(number_)));
 }
 
 // ScriptEvaluator
@@ -139,6 +149,12 @@ void ScriptEvaluator::instructionError(const LString& message) const {
 }
 
 void ScriptEvaluator::substituteVariables(LString& text, const LString& context) const {
+    ExpansionText expanded(text);
+    substituteVariables(expanded, context);
+    text = expanded.text();
+}
+
+void ScriptEvaluator::substituteVariables(ExpansionText& text, const LString& context) const {
     if (text.empty()) instructionError(context + " " + "Empty expression.");
     int32_t substitutions = 0;
     uint64_t rewritten = 0;
@@ -159,8 +175,8 @@ void ScriptEvaluator::substituteVariables(LString& text, const LString& context)
                                      "refers to itself).");
                 }
                 VariableRef ref;
-                ref.parse(text.substr(at + 1, close - at - 1), context);
-                const LString value = ref.valueText();
+                ref.parse(text.text().substr(at + 1, close - at - 1), context);
+                const ExpansionText value = ref.value();
                 if (static_cast<uint64_t>(text.length()) - (close - at + 1) + value.length() >
                     limit) {
                     instructionError(context + " " +
@@ -172,7 +188,8 @@ void ScriptEvaluator::substituteVariables(LString& text, const LString& context)
             } else {
                 text.erase(close, 1);  // "@@" stands for one "@"
             }
-            // Searching goes on inside an inserted value, from its second character.
+            // Searching goes on inside the value put in, from its second character; the
+            // characters of a value the launcher inserted are passed over.
             at = text.find('@', at + 1);
         }
         if (!changed) break;
@@ -212,12 +229,18 @@ bool ScriptEvaluator::readBoolean(const LString& text, const LString& context) c
 }
 
 void ScriptEvaluator::readValue(LString& text, const LString& context, bool emptyAllowed) const {
-    if (text.empty()) return;
+    text = valueOf(text, context, emptyAllowed).text();
+}
+
+ExpansionText ScriptEvaluator::valueOf(const LString& text, const LString& context,
+                                       bool emptyAllowed) const {
+    if (text.empty()) return ExpansionText();
     const bool quoted = text[0] == '"';
     LString::size_type cursor = quoted ? 1 : 0;
-    text = nextArgument(text, cursor, quoted);
-    if (text.empty() && emptyAllowed) return;
-    substituteVariables(text, context);
+    ExpansionText value(nextArgument(text, cursor, quoted));
+    if (value.empty() && emptyAllowed) return value;
+    substituteVariables(value, context);
+    return value;
 }
 
 LString ScriptEvaluator::readFileArgument(const LString& line, LString::size_type& position,
@@ -266,8 +289,8 @@ void ScriptEvaluator::executeSet(const LString& line, LString::size_type positio
         LString right = rest.substr(eq + 1);
         trim(right);
         // SET S1 = "" clears the variable.
-        readValue(right, "Invalid expression specified for SET command", true);
-        ref.assign(right, "Invalid value specified for SET command");
+        ref.assign(valueOf(right, "Invalid expression specified for SET command", true),
+                   "Invalid value specified for SET command");
     } catch (const LauncherException& e) {
         instructionError(e.message());
     }

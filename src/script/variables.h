@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/expansion_text.h"
 #include "base/lstring.h"
 
 namespace wiz {
@@ -29,14 +30,21 @@ public:
     int32_t numeric(int32_t n) const;
     void setNumeric(int32_t n, int32_t value);
     LString string(int32_t n) const;
+    // A value as the script wrote it: references in it are substituted when it is.
     void setString(int32_t n, const LString& text);
+    // A value the launcher found (a JVM home, a JVM file's path): inserted as it is wherever it
+    // is substituted, never read for references, whatever "@" it holds.
+    void setInsertedString(int32_t n, const LString& text);
+    // The value with what the launcher inserted into it marked.
+    const ExpansionText& stringText(int32_t n) const;
+    void setStringText(int32_t n, const ExpansionText& text);
 
     // Back to the initial values (0 and empty). The launcher itself never resets them.
     void reset();
 
 private:
     int32_t numeric_[numericCount] = {};
-    LString string_[stringCount];
+    ExpansionText string_[stringCount];
 };
 
 // The process-wide variables, shared by the interpreter and the JVM actions.
@@ -49,10 +57,15 @@ public:
     // with `context` + " " + the reason.
     void parse(const LString& text, const LString& context);
     // N: `valueText` must read as a number, else LauncherException
-    // `context` + " Invalid numeric expression in " + valueText. S: stores the text.
-    void assign(const LString& valueText, const LString& context) const;
+    // `context` + " Invalid numeric expression in " + valueText. S: stores the text, with what
+    // the launcher inserted into it.
+    void assign(const ExpansionText& valueText, const LString& context) const;
+    void assign(const LString& valueText, const LString& context) const {
+        assign(ExpansionText(valueText), context);
+    }
     // The value as text (numbers in decimal).
-    LString valueText() const;
+    LString valueText() const { return value().text(); }
+    ExpansionText value() const;
 
     char type() const { return type_; }
     int32_t number() const { return number_; }
@@ -85,8 +98,10 @@ public:
     [[noreturn]] void instructionError(const LString& message) const;
 
     // Replaces every "@name@" by the variable's value and "@@" by "@", in passes until a pass
-    // replaces no reference. A bad reference name throws LauncherException.
+    // replaces no reference. A bad reference name throws LauncherException. The characters of a
+    // value the launcher inserted (setInsertedString) are never read as "@".
     void substituteVariables(LString& text, const LString& context) const;
+    void substituteVariables(ExpansionText& text, const LString& context) const;
     int32_t readInteger(const LString& text, const LString& context) const;
     int16_t readShort(const LString& text, const LString& context) const;
     bool readBoolean(const LString& text, const LString& context) const;
@@ -109,6 +124,8 @@ protected:
 
 private:
     LString substituted(const LString& text, const LString& context) const;
+    // readValue, keeping what the launcher inserted marked (for SET).
+    ExpansionText valueOf(const LString& text, const LString& context, bool emptyAllowed) const;
 };
 
 }  // namespace wiz

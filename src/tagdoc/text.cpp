@@ -35,13 +35,11 @@ LString numberToString(int32_t n) {
     return LString(buf);
 }
 
-namespace {
-LString missingQuote(LString::size_type cursor) {
+LString missingQuoteMessage(LString::size_type cursor) {
     char buf[24];
     std::snprintf(buf, sizeof buf, "%lu", static_cast<unsigned long>(cursor));
     return LString("Expected double quote to end argument near ") + buf;
 }
-}  // namespace
 
 LString nextArgument(const LString& text, LString::size_type& cursor, bool quoted) {
     LString result;
@@ -59,14 +57,14 @@ LString nextArgument(const LString& text, LString::size_type& cursor, bool quote
     }
     for (;;) {
         LString::size_type q = text.find('"', cursor);
-        if (q == LString::npos) throw LauncherException(missingQuote(cursor));
+        if (q == LString::npos) throw LauncherException(missingQuoteMessage(cursor));
         if (q + 1 >= text.length() || text[q + 1] != '"') {
             result.append(text, cursor, q - cursor);
             cursor = q + 1;
             break;
         }
         // A doubled quote: keep one; at the very end of the text it cannot also close.
-        if (q + 2 >= text.length()) throw LauncherException(missingQuote(q + 1));
+        if (q + 2 >= text.length()) throw LauncherException(missingQuoteMessage(q + 1));
         result.append(text, cursor, q + 1 - cursor);
         cursor = q + 2;
     }

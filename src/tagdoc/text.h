@@ -23,6 +23,9 @@ LString numberToString(int32_t n);
 // quote; a doubled quote stands for one. Throws LauncherException when the closing quote is
 // missing. The cursor becomes npos once the end of the text is reached.
 LString nextArgument(const LString& text, LString::size_type& cursor, bool quoted);
+// The message of an argument whose closing quote is missing, `cursor` being where the search
+// for it stopped.
+LString missingQuoteMessage(LString::size_type cursor);
 // Skips white space (space, 9..13) and returns the following word; the cursor ends one past the
 // character that stopped it.
 LString nextWord(const LString& text, LString::size_type& cursor);

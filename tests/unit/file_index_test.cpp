@@ -139,7 +139,7 @@ TEST_F(FileIndexTest, EmbeddedDocumentsBecomeScriptDescriptorsAndLaunchScript) {
 
     const wiz::LaunchScript* script = fileIndex().launchScript();
     ASSERT_NE(script, nullptr);
-    EXPECT_EQ(script->commandTemplate.str(), "java -cp x Main");
+    EXPECT_EQ(script->commandTemplate.text().str(), "java -cp x Main");
     EXPECT_EQ(script->description.str(), "Wizard");
     EXPECT_EQ(script->archiveTemplate.str(), "app.jar");
     EXPECT_TRUE(script->captureOutput);
@@ -311,7 +311,7 @@ TEST_F(FileIndexTest, InputDocumentFilesWinOverEmbeddedOnes) {
     fileIndex().instructions()->execute();
     EXPECT_EQ(wiz::scriptVariables.string(1).str(), "input");
     ASSERT_NE(fileIndex().launchScript(), nullptr);
-    EXPECT_EQ(fileIndex().launchScript()->commandTemplate.str(), "java Input");
+    EXPECT_EQ(fileIndex().launchScript()->commandTemplate.text().str(), "java Input");
     EXPECT_TRUE(fileIndex().launchScript()->consoleOutput);
     EXPECT_FALSE(fileIndex().launchScript()->autoWorkingDir);
 

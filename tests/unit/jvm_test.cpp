@@ -1,14 +1,20 @@
 // The pure parts of the JVM discovery: the check of the verification output, the order of
-// versioned names and the expansion of a path wildcard.
+// versioned names, the expansion of a path wildcard, the comparison of homes, and the
+// verification command.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/exceptions.h"
 #include "jvm/jvm_descriptor.h"
 #include "jvm/version_order.h"
+#include "launch/command_line_split.h"
+#include "platform/environment.h"
 #include "platform/path.h"
+#include "services/log.h"
+#include "services/settings.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -107,6 +113,68 @@ TEST(PathWildcard, FinalStarMatchesDirectoriesNewestFirst) {
     candidates.clear();
     wiz::expandPathWildcard(LString(base + "nothing*"), candidates);
     EXPECT_EQ(candidates.count(), 0);
+}
+
+// A descriptor and the run's settings of a verification, with a log.
+class VerificationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedSettings_ = std::move(wiz::runSettings());
+        savedLog_ = wiz::logState();
+        wiz::runSettings() = wiz::RunSettings();
+        wiz::runSettings().launcherPath = LString(dir.file("setup.exe"));
+        wiz::runSettings().origLauncherPath = wiz::runSettings().launcherPath;
+        wiz::logState() = wiz::LogState();
+        wiz::logState().filePath = LString(dir.file("run.log"));
+        wiz::logState().separatorWritten = true;
+        document.setValue("JVM_EXE", LString("bin" + sep + "java"));
+        document.setValue("CLASSPATH", "-cp ");
+        document.addValue("JVM_PROPERTIES", "java.version=17...");
+        document.addValue("JVM_PROPERTIES", "java.vendor = Acme");
+    }
+    void TearDown() override {
+        wiz::runSettings() = std::move(savedSettings_);
+        wiz::logState() = savedLog_;
+    }
+
+    // The arguments of the verification run for `home` with the class path `classPath`.
+    std::vector<std::string> verificationArgs(const std::string& home,
+                                              const std::string& classPath) {
+        wiz::JvmDescriptor descriptor(document);
+        wiz::PropertyRequirementList requirements;
+        const auto script = descriptor.verificationScript(LString(home), LString(classPath),
+                                                          "\"Verify\"", requirements);
+        const wiz::StringList split = wiz::splitCommandLine(script->expand(descriptor));
+        std::vector<std::string> args;
+        for (int32_t i = 0; i < split.count(); ++i) args.push_back(split.at(i).str());
+        return args;
+    }
+    std::string log() const { return wiztest::TempDir::read(dir.file("run.log")); }
+
+    const std::string sep = std::string(1, wiz::kPathSeparator);
+    wiztest::TempDir dir;
+    wiz::TagDocument document;
+
+private:
+    wiz::RunSettings savedSettings_;
+    wiz::LogState savedLog_;
+};
+
+TEST_F(VerificationTest, TheClassPathInEachFormOfTheInputDocumentAndOddPathsAsTheyAre) {
+    const std::string jar = dir.file("tools@work 100%" + sep + "Verify #1.jar");
+    const std::string home = dir.file("jdk@JVM_EXE@%TEMP_DIR%()#PATH#");
+    const std::vector<std::string> expected = {
+        home + sep + "bin" + sep + "java", "-cp", jar, "Verify", "java.version", "java.vendor"};
+    // As written in an input document: plain, in quotes, in doubled quotes.
+    for (const std::string& written : {jar, "\"" + jar + "\"", "\"\"\"" + jar + "\"\"\""}) {
+        wiz::TagDocument input;
+        const std::string path = dir.write("in.tag", "VERIFY_CLASSPATH: " + written + "\n");
+        input.loadFile(LString(path));
+        EXPECT_EQ(verificationArgs(home, input.getValue("VERIFY_CLASSPATH").str()), expected)
+            << written;
+    }
+    // The home with a separator at its end gives the same program.
+    EXPECT_EQ(verificationArgs(home + sep, "\"" + jar + "\""), expected);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "archive/embedded_files.h"
 #include "base/exceptions.h"
 #include "core/file_index.h"
+#include "launch/command_line_split.h"
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/path.h"
@@ -193,6 +194,67 @@ TEST_F(LaunchScriptTest, Functions) {
     jvmDoc.setValue("JVM_HOME", LString("C:\\jdk" + kSep));
     EXPECT_EQ(expand("@JVM_HOME@|@CLASSPATH@|@NOT_THERE@"), "C:\\jdk|-cp |");
     wiz::unsetEnvironmentText("WIZTEST_VALUE");
+}
+
+// The arguments the program gets from a command line.
+std::vector<std::string> argv(const std::string& commandLine) {
+    const wiz::StringList split = wiz::splitCommandLine(LString(commandLine));
+    std::vector<std::string> args;
+    for (int32_t i = 0; i < split.count(); ++i) args.push_back(split.at(i).str());
+    return args;
+}
+
+TEST_F(LaunchScriptTest, InsertedValuesAreNeverReadAsTokensAndReachTheProgramAsTheyAre) {
+    // Each of these names used to make the expansion read a token inside a path: another program
+    // ran, or the script failed.
+    const std::string odd = "#PATH#@JVM_EXE@%TEMP_DIR%()%lone##";
+    // Only a POSIX path can hold a double quote; the home is not looked at on disk.
+    const std::string home = dir.file("h\"" + odd);
+    jvmDoc.setValue("JVM_HOME", LString(home + kSep));
+    std::filesystem::create_directories(dir.path() / ("t@" + odd));
+    const std::string temp = dir.file("t@" + odd);
+    wiz::tempFiles().directory = LString(temp + kSep);
+    std::filesystem::create_directories(dir.path() / ("l%" + odd));
+    const std::string launcherDir = dir.file("l%" + odd);
+    wiz::runSettings().origLauncherPath = LString(launcherDir + kSep + "setup.exe");
+    wiz::setEnvironmentText("WIZTEST_VALUE", "v");
+    dir.write("l%" + odd + kSep + "setup.ja", "-Dz=@JVM_HOME@\n");
+
+    const std::string java = home + kSep + "bin\\java.exe";
+    struct Case {
+        std::string command;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"\"@JVM_HOME@" + kSep + "@JVM_EXE@\" Main", {java, "Main"}},
+        // The author's own tokens around the inserted values still expand.
+        {"java %SYSTEMPROP%(\"h\", \"@JVM_HOME@\") @MAX_JAVA_HEAP@1m #WIZTEST_VALUE# 100%%",
+         {"java", "-Dh=" + home, "-Xmx1m", "v", "100%"}},
+        {"java %CP%(\"\"\"@JVM_HOME@\"\"\") Main", {"java", "-cp", home, "Main"}},
+        {"java \"-Dt=%TEMP_DIR%()\" %SYSTEMPROP%(\"d\", \"\"\"%LAUNCHER_DIR%()\"\"\")",
+         {"java", "-Dt=" + temp, "-Dd=" + launcherDir}},
+        {"java %IF_EXISTS%(\"MAX_JAVA_HEAP\", \"-Dh=@JVM_HOME@\") %RUNTIME_JAVAARGS%()",
+         {"java", "-Dh=" + home, "-Dz=" + home}},
+        // REPLACE works on the author's text and leaves an inserted value alone.
+        {"java %REPLACE%(\"#\", \"X\", \"a#@JVM_HOME@#b\")", {"java", "aX" + home + "Xb"}},
+    };
+    for (const Case& c : cases) {
+        const std::string line = expand(c.command);
+        EXPECT_EQ(argv(line), c.args) << c.command << "\n -> " << line;
+    }
+    wiz::unsetEnvironmentText("WIZTEST_VALUE");
+
+    // The class path of environment-variable mode, brought back by the author's "#" token.
+    jvmDoc.setValue("USE_CP_ENV_VAR", "1");
+    jvmDoc.setValue("CP_ENV_VAR", "WIZTEST_CP");
+    EXPECT_EQ(argv(expand("java %CP%() -cp \"#WIZTEST_CP#\" Main", "\"%TEMP_DIR%()\"")),
+              (std::vector<std::string>{"java", "-cp", temp, "Main"}));
+    wiz::unsetEnvironmentText("WIZTEST_CP");
+
+    // A program path with a double quote and a blank cannot be written on a command line.
+    jvmDoc.setValue("JVM_HOME", "C:\\a \"b");
+    EXPECT_EQ(expand("\"@JVM_HOME@\\java\" x"),
+              "error: Cannot start C:\\a \"b\\java: a program path that holds a double quote "
+              "cannot also hold a blank on a command line.");
 }
 
 TEST_F(LaunchScriptTest, ScriptErrorsNameTheProblemAndLogTheText) {

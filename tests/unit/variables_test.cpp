@@ -191,6 +191,30 @@ TEST_F(Variables, Substitution) {
     }
 }
 
+TEST_F(Variables, ValuesTheLauncherFoundAreNeverReadForReferences) {
+    // FIND_JVM's home and JVM file: paths in folders named with "@".
+    scriptVariables.setInsertedString(1, "/opt/a@b@@c@S2@");
+    scriptVariables.setInsertedString(2, "/tmp/me@home/LRE1.tmp");
+    scriptVariables.setNumeric(1, 7);
+    struct Case {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"@S1@", "/opt/a@b@@c@S2@"},
+        {"x@S2@ @N1@", "x/tmp/me@home/LRE1.tmp 7"},
+    };
+    for (const Case& c : cases) {
+        LString t(c.text);
+        evaluator.substituteVariables(t, "ctx");
+        EXPECT_EQ(t.str(), c.expected) << c.text;
+    }
+    // A copy made with SET keeps the path as it is, and references around it still count.
+    evaluator.executeSet("SET S3 = \"[@S2@]@N1@\"", 3);
+    LString t("@S3@");
+    evaluator.substituteVariables(t, "ctx");
+    EXPECT_EQ(t.str(), "[/tmp/me@home/LRE1.tmp]7");
+}
+
 TEST_F(Variables, SelfReferencingValuesEndWithAnError) {
     const char* const expected =
         "I1:ctx Variable substitution does not end (a string variable refers to itself).";
