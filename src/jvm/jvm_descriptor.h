@@ -35,7 +35,8 @@ public:
     const LString& sourceName() const { return document().sourceName(); }
 
     // Verifies the candidate home: its java executable (JVM_EXE) must exist and report the
-    // JVM_PROPERTIES when run on the verification class. A match, or null.
+    // JVM_PROPERTIES when run on the verification class. A match, or null. A java program that
+    // cannot be started is logged with the system's reason and gives null.
     std::unique_ptr<JvmMatch> verifyAt(const LString& home, const LString& classPathArg,
                                        const LString& classArg);
     // Verifies the home the document's own JVM_HOME names (JVM_PROPERTIES required).
@@ -45,8 +46,9 @@ public:
     // The verification run for `home`: the command "HOME\@JVM_EXE@" %CP%("CLASSPATH")
     // @REQ_JAVA_ARGS@ "CLASS" NAMES, with the home, the class path and the class name put in as
     // inserted values (one pair of quotes around the class path or class name taken off
-    // first), capturing its output. Fills `requirements` from JVM_PROPERTIES, whose names end
-    // the command.
+    // first), capturing its output and putting back the environment it sets; in
+    // environment-variable mode its class path goes into CLASSPATH. Fills `requirements` from
+    // JVM_PROPERTIES, whose names end the command.
     std::unique_ptr<LaunchScript> verificationScript(const LString& home,
                                                      const LString& classPathArg,
                                                      const LString& classArg,
@@ -66,6 +68,9 @@ public:
 private:
     // The common opening of the strategies: false (with a warning) without JVM_PROPERTIES.
     bool startStrategy(const char* suffix);
+
+    // The warning about a missing CLASSPATH tag is logged once.
+    bool classpathWarned_ = false;
 };
 
 // A verified JVM home of one descriptor.

@@ -117,17 +117,38 @@ std::unique_ptr<LaunchScript> JvmDescriptor::verificationScript(
         requirements.appendOwned(std::move(requirement));
     }
 
-    return std::make_unique<LaunchScript>(command, true, false);
+    auto script = std::make_unique<LaunchScript>(command, true, false);
+    // Each candidate starts from the launcher's own environment, and in environment-variable
+    // mode the class path goes into the one variable every java reads.
+    script->restoreEnvironment = true;
+    script->classPathVariable = "CLASSPATH";
+    return script;
 }
 
 bool JvmDescriptor::runVerification(const LString& home, const LString& classPathArg,
                                     const LString& classArg) {
     document().setValue("JVM_HOME", home);
+    const bool classPathVariable = tag("USE_CP_ENV_VAR") == "1";
+    if (!classPathVariable && tag("CLASSPATH").empty() && !classpathWarned_) {
+        classpathWarned_ = true;
+        writeLog("JVM File " + sourceName() +
+                     " has no CLASSPATH tag: java gets the verification archive without a "
+                     "class-path option, so no runtime verifies with it.",
+                 kLogWarning);
+    }
+
     PropertyRequirementList requirements;
     const std::unique_ptr<LaunchScript> script =
         verificationScript(home, classPathArg, classArg, requirements);
-    script->launch(*this, nullptr, false);
-    const bool verified = checkVerifyOutput(script->stdoutText, requirements);
+    bool verified = false;
+    try {
+        script->launch(*this, nullptr, false);
+        verified = checkVerifyOutput(script->stdoutText, requirements);
+    } catch (const ProcessStartException& e) {
+        // This java cannot run here (not a program for this system, no permission): the next
+        // candidate may.
+        writeLog("Skipping JVM at " + home + ": " + e.message(), kLogWarning);
+    }
     uiStepProgress(6);
     return verified;
 }

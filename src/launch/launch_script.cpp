@@ -107,41 +107,6 @@ ExpansionText quotedArgument(const ExpansionText& text, LString::size_type& curs
     return argument;
 }
 
-// Puts an environment variable back as it was before a launch changed it.
-class EnvironmentRestorer {
-public:
-    explicit EnvironmentRestorer(const LString& name)
-        : name_(name), wasSet_(findEnvironmentText(name, value_)) {}
-    EnvironmentRestorer(const EnvironmentRestorer&) = delete;
-    EnvironmentRestorer& operator=(const EnvironmentRestorer&) = delete;
-    ~EnvironmentRestorer() {
-        if (wasSet_) {
-            setEnvironmentText(name_, value_);
-        } else {
-            unsetEnvironmentText(name_);
-        }
-    }
-
-private:
-    LString name_;
-    LString value_;
-    bool wasSet_;
-};
-
-// SET_ENV_FOR_WIZARD: NAME=value entries, trimmed; a name without "=" gets empty text.
-void setWizardEnvironment(const TagDocument& document) {
-    const int32_t count = document.valueCount("SET_ENV_FOR_WIZARD");
-    for (int32_t i = 0; i < count; ++i) {
-        LString entry = document.getValue("SET_ENV_FOR_WIZARD", i);
-        trim(entry);
-        if (entry.empty()) continue;
-        const LString::size_type equals = entry.find('=');
-        LString name = entry.substr(0, equals);
-        LString value = equals == LString::npos ? LString() : entry.substr(equals + 1);
-        setEnvironmentText(trim(name), trim(value));
-    }
-}
-
 struct FunctionRule {
     const char* name;
     int minArguments;
@@ -170,6 +135,42 @@ const FunctionRule* findFunction(const LString& name) {
 }
 
 }  // namespace
+
+// The variables one launch has set, each with the value it had before. The destructor puts back
+// every one of them (restoreEnvironment) or only JAVA_HOME, the later ones first.
+class LaunchScript::EnvironmentChanges {
+public:
+    explicit EnvironmentChanges(bool restoreAll) : restoreAll_(restoreAll) {}
+    EnvironmentChanges(const EnvironmentChanges&) = delete;
+    EnvironmentChanges& operator=(const EnvironmentChanges&) = delete;
+    ~EnvironmentChanges() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (!restoreAll_ && it->name != "JAVA_HOME") continue;
+            if (it->wasSet) {
+                setEnvironmentText(it->name, it->value);
+            } else {
+                unsetEnvironmentText(it->name);
+            }
+        }
+    }
+
+    void set(const LString& name, const LString& value) {
+        Saved saved;
+        saved.name = name;
+        saved.wasSet = findEnvironmentText(name, saved.value);
+        saved_.push_back(std::move(saved));
+        setEnvironmentText(name, value);
+    }
+
+private:
+    struct Saved {
+        LString name;
+        LString value;
+        bool wasSet = false;
+    };
+    bool restoreAll_;
+    std::vector<Saved> saved_;
+};
 
 LaunchScript::LaunchScript(const TagDocument& document, bool capture)
     : commandTemplate(document.getValue("COMMAND", 0)),
@@ -440,21 +441,38 @@ ExpansionText LaunchScript::buildClasspath(const ArgumentList& arguments) {
 
     if (!envMode)
         return classpath.empty() ? ExpansionText() : written(tag("CLASSPATH")) + classpath;
-    const LString variable = tag("CP_ENV_VAR");
+    const LString variable = classPathVariable.empty() ? tag("CP_ENV_VAR") : classPathVariable;
     if (variable.empty()) {
         writeLog(
             "If USE_CP_ENV_VAR is set to 1 in the jvm file, then the jvm file should also define "
             "CP_ENV_VAR.",
             kLogError);
     } else {
-        setEnvironmentText(variable, classpath.text());
+        setVariable(variable, classpath.text());
         classPathInVariable_ = classpath;
         writeLog("Set env var " + variable + " to " + classpath.text() + "\n", kLogPlain);
     }
     return ExpansionText();
 }
 
+void LaunchScript::setVariable(const LString& name, const LString& value) {
+    if (environment_) {
+        environment_->set(name, value);
+    } else {
+        setEnvironmentText(name, value);
+    }
+}
+
 int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareConsole) {
+    // Everything the launch sets, from the class-path variable on; put back as
+    // restoreEnvironment says, also when the launch fails.
+    EnvironmentChanges environment(restoreEnvironment);
+    struct CurrentChanges {
+        LaunchScript& script;
+        ~CurrentChanges() { script.environment_ = nullptr; }
+    } scope{*this};
+    environment_ = &environment;
+
     LString command = expand(jvm);
     const RunSettings& settings = runSettings();
     const LString directory = autoWorkingDir ? parentDirectory(settings.launcherPath) : LString();
@@ -468,28 +486,38 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
                                  : LString(" in current working directory")),
              kLogPlain);
 
-    int code;
-    bool logOutput;
-    {
-        // JAVA_HOME names the chosen JVM for the child only; the wizard's own variables stay.
-        EnvironmentRestorer javaHome("JAVA_HOME");
-        setEnvironmentText("JAVA_HOME", jvm.tag("JVM_HOME"));
-        const int32_t style = readLauncherStyle(settings.launcherPath);
-        if (style == 0 || style == 2) setWizardEnvironment(jvm.document());
-
-        RunOptions options;
-        options.workingDirectory = directory;
-        options.stdoutBuffer = &stdoutText;
-        options.stderrBuffer = &stderrText;
-        if (consoleOutput || shareConsole) {
-            options.showConsole = true;
-            logOutput = false;
-        } else {
-            options.capture = captureOutput;
-            logOutput = captureOutput;
+    // JAVA_HOME names the chosen JVM for the child only.
+    setVariable("JAVA_HOME", jvm.tag("JVM_HOME"));
+    // SET_ENV_FOR_WIZARD, for the launcher styles 0 and 2: NAME=value entries, trimmed; a name
+    // without "=" gets empty text.
+    const int32_t style = readLauncherStyle(settings.launcherPath);
+    if (style == 0 || style == 2) {
+        const TagDocument& document = jvm.document();
+        const int32_t count = document.valueCount("SET_ENV_FOR_WIZARD");
+        for (int32_t i = 0; i < count; ++i) {
+            LString entry = document.getValue("SET_ENV_FOR_WIZARD", i);
+            trim(entry);
+            if (entry.empty()) continue;
+            const LString::size_type equals = entry.find('=');
+            LString name = entry.substr(0, equals);
+            LString value = equals == LString::npos ? LString() : entry.substr(equals + 1);
+            setVariable(trim(name), trim(value));
         }
-        code = runCommand(command, options);
     }
+
+    RunOptions options;
+    options.workingDirectory = directory;
+    options.stdoutBuffer = &stdoutText;
+    options.stderrBuffer = &stderrText;
+    bool logOutput;
+    if (consoleOutput || shareConsole) {
+        options.showConsole = true;
+        logOutput = false;
+    } else {
+        options.capture = captureOutput;
+        logOutput = captureOutput;
+    }
+    const int code = runCommand(command, options);
     if (logOutput) {
         writeLog("Output from the launch script execution", kLogPlain);
         writeLog("StdOut:", kLogPlain);

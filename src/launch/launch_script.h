@@ -65,18 +65,31 @@ public:
     bool embeddedEntries = true;
     LString description;
     LString archiveTemplate;
+    // Every environment variable a launch sets (the class-path variable, SET_ENV_FOR_WIZARD,
+    // JAVA_HOME) is put back when it has ended, as a verification run needs; otherwise only
+    // JAVA_HOME is, and the wizard's variables stay set for the rest of the run.
+    bool restoreEnvironment = false;
+    // In environment-variable mode, the variable that takes the class path; empty: the
+    // descriptor's CP_ENV_VAR.
+    LString classPathVariable;
     // Output captured by launches; appended to, never cleared.
     LString stdoutText;
     LString stderrText;
 
 private:
+    class EnvironmentChanges;
+
     ExpansionText callFunction(const LString& name, const ArgumentList& arguments);
     LString applicationArchive(const ArgumentList& arguments);
     ExpansionText systemProperty(const ExpansionText& name, const ExpansionText& value);
     // The value with the current JVM's "@" tags expanded.
     ExpansionText withJvmTags(const ExpansionText& value);
+    // Sets a variable for the launch under way (put back as restoreEnvironment says), or for
+    // the rest of the run outside a launch.
+    void setVariable(const LString& name, const LString& value);
 
     JvmTags* currentJvm_ = nullptr;
+    EnvironmentChanges* environment_ = nullptr;
     // The class path last put into a variable, with what the launcher inserted into it.
     ExpansionText classPathInVariable_;
 };

@@ -122,6 +122,8 @@ LString systemFailureText(SystemCall call, uint32_t code) {
 }
 
 void throwSystemFailure(SystemCall call, uint32_t code) {
+    if (call == SystemCall::StartProcess)
+        throw ProcessStartException(systemFailureText(call, code));
     throw LauncherException(systemFailureText(call, code));
 }
 

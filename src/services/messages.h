@@ -68,6 +68,8 @@ enum class SystemCall {
 // A system failure as the launcher reports it: the call's prefix (ending in "==>" and blanks),
 // then the system's text for the error code (GetLastError on Windows, errno on POSIX).
 LString systemFailureText(SystemCall call, uint32_t code);
+// Throws that text: a failure to start a process as ProcessStartException, any other as
+// LauncherException.
 [[noreturn]] void throwSystemFailure(SystemCall call, uint32_t code);
 
 }  // namespace wiz

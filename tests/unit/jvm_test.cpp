@@ -177,4 +177,49 @@ TEST_F(VerificationTest, TheClassPathInEachFormOfTheInputDocumentAndOddPathsAsTh
     EXPECT_EQ(verificationArgs(home + sep, "\"" + jar + "\""), expected);
 }
 
+TEST_F(VerificationTest, InEnvironmentVariableModeTheClassPathGoesWhereJavaReadsIt) {
+    document.setValue("USE_CP_ENV_VAR", "1");
+    document.setValue("CP_ENV_VAR", "WIZTEST_CP");
+    LString saved;
+    const bool wasSet = wiz::findEnvironmentText("CLASSPATH", saved);
+    wiz::unsetEnvironmentText("WIZTEST_CP");
+    EXPECT_EQ(verificationArgs(dir.file("jdk"), "\"" + dir.file("v@1.jar") + "\""),
+              (std::vector<std::string>{dir.file("jdk") + sep + "bin" + sep + "java", "Verify",
+                                        "java.version", "java.vendor"}));
+    // (Outside a launch the variable stays set; a launch puts it back.)
+    EXPECT_EQ(wiz::getEnvironmentText("CLASSPATH").str(), dir.file("v@1.jar"));
+    EXPECT_EQ(wiz::getEnvironmentText("WIZTEST_CP").str(), "");
+    if (wasSet) {
+        wiz::setEnvironmentText("CLASSPATH", saved);
+    } else {
+        wiz::unsetEnvironmentText("CLASSPATH");
+    }
+}
+
+TEST_F(VerificationTest, AJavaThatCannotStartIsSkippedAndTheDescriptorsFlawsAreNamed) {
+    const std::string file = dir.write("flawed.jvm",
+                                       "DESC: Flawed\nJVM_EXE: java\nJVM_PROPERTIES:\n"
+                                       "  java.version=17...\n  no equals sign\n/:\n");
+    wiz::TagDocument flawed;
+    flawed.loadFile(LString(file));
+    wiz::JvmDescriptor descriptor(flawed);
+    // A file that is no program for this system.
+    const std::string home = dir.file("broken");
+    std::filesystem::create_directory(home);
+    dir.write("broken" + sep + "java", "not a program");
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_FALSE(descriptor.runVerification(LString(home), "\"v.jar\"", "\"Verify\""));
+    }
+    const std::string text = log();
+    EXPECT_NE(text.find("WARNING: Skipping JVM at " + home + ": CreateProcess failed  ==>  "),
+              std::string::npos)
+        << text;
+    const std::string noClassPath = "JVM File " + file + " has no CLASSPATH tag";
+    EXPECT_NE(text.find(noClassPath), std::string::npos) << text;
+    EXPECT_EQ(text.find(noClassPath), text.rfind(noClassPath)) << "warned once";
+    EXPECT_NE(text.find("Invalid JVM_PROPERTIES setting (no equals sign) in JVM File " + file),
+              std::string::npos)
+        << text;
+}
+
 }  // namespace
