@@ -36,9 +36,14 @@ public:
 
     // Verifies the candidate home: its java executable (JVM_EXE) must exist and report the
     // JVM_PROPERTIES when run on the verification class. A match, or null. A java program that
-    // cannot be started is logged with the system's reason and gives null.
+    // cannot be started is logged with the system's reason and gives null. A home already tried
+    // since forgetTriedHomes (the same place, samePath) is not run again.
     std::unique_ptr<JvmMatch> verifyAt(const LString& home, const LString& classPathArg,
                                        const LString& classArg);
+    // Whether verifyAt has tried the home since forgetTriedHomes.
+    bool wasTried(const LString& home) const;
+    // Starts a new search: every home may be tried once more.
+    void forgetTriedHomes() { triedHomes_.clear(); }
     // Verifies the home the document's own JVM_HOME names (JVM_PROPERTIES required).
     std::unique_ptr<JvmMatch> verifyOwnHome(const LString& classPathArg, const LString& classArg);
     // Builds and runs the verification command for `home`; whether its output matches.
@@ -69,6 +74,7 @@ private:
     // The common opening of the strategies: false (with a warning) without JVM_PROPERTIES.
     bool startStrategy(const char* suffix);
 
+    StringList triedHomes_;
     // The warning about a missing CLASSPATH tag is logged once.
     bool classpathWarned_ = false;
 };

@@ -1,6 +1,7 @@
 #include "jvm/jvm_searcher.h"
 
 #include "archive/embedded_files.h"
+#include "platform/path.h"
 #include "services/host.h"
 #include "services/log.h"
 #include "services/settings.h"
@@ -32,9 +33,14 @@ void JvmSearcher::prepareVerification() {
     verifyClassArg_ = "\"Verify\"";
 }
 
-void JvmSearcher::searchForJvm(JvmMatchList& results) {
+void JvmSearcher::startSearch() {
     foundMatch_.reset();
     prepareVerification();
+    for (int32_t i = 0; i < descriptors_.count(); ++i) descriptorAt(i)->forgetTriedHomes();
+}
+
+void JvmSearcher::searchForJvm(JvmMatchList& results) {
+    startSearch();
     const LString& override = runSettings().javaHomeOverride;
     if (!override.empty()) {
         writeLog("Checking user specified Java home directory => " + override);
@@ -57,29 +63,35 @@ void JvmSearcher::searchForJvm(JvmMatchList& results) {
             if (!foundMatch_) {
                 foundMatch_ = descriptor.searchPathHints(verifyClassPathArg_, verifyClassArg_);
             }
-            if (!foundMatch_) {
-                foundMatch_ =
-                    descriptor.searchPlatformJvmPaths(verifyClassPathArg_, verifyClassArg_);
-            }
         }
     }
+    const int32_t found = results.count();
     if (!foundMatch_ && searchAll) {
         stopAtFirst = true;
         exhaustiveSearch(results);
+    }
+
+    // The system's own places (JAVA_HOME, the PATH directories, the platform's runtime folders)
+    // come after every candidate the descriptors name, for every descriptor in order: a runtime
+    // found there never wins over one the descriptors point at, and a broken one there cannot
+    // end the search before they were tried.
+    for (int32_t i = 0; i < descriptors_.count() && !foundMatch_ && results.count() == found; ++i) {
+        JvmDescriptor& descriptor = *descriptorAt(i);
+        StatusLine2Scope status;
+        uiSetStatusLine2(1, descriptor.tag("DESC"));
+        foundMatch_ = descriptor.searchPlatformJvmPaths(verifyClassPathArg_, verifyClassArg_);
     }
     if (foundMatch_) results.appendOwned(std::move(foundMatch_));
 }
 
 void JvmSearcher::searchAllJvms(JvmMatchList& results) {
-    foundMatch_.reset();
-    prepareVerification();
+    startSearch();
     stopAtFirst = false;
     exhaustiveSearch(results);
 }
 
 void JvmSearcher::exhaustiveSearch(JvmMatchList& results) {
     unverified_.clear();
-    walkVerified_.clear();
     StringList names;
     for (int32_t i = 0; i < descriptors_.count(); ++i) {
         const LString exe = descriptorAt(i)->tag("JVM_EXE");
@@ -122,12 +134,9 @@ bool JvmSearcher::visit(const LString& path) {
         }
         const LString home = path.substr(0, path.length() - exe.length() - 1);
         if (i == 0 && stopAtFirst) {
-            bool seen = false;
-            for (int32_t j = 0; j < walkVerified_.count() && !seen; ++j) {
-                seen = walkVerified_.at(j) == home;
-            }
-            if (seen) continue;
-            walkVerified_.append(home);
+            // A program matching several names is offered once per name, and the hints may
+            // have tried its home already.
+            if (descriptor.wasTried(home)) continue;
             foundMatch_ = descriptor.verifyAt(home, verifyClassPathArg_, verifyClassArg_);
             if (foundMatch_) return true;
         } else {
@@ -142,7 +151,7 @@ void JvmSearcher::recordUnverified(JvmDescriptor& descriptor, const LString& hom
         UnverifiedMatches& entry = *unverified_.getPayload(i);
         if (entry.descriptor != &descriptor) continue;
         for (int32_t j = 0; j < entry.homes.count(); ++j) {
-            if (entry.homes.at(j) == home) return;
+            if (samePath(entry.homes.at(j), home)) return;
         }
         entry.homes.append(home);
         return;

@@ -41,8 +41,10 @@ public:
     void prepareVerification();
 
     // The search behind FIND_JVM and SEARCH: the -cv:javahome directory with every descriptor,
-    // then each descriptor's hints in order (up to the first one with SEARCH_ALL), then, if that
-    // descriptor asks for it, the drive scan. Appends at most one match.
+    // then each descriptor's registry and folder hints in order (up to the first one with
+    // SEARCH_ALL), then, if that descriptor asks for it, the drive scan, and last the system's
+    // own places with every descriptor. Each home is verified at most once per descriptor.
+    // Appends at most one match.
     void searchForJvm(JvmMatchList& results);
     // The search behind SEARCH_ALL: every JVM on every drive, each verified home appended.
     void searchAllJvms(JvmMatchList& results);
@@ -60,12 +62,12 @@ public:
     bool stopAtFirst = false;
 
 private:
+    // No match yet, the verification prepared, every home untried.
+    void startSearch();
+
     TypedList<JvmDescriptor> descriptors_;
     std::unique_ptr<JvmMatch> foundMatch_;
     TypedList<UnverifiedMatches> unverified_;
-    // The homes of the first descriptor verified during the current walk: a program matching
-    // several names is offered once per name, and each home is verified once.
-    StringList walkVerified_;
     LString verifyClassPathArg_;
     LString verifyClassArg_;
 };

@@ -50,10 +50,22 @@ void warnNoProperties(const JvmDescriptor& descriptor) {
              kLogWarning);
 }
 
+bool JvmDescriptor::wasTried(const LString& home) const {
+    for (int32_t i = 0; i < triedHomes_.count(); ++i) {
+        if (samePath(triedHomes_.at(i), home)) return true;
+    }
+    return false;
+}
+
 std::unique_ptr<JvmMatch> JvmDescriptor::verifyAt(const LString& home, const LString& classPathArg,
                                                   const LString& classArg) {
     const LString jvmExe = tag("JVM_EXE");
     if (jvmExe.empty() || home.empty()) return nullptr;
+    if (wasTried(home)) {
+        writeLog("JVM at " + home + " already tried for JVM: " + tag("DESC"));
+        return nullptr;
+    }
+    triedHomes_.append(home);
     StatusLine2Scope status;
     uiSetStatusLine2(3, tag("DESC"));
     const LString exe = home + (endsWithSeparator(home) ? LString() : pathSeparator()) + jvmExe;

@@ -9,7 +9,7 @@ namespace wiz {
 void appendOnce(StringList& directories, const LString& directory) {
     if (directory.empty()) return;
     for (int32_t i = 0; i < directories.count(); ++i) {
-        if (directories.at(i) == directory) return;
+        if (samePath(directories.at(i), directory)) return;
     }
     directories.append(directory);
 }

@@ -14,7 +14,7 @@ void platformJvmPaths(StringList& directories);
 void javaDirectoriesFromEnvironment(const char* javaName, char listSeparator,
                                     LString (*resolve)(const LString& directory),
                                     StringList& directories);
-// Appends `directory` unless it is empty or already there.
+// Appends `directory` unless it is empty or already there (samePath).
 void appendOnce(StringList& directories, const LString& directory);
 
 }  // namespace wiz

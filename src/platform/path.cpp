@@ -20,6 +20,29 @@ LString lastComponent(const LString& path) {
     return at == LString::npos ? path : path.substr(at + 1);
 }
 
+namespace {
+
+// The length without the separators at the end (a lone separator, the root, stays).
+LString::size_type withoutTrailingSeparators(const LString& path) {
+    LString::size_type length = path.length();
+    while (length > 1 && isPathSeparator(path[length - 1])) --length;
+    return length;
+}
+
+}  // namespace
+
+bool samePath(const LString& a, const LString& b) {
+    const LString::size_type length = withoutTrailingSeparators(a);
+    if (length != withoutTrailingSeparators(b)) return false;
+    for (LString::size_type i = 0; i < length; ++i) {
+        const char x = a[i];
+        const char y = b[i];
+        if (x == y) continue;
+        if (!kPathsIgnoreCase || lowerAscii(x) != lowerAscii(y)) return false;
+    }
+    return true;
+}
+
 bool equalsNoCase(const LString& a, const LString& b) {
     return a.length() == b.length() && startsWithNoCase(a, b);
 }

@@ -7,6 +7,8 @@
 namespace wiz {
 
 extern const char kPathSeparator;
+// Whether the file system takes names that differ only in letter case for the same.
+extern const bool kPathsIgnoreCase;
 
 // A one-character text holding the separator.
 inline LString pathSeparator() { return LString(1, kPathSeparator); }
@@ -19,6 +21,10 @@ void ensureTrailingSeparator(LString& path);
 LString parentDirectory(const LString& path);
 // Text after the last slash or backslash (either system's separator); all of it when there is none.
 LString lastComponent(const LString& path);
+
+// Whether two path texts name the same place as far as the text tells: separators at their ends
+// do not count, nor, where the file system ignores it (Windows), letter case.
+bool samePath(const LString& a, const LString& b);
 
 // Letter-case-blind comparisons of path texts (single-byte, ASCII letters).
 bool equalsNoCase(const LString& a, const LString& b);

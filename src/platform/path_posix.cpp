@@ -2,6 +2,7 @@
 
 namespace wiz {
 
+const bool kPathsIgnoreCase = false;
 const char kPathSeparator = '/';
 
 }  // namespace wiz

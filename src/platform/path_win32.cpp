@@ -2,6 +2,7 @@
 
 namespace wiz {
 
+const bool kPathsIgnoreCase = true;
 const char kPathSeparator = '\\';
 
 }  // namespace wiz

@@ -115,6 +115,25 @@ TEST(PathWildcard, FinalStarMatchesDirectoriesNewestFirst) {
     EXPECT_EQ(candidates.count(), 0);
 }
 
+TEST(SamePath, TrailingSeparatorsDoNotCountNorCaseWhereTheSystemIgnoresIt) {
+    const std::string s(1, wiz::kPathSeparator);
+    struct Case {
+        std::string a;
+        std::string b;
+        bool same;
+    } cases[] = {
+        {s + "jdk", s + "jdk" + s, true},
+        {s + "jdk" + s + s, s + "jdk", true},
+        {s + "jdk", s + "jdk2", false},
+        {s + "jdk" + s + "x", s + "jdk", false},
+        {s, s, true},
+        {s + "JDK", s + "jdk", wiz::kPathsIgnoreCase},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(wiz::samePath(LString(c.a), LString(c.b)), c.same) << c.a << " / " << c.b;
+    }
+}
+
 // A descriptor and the run's settings of a verification, with a log.
 class VerificationTest : public ::testing::Test {
 protected:
@@ -220,6 +239,17 @@ TEST_F(VerificationTest, AJavaThatCannotStartIsSkippedAndTheDescriptorsFlawsAreN
     EXPECT_NE(text.find("Invalid JVM_PROPERTIES setting (no equals sign) in JVM File " + file),
               std::string::npos)
         << text;
+}
+
+TEST_F(VerificationTest, AHomeIsTriedOncePerSearchWhateverItsTrailingSeparator) {
+    wiz::JvmDescriptor descriptor(document);
+    const std::string home = dir.file("nothing-here");
+    EXPECT_FALSE(descriptor.verifyAt(LString(home), "", ""));
+    EXPECT_FALSE(descriptor.verifyAt(LString(home + sep), "", ""));
+    EXPECT_NE(log().find("JVM at " + home + sep + " already tried for JVM: "), std::string::npos)
+        << log();
+    descriptor.forgetTriedHomes();
+    EXPECT_FALSE(descriptor.wasTried(LString(home)));
 }
 
 }  // namespace
