@@ -30,9 +30,14 @@ public:
 
     bool skipDirectory(const LString& dir) override {
         if (equalsNoCase(dir, tempDir_)) return true;
-        if (dir.length() > root_.length() &&
-            startsWithNoCase(dir.substr(root_.length()), "RECYCLE")) {
-            return true;
+        if (dir.length() > root_.length()) {
+            // At the drive's root: the recycle bins (a JDK the user deleted is no candidate) and
+            // the system's own volume data. `dir` ends with a separator.
+            const LString name = dir.substr(root_.length(), dir.length() - root_.length() - 1);
+            if (startsWithNoCase(name, "RECYCLE") || equalsNoCase(name, "$Recycle.Bin") ||
+                equalsNoCase(name, "System Volume Information")) {
+                return true;
+            }
         }
         return rootVolume_ != 0 && dir.length() > root_.length() && volumeId(dir) != rootVolume_;
     }

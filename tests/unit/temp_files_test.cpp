@@ -398,18 +398,21 @@ public:
     std::string stopAt;
 };
 
-// A drive tree: java.exe in several places, a recycle folder at the root, the temporary directory.
+// A drive tree: java.exe in several places, recycle bins and the system's volume data at the root,
+// the temporary directory.
 class DriveSearchTest : public ::testing::Test {
 protected:
     DriveSearchTest() {
-        for (const char* d : {"jdk/bin", "RECYCLER/S-1-5", "$Recycle.Bin", "recycle.bin",
-                              "apps/RECYCLED", "tmp/LRE1.tmp", "other"}) {
+        for (const char* d : {"jdk/bin", "RECYCLER/S-1-5", "$Recycle.Bin/S-1-5/jdk/bin",
+                              "recycle.bin", "System Volume Information", "apps/RECYCLED",
+                              "apps/$RECYCLE.BIN", "tmp/LRE1.tmp", "other"}) {
             fs::create_directories(drive.path() / d);
         }
-        for (const char* f :
-             {"jdk/bin/java.exe", "jdk/bin/JAVA.EXE2", "RECYCLER/S-1-5/java.exe",
-              "recycle.bin/java.exe", "apps/RECYCLED/java.exe", "tmp/LRE1.tmp/java.exe",
-              "other/Java.Exe", "other/notjava.exe", "java.exe"}) {
+        for (const char* f : {"jdk/bin/java.exe", "jdk/bin/JAVA.EXE2", "RECYCLER/S-1-5/java.exe",
+                              "$Recycle.Bin/S-1-5/jdk/bin/java.exe", "recycle.bin/java.exe",
+                              "System Volume Information/java.exe", "apps/RECYCLED/java.exe",
+                              "apps/$RECYCLE.BIN/java.exe", "tmp/LRE1.tmp/java.exe",
+                              "other/Java.Exe", "other/notjava.exe", "java.exe"}) {
             std::ofstream(drive.path() / f) << "x";
         }
         wiz::setTempDirectory(lstr(drive.path() / "tmp"));
@@ -434,8 +437,9 @@ TEST_F(DriveSearchTest, FindsNamesAtSeparatorsSkippingRecycleFoldersAndTheTempor
     EXPECT_EQ(sorted(collector.found),
               sorted({drive.file("java.exe"), (drive.path() / "jdk" / "bin" / "java.exe").string(),
                       (drive.path() / "other" / "Java.Exe").string(),
-                      // RECYCLE only counts at the drive's root.
-                      (drive.path() / "apps" / "RECYCLED" / "java.exe").string()}));
+                      // The recycle bins count only at the drive's root.
+                      (drive.path() / "apps" / "RECYCLED" / "java.exe").string(),
+                      (drive.path() / "apps" / "$RECYCLE.BIN" / "java.exe").string()}));
 }
 
 TEST_F(DriveSearchTest, EachNameIsTestedInOrderAndTheVisitorEndsTheSearch) {
