@@ -7,6 +7,7 @@
 #include "core/file_index.h"
 #include "jvm/jvm_actions.h"
 #include "platform/file.h"
+#include "platform/fs.h"
 #include "script/interpreter.h"
 #include "services/host.h"
 #include "services/log.h"
@@ -129,6 +130,18 @@ void runInputDocument(const LString& value, Walk& walk) {
     }
 }
 
+// The value of a path option, at `index` of the arguments: an embedded launcher that
+// EXECUTE_LAUNCHER starts runs in a directory of its own, so it gets the path made absolute
+// against this launcher's current directory (without the quotes -cv:in takes off).
+void handOnAbsolute(const StringList& arguments, int32_t index, bool quoted) {
+    LString path = arguments.at(index);
+    if (quoted && !path.empty() && path[0] == '"') path.erase(0, 1);
+    if (quoted && !path.empty() && path[path.length() - 1] == '"') path.erase(path.length() - 1);
+    LString* saved = runSettings().savedArguments.getPayload(index);
+    if (path.empty() || !saved || *saved != arguments.at(index)) return;
+    *saved = fullPath(path);
+}
+
 }  // namespace
 
 int launchFlow(const StringList& arguments, const LString& path) {
@@ -164,6 +177,7 @@ int processOptions(const StringList& arguments) {
         const bool hasValue = i + 1 < count;
         if (arg == "-cv:log") {
             if (hasValue) {
+                handOnAbsolute(arguments, i + 1, false);
                 logState().filePath = arguments.at(++i);
             } else {
                 uiShowMessage(loadString(StringId::LogNameMissing));
@@ -178,7 +192,10 @@ int processOptions(const StringList& arguments) {
                 walk.result = -1;
             }
         } else if (arg == "-cv:tempdir") {
-            if (hasValue) setTempDirectory(arguments.at(++i));
+            if (hasValue) {
+                handOnAbsolute(arguments, i + 1, false);
+                setTempDirectory(arguments.at(++i));
+            }
         } else if (arg == "-cv:silent") {
             setSilent(true);
         } else if (arg == "-silent") {
@@ -197,6 +214,7 @@ int processOptions(const StringList& arguments) {
             walk.runDefault = false;
         } else if (arg == "-cv:in") {
             if (hasValue) {
+                handOnAbsolute(arguments, i + 1, true);
                 runInputDocument(arguments.at(++i), walk);
             } else {
                 uiShowMessage(loadString(StringId::InputNameMissing));

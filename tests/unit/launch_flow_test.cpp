@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,23 @@ TEST_F(OptionWalk, SettingsAndPassThroughArguments) {
     for (size_t i = 0; i < args.size(); ++i) {
         EXPECT_EQ(wiz::runSettings().savedArguments.at(static_cast<int32_t>(i)), args[i].c_str());
     }
+}
+
+TEST_F(OptionWalk, PathOptionsAreHandedOnAbsolute) {
+    // EXECUTE_LAUNCHER hands these arguments to a launcher that runs in another folder.
+    runDocument("SET S1 = x\n");
+    const std::filesystem::path started = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    const std::filesystem::path here = std::filesystem::current_path();
+    const int result = run(
+        {"-cv:log", "run.log", "-cv:tempdir", "tmp", "-cv:in", "\"run.tag\"", "-cp:a", "lib.jar"});
+    std::filesystem::current_path(started);
+    EXPECT_EQ(result, 0);
+    const auto saved = [](int32_t i) { return wiz::runSettings().savedArguments.at(i).str(); };
+    EXPECT_EQ(std::filesystem::path(saved(1)), here / "run.log");
+    EXPECT_EQ(std::filesystem::path(saved(3)), here / "tmp");
+    EXPECT_EQ(std::filesystem::path(saved(5)), here / "run.tag");
+    EXPECT_EQ(saved(7), "lib.jar") << "other values stay as they were given";
 }
 
 TEST_F(OptionWalk, ConsumedOptionDoesNotAct) {
