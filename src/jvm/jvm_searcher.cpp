@@ -74,8 +74,11 @@ void JvmSearcher::searchForJvm(JvmMatchList& results) {
     // The system's own places (JAVA_HOME, the PATH directories, the platform's runtime folders)
     // come after every candidate the descriptors name, for every descriptor in order: a runtime
     // found there never wins over one the descriptors point at, and a broken one there cannot
-    // end the search before they were tried.
-    for (int32_t i = 0; i < descriptors_.count() && !foundMatch_ && results.count() == found; ++i) {
+    // end the search before they were tried. A user who stopped the drive scan is not kept
+    // waiting for them.
+    for (int32_t i = 0; i < descriptors_.count() && !foundMatch_ && results.count() == found &&
+                        !hostState().cancelRequested;
+         ++i) {
         JvmDescriptor& descriptor = *descriptorAt(i);
         StatusLine2Scope status;
         uiSetStatusLine2(1, descriptor.tag("DESC"));
