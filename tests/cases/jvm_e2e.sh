@@ -285,7 +285,8 @@ bad-hive)
     out=${raw%.*}
     out=${out//$'\r'/}
     hint_message='Invalid hive (HKLM) specified in platform hint (\HKLM\SOFTWARE\X\Home).'
-    s23='A suitable JVM could not be found. Please select a JVM by selecting its java.exe file.'
+    # (The Linux texts name the program "java".)
+    s23="A suitable JVM could not be found. Please select a JVM by selecting its java$suffix file."
     grep -aqxF "$s23 $hint_message" <<<"$out" || fail "the message: [$out]"
     grep -aqxF "$hint_message" <<<"$out" || fail "the ending: [$out]"
     grep -aqF "ERROR: $s23 $hint_message" run.log || fail "not logged"
@@ -312,7 +313,7 @@ LAUNCH @S2@ 0
         rm -f run.log
         loud=1 stdin_file=answer.txt run
         case $out in
-        *"Selected file is not a a valid JVM."*) ;;
+        *"Selected file is not a valid JVM. Please select the java file for the JVM"*) ;;
         *) fail "no refusal of $answer: [$out]" ;;
         esac
         grep -aq "user selected" run.log && fail "$answer was taken: $(grep -a 'user selected' run.log)"
