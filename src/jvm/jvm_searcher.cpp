@@ -10,8 +10,14 @@
 
 namespace wiz {
 
-JvmDescriptor& JvmSearcher::registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor) {
-    return *descriptors_.appendOwned(std::move(descriptor));
+JvmDescriptor* JvmSearcher::registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor) {
+    JavaVersionRange range;
+    TagFlaw flaw;
+    if (!readJavaVersionRange(descriptor->document(), range, flaw)) {
+        warnFlawedRange(*descriptor, flaw);
+        return nullptr;
+    }
+    return descriptors_.appendOwned(std::move(descriptor));
 }
 
 void JvmSearcher::setVerificationArgs(const LString& classPath, const LString& className) {

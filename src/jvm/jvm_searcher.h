@@ -25,7 +25,8 @@ public:
     JvmSearcher& operator=(const JvmSearcher&) = delete;
 
     // Appends a descriptor; the registration order is the search order. The searcher owns it.
-    JvmDescriptor& registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor);
+    // A descriptor whose version range is flawed is left out with a warning (null).
+    JvmDescriptor* registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor);
     int32_t descriptorCount() const { return descriptors_.count(); }
     // The descriptor at 0-based `index`; null outside 0..count-1.
     JvmDescriptor* descriptorAt(int32_t index) const { return descriptors_.getPayload(index); }
