@@ -133,6 +133,7 @@ void verifyDescriptor(JvmSearcher& searcher, bool showUi, bool showFailMessage,
                       TagDocument& document, const LString& home) {
     scriptVariables.setNumeric(1, 0);
     JvmDescriptor descriptor(document);
+    descriptor.keepResultsIn(&searcher.verificationResults());
     if (showUi) uiSetStatusLine2(3, descriptor.tag("DESC"));
     searcher.prepareVerification();
     const LString& classPath = searcher.verifyClassPathArg();

@@ -10,6 +10,7 @@
 #include "base/ptrlist.h"
 #include "launch/jvm_tags.h"
 #include "launch/launch_script.h"
+#include "launch/run_result_cache.h"
 #include "tagdoc/java_version.h"
 #include "tagdoc/tag_document.h"
 
@@ -84,6 +85,10 @@ public:
     // order: each required value (requirements beyond the end of the output are not compared),
     // and with a range a java.version whose feature version lies in it (logged when not).
     static bool checkVerifyOutput(const LString& output, const VerificationRequest& request);
+    // Lets the verification runs keep their results in `cache` (not owned; null: nothing is
+    // kept): a run with the same command line, folder and variables as a kept one starts nothing
+    // (LaunchScript::resultCache).
+    void keepResultsIn(RunResultCache* cache) { resultCache_ = cache; }
 
     // The strategies of the hint search: registry locations (PLATFORM_HINT), directories
     // (PATH_HINT) and the platform's own java directories. A match, or null.
@@ -101,6 +106,7 @@ private:
     StringList triedHomes_;
     // The warning about a missing CLASSPATH tag is logged once.
     bool classpathWarned_ = false;
+    RunResultCache* resultCache_ = nullptr;
 };
 
 // A verified JVM home of one descriptor.

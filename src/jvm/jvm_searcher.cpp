@@ -17,6 +17,7 @@ JvmDescriptor* JvmSearcher::registerDescriptor(std::unique_ptr<JvmDescriptor> de
         warnFlawedRange(*descriptor, flaw);
         return nullptr;
     }
+    descriptor->keepResultsIn(&verificationResults_);
     return descriptors_.appendOwned(std::move(descriptor));
 }
 

@@ -9,6 +9,7 @@
 #include "base/ptrlist.h"
 #include "jvm/drive_search.h"
 #include "jvm/jvm_descriptor.h"
+#include "launch/run_result_cache.h"
 
 namespace wiz {
 
@@ -25,7 +26,8 @@ public:
     JvmSearcher& operator=(const JvmSearcher&) = delete;
 
     // Appends a descriptor; the registration order is the search order. The searcher owns it.
-    // A descriptor whose version range is flawed is left out with a warning (null).
+    // A descriptor whose version range is flawed is left out with a warning (null). Its
+    // verification runs keep their results in verificationResults().
     JvmDescriptor* registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor);
     int32_t descriptorCount() const { return descriptors_.count(); }
     // The descriptor at 0-based `index`; null outside 0..count-1.
@@ -60,6 +62,10 @@ public:
     void recordUnverified(JvmDescriptor& descriptor, const LString& home);
     const TypedList<UnverifiedMatches>& unverifiedMatches() const { return unverified_; }
 
+    // The results of the verification runs of this launcher run: each java is run once per
+    // command line, folder and variables, whichever descriptor or search asks.
+    RunResultCache& verificationResults() { return verificationResults_; }
+
     bool stopAtFirst = false;
 
 private:
@@ -71,6 +77,7 @@ private:
     TypedList<UnverifiedMatches> unverified_;
     LString verifyClassPathArg_;
     LString verifyClassArg_;
+    RunResultCache verificationResults_;
 };
 
 }  // namespace wiz

@@ -156,6 +156,7 @@ std::unique_ptr<LaunchScript> JvmDescriptor::verificationScript(
     // mode the class path goes into the one variable every java reads.
     script->restoreEnvironment = true;
     script->classPathVariable = "CLASSPATH";
+    script->resultCache = resultCache_;
     return script;
 }
 

@@ -98,7 +98,21 @@ void uiSetStatusLine2(int type, const LString& text) {
     if (status.line2Id != kNoLine && composeStatus(line1, line2)) host->setStatus2(line1, line2);
 }
 
+namespace {
+// The innermost tally of this thread; each one counts into those around it too.
+thread_local ProgressTally* currentTally = nullptr;
+}  // namespace
+
+ProgressTally::ProgressTally() : outer_(currentTally) { currentTally = this; }
+
+ProgressTally::~ProgressTally() { currentTally = outer_; }
+
 void uiStepProgress(int delta) {
+    if (delta > 0) {
+        for (ProgressTally* tally = currentTally; tally; tally = tally->outer_) {
+            tally->steps_ += delta;
+        }
+    }
     if (LauncherHost* host = audibleHost()) host->stepProgress(delta);
 }
 

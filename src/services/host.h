@@ -74,6 +74,24 @@ LString uiChooseDirectory();             // empty in silent mode
 void uiApplyTitle(const LString& text);  // sets the standard title; acts in silent mode too
 void setSilent(bool flag);
 
+// Counts the progress steps asked of the facade on this thread while it lives, whether a host
+// shows them or not, so that work done once can report the same steps when its result is used
+// again. The progress window's own ticks (another thread) are not counted.
+class ProgressTally {
+public:
+    ProgressTally();
+    ~ProgressTally();
+    ProgressTally(const ProgressTally&) = delete;
+    ProgressTally& operator=(const ProgressTally&) = delete;
+
+    int steps() const { return steps_; }
+
+private:
+    friend void uiStepProgress(int delta);
+    ProgressTally* outer_;
+    int steps_ = 0;
+};
+
 // Snapshot of the second status line, put back after a nested search.
 class StatusLine2Saver {
 public:

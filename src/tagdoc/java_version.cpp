@@ -11,7 +11,6 @@ const char* const kMaxVersionTag = "JVM_MAX_VERSION";
 
 namespace {
 
-
 // Reads the digits at `at` as a number of at most 31 bits; false when there are none or the
 // number is larger. `at` ends after the digits.
 bool readNumber(const LString& text, LString::size_type& at, int32_t& number) {
@@ -59,8 +58,7 @@ bool javaFeatureVersion(const LString& version, int32_t& feature) {
     if (!readNumber(version, at, first)) return false;
     int32_t number = first;
     bool oldScheme = false;
-    if (first == 1 && at + 1 < version.length() && version[at] == '.' &&
-        isDigit(version[at + 1])) {
+    if (first == 1 && at + 1 < version.length() && version[at] == '.' && isDigit(version[at + 1])) {
         // 1.N: Java N of the old scheme.
         ++at;
         if (!readNumber(version, at, number)) return false;
@@ -93,8 +91,7 @@ bool readJavaVersionRange(const TagDocument& document, JavaVersionRange& range, 
     }
     if (range.hasMinimum && range.hasMaximum && range.minimum > range.maximum) {
         flaw.message = LString(kMinVersionTag) + " (" + numberToString(range.minimum) +
-                       ") is above " + kMaxVersionTag + " (" + numberToString(range.maximum) +
-                       ").";
+                       ") is above " + kMaxVersionTag + " (" + numberToString(range.maximum) + ").";
         flaw.line = document.valueLine(kMinVersionTag, 0);
         return false;
     }

@@ -204,7 +204,8 @@ TEST(JavaVersionRange, AFlawedDescriptorIsLeftOutOfTheSearchWithAWarning) {
     wiz::logState().separatorWritten = true;
     const std::string bad = dir.write(
         "bad.jvm", "DESC: Bad\nJVM_EXE: java\nJVM_MIN_VERSION: 25\nJVM_MAX_VERSION: 17\n");
-    const std::string good = dir.write("good.jvm", "DESC: Good\nJVM_EXE: java\nJVM_MIN_VERSION: 17\n");
+    const std::string good =
+        dir.write("good.jvm", "DESC: Good\nJVM_EXE: java\nJVM_MIN_VERSION: 17\n");
     wiz::TagDocument badDocument{LString(bad)}, goodDocument{LString(good)};
     wiz::JvmSearcher searcher;
     EXPECT_EQ(searcher.registerDescriptor(std::make_unique<wiz::JvmDescriptor>(badDocument)),
