@@ -49,6 +49,11 @@ public:
     // own places with every descriptor. Each home is verified at most once per descriptor.
     // Appends at most one match.
     void searchForJvm(JvmMatchList& results);
+    // The java program a user picked, verified with each descriptor whose JVM_EXE its path ends
+    // with (after a separator), in order: the first match, or null.
+    std::unique_ptr<JvmMatch> verifyPickedProgram(const LString& path);
+    // The DESC of every descriptor, "; " between them: what a suitable runtime is.
+    LString requiredDescriptions() const;
     // The search behind SEARCH_ALL: every JVM on every drive, each verified home appended.
     void searchAllJvms(JvmMatchList& results);
     // The drive scan for every descriptor's JVM_EXE, then the verification of what it found;

@@ -295,7 +295,8 @@ bad-hive)
     ;;
 pick)
     home picked "Acme Runtime" 17.0.2
-    descriptor a.jvm "Nothing here" "Acme"
+    # (The pick is verified with the descriptor, which accepts it.)
+    descriptor a.jvm "Nothing here" "Acme Runtime"
     printf 'COMMAND: """@JVM_HOME@/@JVM_EXE@"" Wizard"\n' >launch.tag
     pack "FIND_JVM 1 1
 JMP0 @N1@ NOTHING
