@@ -23,8 +23,10 @@ namespace {
 
 // String ids of the texts shown here (English texts in the string table).
 
-// The answers of the batch actions, one line each, for the program that started the launcher.
+// The answers of the batch actions, one line each, for the program that started the launcher;
+// each starts a line of its own, also after a row of progress dots.
 void printLine(const LString& text) {
+    uiEndPartialLine();
     std::printf("%s\n", text.c_str());
     std::fflush(stdout);
 }

@@ -1,5 +1,7 @@
 #include "services/host.h"
 
+#include <cstdio>
+
 #include "services/messages.h"
 
 namespace wiz {
@@ -145,6 +147,16 @@ LString uiChooseDirectory() {
 
 void uiApplyTitle(const LString& /*text*/) {
     if (LauncherHost* host = hostState().host) host->setTitle(loadString(StringId::WindowTitle));
+}
+
+void uiEndPartialLine() {
+    if (LauncherHost* host = audibleHost()) host->endPartialLine();
+}
+
+void uiBeforeChildRuns(bool sharesConsole) {
+    if (sharesConsole) uiEndPartialLine();
+    std::fflush(stdout);
+    std::fflush(stderr);
 }
 
 void setSilent(bool flag) { hostState().silent = flag; }

@@ -415,7 +415,8 @@ recycle)
     [ "$(runs '$Recycle.Bin/S-1-5-21/jdk-17')" = 0 ] || fail "the recycle bin was searched"
     ;;
 pick-line)
-    home picked "Acme Runtime" 17.0.2
+    # (The pick is verified with the descriptor, which accepts it.)
+    home picked Nobody 17.0.2
     descriptor a.jvm Nothing Nobody
     pack setup "" --type jvm a.jvm
     printf 'ACTION: SEARCH\nSHOW_FAIL_MSG: 1\nLOGFILE: run.log\n' >in.tag

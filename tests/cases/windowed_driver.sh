@@ -5,7 +5,7 @@
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
 # packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
-# shows its message and exits with 0), cancel (closing the dialog cancels a running extraction),
+# shows its message and exits with -1, as the console host would), cancel (closing the dialog cancels a running extraction),
 # hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
 # wizard's error output is shown after a failed launch, but not after the result 1000 of a
 # launcher with style 0; the stand-in JVM WIZJAVA plays the wizard), close-main (closing the
@@ -175,13 +175,13 @@ GOTO SPIN" --type launchscript launch.tag
     fi
     ;;
 failure)
-    # A failed launch shows its message over the dialog and still exits with 0.
+    # A failed launch shows its message over the dialog and exits with -1 (4294967295).
     pack packed.exe 0 "INITIALIZE_UI
 STOP_HERE" --type launchscript launch.tag
     probe message packed.exe
     expect message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
     expect message_caption "Corvane Wizard"
-    expect exit 0
+    expect exit 4294967295
     ;;
 cancel)
     # A large embedded file keeps the extraction busy long enough to be cancelled.
@@ -198,7 +198,7 @@ cancel)
     *"$s35") ;;
     *) fail "the message does not end with [$s35]: $msg" ;;
     esac
-    expect exit 0
+    expect exit 4294967295
     ;;
 hide)
     # The launch keeps the dialog up for 3 seconds while the stand-in wizard runs for 8.
@@ -231,7 +231,7 @@ LAUNCH jvm.tag 2" --type launchscript launch.tag
     # The message is the captured error output as it is, line break included.
     exit_case 0 3 message
     expect message 'the wizard failed with 3\n'
-    expect exit 0
+    expect exit 3
     exit_case 1 1000 message
     expect message 'the wizard failed with 1000\n'
     exit_case 0 1000 quiet
@@ -256,7 +256,7 @@ FIND_JVM 0 0" --type verification --name Verify.jar big.bin
     *"$s35") ;;
     *) fail "the message does not end with [$s35]: $msg" ;;
     esac
-    expect exit 0
+    expect exit 4294967295
     left=$(cd temp && find . -mindepth 1)
     [ -z "$left" ] || fail "temporary files left behind: $left"
     ;;
@@ -280,7 +280,7 @@ STOP_HERE" --type launchscript launch.tag
     [ -z "$markers" ] || fail "the launcher loaded planted DLLs: $(echo $markers)"
     [ $probe_result = 0 ] || fail "the launch failed"
     expect message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
-    expect exit 0
+    expect exit 4294967295
     ;;
 *)
     fail "unknown case"
