@@ -61,13 +61,11 @@ struct ChildScript {
     size_t descendantBytesPerStep = 0;  // 0: the descendant holds the pipes and writes nothing
     bool waitEndsWithOutput = false;
     std::vector<unsigned> stepsPerCall = {0};  // used in turn, one a call of the loop
+    long callLimit = 200000;  // more calls of the loop than this: it does not return
 };
 
 class ScriptedChild : public wiz::RunningChild {
 public:
-    // The loop gives up (an exception) after this many calls: it does not return.
-    static constexpr long kCallLimit = 200000;
-
     explicit ScriptedChild(ChildScript script) : script_(std::move(script)) {
         if (script_.stepsPerCall.empty()) script_.stepsPerCall.push_back(0);
     }
@@ -95,8 +93,8 @@ public:
         call();
         waits.push_back(milliseconds);
         if (endSeen_) fail("waits after the child's end was seen");
-        for (unsigned i = 0; i < milliseconds && !ended_ && !(script_.waitEndsWithOutput && ready());
-             ++i) {
+        for (unsigned i = 0;
+             i < milliseconds && !ended_ && !(script_.waitEndsWithOutput && ready()); ++i) {
             step();
         }
     }
@@ -166,7 +164,7 @@ private:
         bool descendantHolds = false;
         size_t ownEnd = 0;  // where the child's own output ends in `all`
         bool lookedAfterEnd = false;
-        size_t sizeAtEnd = 0;  // the size of `all` at the first look after the end was seen
+        size_t sizeAtEnd = 0;      // the size of `all` at the first look after the end was seen
         bool readerEnded = false;  // the runner has been told of the end
     };
 
@@ -177,7 +175,7 @@ private:
     }
 
     void call() {
-        if (++calls_ > kCallLimit) {
+        if (++calls_ > script_.callLimit) {
             fail("does not return");
             throw std::runtime_error("the capture loop does not return");
         }
