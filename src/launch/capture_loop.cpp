@@ -51,7 +51,10 @@ void drain(RunningChild& child, ChildStream stream, OutputCapture& capture, size
 
 int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err) {
     QuietWait quiet;
+    // A child cannot have written anything before it has started: the loop begins with a wait.
+    bool wait = true;
     for (;;) {
+        if (wait) child.waitForActivity(quiet.next());
         int exitCode = 0;
         if (child.hasEnded(exitCode)) {
             // The rest of the child's output is what both pipes hold now; anything later comes
@@ -66,11 +69,8 @@ int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err)
         got += readChunk(child, ChildStream::Error, err, kUnlimited);
         // With both pipes ended the child can write nothing more: only its end is left to see.
         if (out.isEnded() && err.isEnded()) return child.waitForEnd();
-        if (got != 0) {
-            quiet.outputArrived();
-            continue;
-        }
-        child.waitForActivity(quiet.next());
+        wait = got == 0;
+        if (got != 0) quiet.outputArrived();
     }
 }
 

@@ -69,8 +69,9 @@ private:
 };
 
 // Reads the child's standard output and error into their captures until the child ends, and
-// returns its exit code. Each pass looks whether the child has ended, reads one chunk of each
-// pipe that holds some, and waits (QuietWait) only when neither did. Once the child has ended,
+// returns its exit code. Each pass waits (QuietWait) unless the one before read something, then
+// looks whether the child has ended and reads one chunk of each pipe that holds some; the first
+// pass begins with a wait, as nothing can have come yet. Once the child has ended,
 // what the pipes hold at that moment is the rest of its output (a write that has returned is in
 // the pipe): the loop reads that much and returns, without ever waiting for a descendant that
 // inherited a pipe and may keep writing.
