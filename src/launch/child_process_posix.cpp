@@ -87,37 +87,47 @@ public:
     pid_t get() const { return pid_; }
 
     // Waits for the child to end; returns its exit code, 128 + signal for a signalled child.
+    // Once collected, the exit code is kept: asking again never waits for another process.
     int wait() {
+        if (pid_ <= 0) return exitCode_;
         int status = 0;
         while (::waitpid(pid_, &status, 0) < 0) {
             if (errno != EINTR) {
                 throwSystemFailure(SystemCall::WaitForProcess, errno);
             }
         }
-        pid_ = 0;
-        return exitCodeOf(status);
+        collected(status);
+        return exitCode_;
     }
     // Collects the child's status if it has ended.
     bool poll(int& exitCode) {
-        int status = 0;
-        pid_t r = ::waitpid(pid_, &status, WNOHANG);
-        if (r < 0 && errno != EINTR) {
-            throwSystemFailure(SystemCall::GetExitCode, errno);
+        if (pid_ > 0) {
+            int status = 0;
+            pid_t r = ::waitpid(pid_, &status, WNOHANG);
+            if (r < 0 && errno != EINTR) {
+                throwSystemFailure(SystemCall::GetExitCode, errno);
+            }
+            if (r != pid_) return false;
+            collected(status);
         }
-        if (r != pid_) return false;
-        pid_ = 0;
-        exitCode = exitCodeOf(status);
+        exitCode = exitCode_;
         return true;
     }
 
 private:
-    static int exitCodeOf(int status) {
-        if (WIFEXITED(status)) return WEXITSTATUS(status);
-        if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-        return status;
+    void collected(int status) {
+        pid_ = 0;
+        if (WIFEXITED(status)) {
+            exitCode_ = WEXITSTATUS(status);
+        } else if (WIFSIGNALED(status)) {
+            exitCode_ = 128 + WTERMSIG(status);
+        } else {
+            exitCode_ = status;
+        }
     }
 
     pid_t pid_;
+    int exitCode_ = 0;
 };
 
 bool isExecutableFile(const std::string& path) {
@@ -187,7 +197,7 @@ public:
     // Polls the open pipes and, where the kernel offers one, a descriptor that becomes readable
     // when the child ends.
     void waitForActivity(unsigned milliseconds) override {
-        if (!endWatchTried_) {
+        if (!endWatchTried_ && pid_.get() > 0) {
             endWatchTried_ = true;
             // Called directly: not every C library declares it. A kernel without it (before
             // Linux 5.3) leaves the end to be seen by the next pass.
