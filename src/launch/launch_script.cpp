@@ -59,11 +59,6 @@ bool copyFile(const LString& source, const LString& destination) {
     return true;
 }
 
-LString joinPath(LString directory, const LString& name) {
-    ensureTrailingSeparator(directory);
-    return directory + name;
-}
-
 // Removes a double quote the author wrote at the start, then one at the end.
 ExpansionText stripQuotes(ExpansionText text) {
     if (text.isWritten(0, '"')) text.erase(0, 1);
