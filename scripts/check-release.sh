@@ -9,8 +9,10 @@ cd "$(dirname "$0")/.."
 WIZ_ROOT=$PWD
 . scripts/wine-env.sh
 
+test_name=check-release
+. tests/support/e2e.sh
+
 rel=build/release
-fail() { echo "check-release: $*" >&2; exit 1; }
 [ -x $rel/linux/wizlaunch ] && [ -f $rel/windows/wizlaunch.exe ] ||
     fail "no release artifacts: run bash scripts/build.sh release"
 version=$(sed -n 's/^project(wizlaunch VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
