@@ -82,11 +82,6 @@ void ScriptVariables::setString(int32_t n, const LString& text) {
     string_[n - 1] = text;
 }
 
-void ScriptVariables::reset() {
-    for (int32_t& n : numeric_) n = 0;
-    for (LString& s : string_) s.erase();
-}
-
 // VariableRef
 
 void VariableRef::parse(const LString& text, const LString& context) {

@@ -31,15 +31,13 @@ public:
     LString string(int32_t n) const;
     void setString(int32_t n, const LString& text);
 
-    // Back to the initial values (0 and empty). The launcher itself never resets them.
-    void reset();
-
 private:
     int32_t numeric_[numericCount] = {};
     LString string_[stringCount];
 };
 
-// The process-wide variables, shared by the interpreter and the JVM actions.
+// The process-wide variables, shared by the interpreter and the JVM actions (tests start from a
+// fresh value: scriptVariables = ScriptVariables()).
 extern ScriptVariables scriptVariables;
 
 // A parsed variable reference: a type letter (N or S) and a variable number.

@@ -78,8 +78,8 @@ public:
 class Interpreter : public ::testing::Test {
 protected:
     void SetUp() override {
-        scriptVariables.reset();
-        resetStatusState();
+        scriptVariables = ScriptVariables();
+        hostState().statusLines = HostState::StatusLines();
         setSilent(false);
         savedHost_ = wiz::hostState().host;
         wiz::hostState().host = &host;
@@ -87,8 +87,8 @@ protected:
     void TearDown() override {
         wiz::hostState().host = savedHost_;
         setSilent(false);
-        resetStatusState();
-        scriptVariables.reset();
+        hostState().statusLines = HostState::StatusLines();
+        scriptVariables = ScriptVariables();
     }
 
     // Runs the lines as the INSTRUCTIONS block; returns "result <n>" or the failure as
@@ -191,7 +191,7 @@ TEST_F(Interpreter, ControlFlow) {
     for (const Case& c : cases) {
         actions.calls.clear();
         actions.launchResults = {1, 2};
-        scriptVariables.reset();
+        scriptVariables = ScriptVariables();
         EXPECT_EQ(run(c.lines), c.outcome) << c.what;
         EXPECT_EQ(actions.calls, c.calls) << c.what;
     }
@@ -261,7 +261,7 @@ TEST_F(Interpreter, ScriptErrorsCarryTheLineNumber) {
          "LAUNCH."},
     };
     for (const Case& c : cases) {
-        scriptVariables.reset();
+        scriptVariables = ScriptVariables();
         EXPECT_EQ(run(c.lines), c.outcome) << c.lines.back();
     }
 }

@@ -19,6 +19,7 @@
 #include "services/log.h"
 #include "services/settings.h"
 #include "support/launcher_file.h"
+#include "support/process_state.h"
 #include "support/temp_dir.h"
 #include "tagdoc/tag_document.h"
 #include "tempfiles/temp_files.h"
@@ -41,8 +42,7 @@ protected:
         wiz::runSettings() = wiz::RunSettings();
         wiz::tempFiles() = wiz::TempFiles();
         wiz::logState() = wiz::LogState();
-        wiz::resetFileIndex();
-        wiz::resetApplicationArchive();
+        wiztest::resetFileIndex();
 
         std::filesystem::create_directory(dir.path() / "tmp");
         tempDir = dir.file("tmp") + kSep;
@@ -63,8 +63,7 @@ protected:
         jvmDoc.setValue("MAX_JAVA_HEAP", "-Xmx");
     }
     void TearDown() override {
-        wiz::resetFileIndex();
-        wiz::resetApplicationArchive();
+        wiztest::resetFileIndex();
         wiz::runSettings() = std::move(savedSettings_);
         wiz::tempFiles() = std::move(savedTemp_);
         wiz::logState() = savedLog_;

@@ -13,8 +13,8 @@ namespace {
 
 class Variables : public ::testing::Test {
 protected:
-    void SetUp() override { scriptVariables.reset(); }
-    void TearDown() override { scriptVariables.reset(); }
+    void SetUp() override { scriptVariables = ScriptVariables(); }
+    void TearDown() override { scriptVariables = ScriptVariables(); }
 
     // Runs `f` and returns "I<line>:<message>" for a script error, "L:<message>" for a
     // LauncherException, "ok:<value>" otherwise.
@@ -369,7 +369,7 @@ TEST_F(Variables, SetStatements) {
         {"S1 = \"open", "S1", "I1:Expected double quote to end argument near 1"},
     };
     for (const auto& c : cases) {
-        scriptVariables.reset();
+        scriptVariables = ScriptVariables();
         scriptVariables.setNumeric(1, 4);
         scriptVariables.setString(1, "old");
         const LString line = LString("SET ") + c.statement;
