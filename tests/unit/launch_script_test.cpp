@@ -299,7 +299,8 @@ TEST(SideFiles, AreNamedAfterTheOriginalLauncher) {
 
 TEST_F(LaunchScriptTest, ValuesThatHoldTheirOwnTokenStopAfterBoundedWork) {
     // A value that holds its own token near its start makes every resolution rewrite the whole
-    // growing text; the work bound ends it long before the 8 MB bound would (many seconds).
+    // growing text; the work bound ends it long before the 8 MB bound would (many seconds), which
+    // ends it with another message.
     const std::string padding(1000, 'x');
     jvmDoc.setValue("LOOP", LString("@LOOP@" + padding));
     wiz::setEnvironmentText("WIZTEST_LOOP", LString("#WIZTEST_LOOP#" + padding));
@@ -309,16 +310,12 @@ TEST_F(LaunchScriptTest, ValuesThatHoldTheirOwnTokenStopAfterBoundedWork) {
         char delimiter;
     } cases[] = {{"@LOOP@", '@'}, {"#WIZTEST_LOOP#", '#'}, {"java %CP%() Main", '%'}};
     for (const Case& c : cases) {
-        const auto started = std::chrono::steady_clock::now();
         const std::string result = expand(c.command);
         EXPECT_EQ(result.rfind(std::string("error: Launch script error: The ") + c.delimiter +
                                    " tokens do not end: a value holds its own token again.",
                                0),
                   0u)
             << result.substr(0, 200);
-        // Generous: each class path makes a work directory, and the disk may be busy.
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10))
-            << c.command;
     }
     wiz::unsetEnvironmentText("WIZTEST_LOOP");
 }
