@@ -291,14 +291,13 @@ public:
 
 int extract(const std::string& file, int position, const std::string& directory) {
     StepCounter counter;
-    wiz::hostState().host = &counter;
+    wiztest::ScopedHost scopedHost{counter};
     wiz::runSettings().launcherPath = wiz::LString(file);
     wiz::fileIndex().load(false);
     const wiz::EmbeddedFileEntry* entry = wiz::fileIndex().entryAt(position);
     if (!entry) throw std::runtime_error("no entry at position " + std::to_string(position));
     const wiz::LString written = entry->extractTo(wiz::LString(directory));
     std::printf("%s: %u bytes, %d progress steps\n", written.c_str(), entry->length, counter.steps);
-    wiz::hostState().host = nullptr;
     return 0;
 }
 

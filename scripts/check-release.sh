@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release artifacts of `scripts/build.sh release` (build/release): the versions they
-# report, the Windows launcher's imports (only KERNEL32 and msvcrt load the usual way), and the
-# example packed from its manifest with the release wizpack, run on the release Linux launcher
+# report, the Windows launcher's imports (only KERNEL32 and msvcrt load the usual way), that no
+# launcher carries a test seam, and the example packed from its manifest with the release wizpack, run on the release Linux launcher
 # with this machine's Java runtime (the sample wizard must start). The Windows launcher runs
 # under Wine where the host runs 32-bit code.
 set -euo pipefail
@@ -9,8 +9,10 @@ cd "$(dirname "$0")/.."
 WIZ_ROOT=$PWD
 . scripts/wine-env.sh
 
+test_name=check-release
+. tests/support/e2e.sh
+
 rel=build/release
-fail() { echo "check-release: $*" >&2; exit 1; }
 [ -x $rel/linux/wizlaunch ] && [ -f $rel/windows/wizlaunch.exe ] ||
     fail "no release artifacts: run bash scripts/build.sh release"
 version=$(sed -n 's/^project(wizlaunch VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -21,6 +23,15 @@ imports=$(i686-w64-mingw32-objdump -p $rel/windows/wizlaunch.exe | sed -n 's/^\t
     sort -f | tr '\n' ' ')
 [ "$imports" = "KERNEL32.dll msvcrt.dll " ] || fail "the Windows launcher imports $imports"
 strings -el $rel/windows/wizlaunch.exe | grep -qx "$version" || fail "no version information"
+# The test seams are left out of the release (WIZ_TEST_SEAMS=OFF in the release presets): no
+# launcher holds the name by which a test switches one.
+seams=(WIZ_SEARCH_DRIVES)
+for launcher in $rel/linux/wizlaunch $rel/windows/wizlaunch.exe; do
+    for seam in "${seams[@]}"; do
+        ! grep -aqF "$seam" "$launcher" ||
+            fail "$launcher contains the test seam $seam (its preset must set WIZ_TEST_SEAMS=OFF)"
+    done
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -1,6 +1,7 @@
 // wizpack: packs embedded files into a copy of the launcher executable, and lists the index of a
 // packed launcher. It shares the byte layout (archive/launcher_format.h) with the launcher's own
-// reader, so what it writes is exactly what the launcher reads.
+// reader, so what it writes is exactly what the launcher reads. This file is the command line;
+// the manifest reader is tools/manifest.cpp.
 //
 // The output is written under a temporary name next to it and renamed at the end; on any failure
 // the temporary file is removed and an existing output file stays as it was.
@@ -20,13 +21,14 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/system_library.h"
-#include "tagdoc/tag_document.h"
-#include "tagdoc/text.h"
+#include "tools/manifest.h"
+#include "tools/pack_job.h"
 #include "wiz_version.h"
 
 namespace fs = std::filesystem;
 using wiz::EntryRecord;
 using wiz::LString;
+using namespace wizpack;
 
 namespace {
 
@@ -73,68 +75,6 @@ const char* const kUsage =
     "A launcher signed after packing lists and extracts as before it was signed.\n"
     "\n"
     "Exit codes: 0 done, 1 refused or failed (nothing written), 2 usage error.\n";
-
-const char* const kTypeNames[wiz::kEntryTypeCount] = {
-    "instructions", "jvm",          "launchscript", "classpath",
-    "jvminstaller", "verification", "application",  "launcher"};
-
-// A refusal: the message is printed after "wizpack: " and the tool ends with `exitCode`.
-struct Failure {
-    std::string message;
-    int exitCode;
-};
-
-[[noreturn]] void fail(const std::string& message, int exitCode = 1) {
-    throw Failure{message, exitCode};
-}
-[[noreturn]] void usageError(const std::string& message) { fail(message, 2); }
-
-// A whole unsigned decimal number no greater than `max`.
-bool parseNumber(const std::string& text, uint64_t max, uint64_t& value) {
-    if (text.empty() || text.size() > 10) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return value <= max;
-}
-
-int32_t parseType(const std::string& text) {
-    uint64_t n = 0;
-    if (parseNumber(text, wiz::kEntryTypeCount - 1, n)) return static_cast<int32_t>(n);
-    for (int32_t t = 0; t < wiz::kEntryTypeCount; ++t)
-        if (text == kTypeNames[t]) return t;
-    fail("unknown entry type '" + text +
-         "' (use 0..7 or instructions, jvm, launchscript, classpath, jvminstaller, "
-         "verification, application, launcher)");
-}
-
-uint32_t parseUInt32(const std::string& option, const std::string& text) {
-    uint64_t n = 0;
-    if (!parseNumber(text, 0xFFFFFFFFu, n))
-        fail("the value of " + option + " must be a number 0..4294967295, not '" + text + "'");
-    return static_cast<uint32_t>(n);
-}
-
-std::string baseName(const std::string& path) {
-    const std::string::size_type slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-struct PlannedEntry {
-    std::string path;
-    EntryRecord record;
-    std::string origin;  // "MANIFEST:LINE" of a manifest entry, for its messages
-};
-
-struct PackJob {
-    std::string output;
-    std::string base;
-    uint8_t style = 0;
-    uint64_t baseSize = 0;
-    std::vector<PlannedEntry> entries;
-};
 
 // Size of an existing regular file; refuses a missing or unreadable one.
 uint64_t inputSize(const std::string& path) {
@@ -219,22 +159,11 @@ void refuseSignedBase(const std::string& path) {
              "sign the packed file");
 }
 
-// Runs `step`; a refusal in it is prefixed with the manifest line the entry came from.
-template <typename Step>
-void atOrigin(const std::string& origin, Step step) {
-    try {
-        step();
-    } catch (Failure& f) {
-        if (!origin.empty()) f.message = origin + ": " + f.message;
-        throw;
-    }
-}
-
 // Lays the entries out after the base and checks every record before anything is written.
-void planLayout(PackJob& job, uint64_t& indexOffset) {
-    job.baseSize = inputSize(job.base);
+void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset) {
+    baseSize = inputSize(job.base);
     refuseSignedBase(job.base);
-    uint64_t position = job.baseSize;
+    uint64_t position = baseSize;
     for (PlannedEntry& e : job.entries)
         atOrigin(e.origin, [&] {
             const uint64_t size = inputSize(e.path);
@@ -290,142 +219,6 @@ void copyInto(std::FILE* out, const std::string& path, uint64_t expected) {
     if (copied != expected) fail("'" + path + "' changed while it was being packed");
 }
 
-// ---- Manifest ---------------------------------------------------------------------------------
-
-// Replaces ${NAME} with the value of -D NAME=VALUE.
-std::string substitute(const std::string& text, const std::vector<std::string>& defines) {
-    std::string out;
-    for (size_t i = 0; i < text.size();) {
-        if (text.compare(i, 2, "${") != 0) {
-            out += text[i++];
-            continue;
-        }
-        const size_t close = text.find('}', i + 2);
-        if (close == std::string::npos) fail("'${' without its '}' in '" + text + "'");
-        const std::string name = text.substr(i + 2, close - i - 2);
-        const std::string* value = nullptr;
-        for (const std::string& d : defines)
-            if (d.compare(0, name.size() + 1, name + "=") == 0) value = &d;
-        if (!value) fail("${" + name + "} is not defined (give -D " + name + "=VALUE)");
-        out += value->substr(name.size() + 1);
-        i = close + 1;
-    }
-    return out;
-}
-
-// A manifest path: substituted, then taken from the manifest's folder unless absolute.
-std::string manifestPath(const std::string& text, const fs::path& folder,
-                         const std::vector<std::string>& defines) {
-    const std::string path = substitute(text, defines);
-    if (path.empty()) fail("an empty path");
-    const fs::path p(path);
-    return p.is_absolute() ? path : (folder / p).lexically_normal().string();
-}
-
-// One entry line: TYPE PATH [id=I] [name=NAME] [compressed=COUNT/SIZE], words split as the
-// launcher splits its arguments (double quotes around blanks, a doubled quote for a quote).
-PlannedEntry parseManifestEntry(const LString& line, const fs::path& folder,
-                                const std::vector<std::string>& defines) {
-    std::vector<std::string> words;
-    try {
-        LString::size_type cursor = 0;
-        while (cursor != LString::npos && cursor < line.length()) {
-            while (cursor < line.length() && (line[cursor] == ' ' || line[cursor] == '\t'))
-                ++cursor;
-            if (cursor >= line.length()) break;
-            const bool quoted = line[cursor] == '"';
-            if (quoted) ++cursor;
-            words.push_back(wiz::nextArgument(line, cursor, quoted).str());
-        }
-    } catch (const wiz::LauncherException& e) {
-        fail(e.message().str());
-    }
-    if (words.size() < 2) fail("an entry is TYPE PATH [id=I] [name=NAME] [compressed=COUNT/SIZE]");
-    PlannedEntry entry;
-    entry.record.type = parseType(words[0]);
-    entry.path = manifestPath(words[1], folder, defines);
-    entry.record.name = LString(baseName(entry.path));
-    bool haveId = false, haveName = false, haveCompressed = false;
-    for (size_t i = 2; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        const size_t eq = w.find('=');
-        const std::string key = eq == std::string::npos ? w : w.substr(0, eq);
-        const std::string value = eq == std::string::npos ? std::string() : w.substr(eq + 1);
-        bool* seen = key == "id"           ? &haveId
-                     : key == "name"       ? &haveName
-                     : key == "compressed" ? &haveCompressed
-                                           : nullptr;
-        if (!seen || eq == std::string::npos)
-            fail("unknown entry option '" + w + "' (id=I, name=NAME, compressed=COUNT/SIZE)");
-        if (*seen) fail(key + "= given twice");
-        *seen = true;
-        if (key == "id") {
-            entry.record.id = parseUInt32("id", value);
-        } else if (key == "name") {
-            entry.record.name = LString(value);
-        } else {
-            const size_t slash = value.find('/');
-            if (slash == std::string::npos)
-                fail("compressed= takes COUNT/SIZE, not '" + value + "'");
-            entry.record.compressed = true;
-            entry.record.decompressedCount = parseUInt32("compressed", value.substr(0, slash));
-            entry.record.decompressedSize = parseUInt32("compressed", value.substr(slash + 1));
-        }
-    }
-    return entry;
-}
-
-PackJob readManifest(const std::string& manifest, const std::vector<std::string>& defines) {
-    wiz::TagDocument doc;
-    doc.keepValueLines();
-    {
-        wiz::FilePtr in = wiz::openFile(manifest.c_str(), "rb");
-        if (!in) fail("cannot open '" + manifest + "': " + std::strerror(errno));
-        try {
-            doc.read(in.get(), LString(manifest), 0, -1);
-        } catch (const wiz::LauncherException& e) {
-            fail(e.message().str());
-        }
-    }
-    const fs::path folder = fs::path(manifest).parent_path();
-    const auto origin = [&](const char* tag, int32_t index) {
-        return manifest + ":" + std::to_string(doc.valueLine(tag, index));
-    };
-    const wiz::StringList tags = doc.tagNames();
-    for (int32_t i = 0; i < tags.count(); ++i) {
-        const LString& tag = tags.at(i);
-        if (tag != "LAUNCHER" && tag != "STYLE" && tag != "ENTRIES" && tag != "COMMENT")
-            fail(origin(tag.c_str(), 0) + ": unknown tag '" + tag.str() +
-                 "' (a manifest has LAUNCHER, STYLE, ENTRIES and COMMENT)");
-    }
-    for (const char* single : {"LAUNCHER", "STYLE"})
-        if (doc.valueCount(single) > 1)
-            fail(origin(single, 1) + ": " + single + " takes one value");
-
-    PackJob job;
-    if (!doc.hasTag("LAUNCHER")) fail(manifest + ": no LAUNCHER tag naming the launcher");
-    atOrigin(origin("LAUNCHER", 0),
-             [&] { job.base = manifestPath(doc.getValue("LAUNCHER").str(), folder, defines); });
-    if (doc.hasTag("STYLE")) {
-        atOrigin(origin("STYLE", 0), [&] {
-            uint64_t n = 0;
-            const std::string text = doc.getValue("STYLE").str();
-            if (!parseNumber(text, 255, n))
-                fail("the style byte must be a number 0..255, not '" + text + "'");
-            job.style = static_cast<uint8_t>(n);
-        });
-    }
-    for (int32_t i = 0; i < doc.valueCount("ENTRIES"); ++i) {
-        const std::string where = origin("ENTRIES", i);
-        if (doc.getValue("ENTRIES", i).str().rfind("//", 0) == 0) continue;
-        atOrigin(where, [&] {
-            job.entries.push_back(parseManifestEntry(doc.getValue("ENTRIES", i), folder, defines));
-        });
-        job.entries.back().origin = where;
-    }
-    return job;
-}
-
 // -o OUTPUT --manifest MANIFEST [-D NAME=VALUE]..., in any order.
 PackJob parseManifestArguments(const std::vector<std::string>& args) {
     std::string output, manifest;
@@ -464,8 +257,8 @@ bool hasManifestOption(const std::vector<std::string>& args) {
 
 int pack(const std::vector<std::string>& args) {
     PackJob job = hasManifestOption(args) ? parseManifestArguments(args) : parsePackArguments(args);
-    uint64_t indexOffset = 0;
-    planLayout(job, indexOffset);
+    uint64_t baseSize = 0, indexOffset = 0;
+    planLayout(job, baseSize, indexOffset);
 
     std::string index;
     wiz::appendUInt32BE(index, static_cast<uint32_t>(job.entries.size()));
@@ -480,7 +273,7 @@ int pack(const std::vector<std::string>& args) {
     {
         wiz::FilePtr out = wiz::openFile(temp.path().c_str(), "wb");
         if (!out) fail("cannot create '" + temp.path() + "': " + std::strerror(errno));
-        copyInto(out.get(), job.base, job.baseSize);
+        copyInto(out.get(), job.base, baseSize);
         for (const PlannedEntry& e : job.entries) copyInto(out.get(), e.path, e.record.length);
         if (std::fwrite(index.data(), 1, index.size(), out.get()) != index.size())
             fail("cannot write the output: " + std::string(std::strerror(errno)));
@@ -621,10 +414,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
         return run(args);
-    } catch (const Failure& f) {
-        std::fprintf(stderr, "wizpack: %s\n", f.message.c_str());
-        if (f.exitCode == 2) std::fputs("Try 'wizpack --help'.\n", stderr);
-        return f.exitCode;
+    } catch (const PackError& e) {
+        std::fprintf(stderr, "wizpack: %s\n", e.what());
+        if (e.exitCode() == 2) std::fputs("Try 'wizpack --help'.\n", stderr);
+        return e.exitCode();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "wizpack: %s\n", e.what());
         return 1;

@@ -21,7 +21,7 @@ add_custom_target(wizfuzz)
 foreach(source ${WIZ_FUZZ_SOURCES})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} ${source})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz ${CMAKE_SOURCE_DIR}/tests)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer,${WIZ_FUZZ_SANITIZERS}
                          ${WIZ_FUZZ_COMMON_FLAGS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,${WIZ_FUZZ_SANITIZERS})

@@ -1,6 +1,5 @@
 #include "archive/embedded_files.h"
 
-#include <atomic>
 #include <limits>
 
 #include "base/exceptions.h"
@@ -12,15 +11,8 @@
 
 namespace wiz {
 
-namespace {
-
-std::unique_ptr<EmbeddedFiles> theFiles;
-
-// The style byte of the running launcher file, once read. The progress window reads it on the
-// user-interface thread while the launch runs on another.
-std::atomic<int32_t> rememberedStyle{-1};
-
-}  // namespace
+std::unique_ptr<EmbeddedFiles> EmbeddedFiles::process_;
+std::atomic<int32_t> EmbeddedFiles::launcherStyle_{-1};
 
 // ---- EmbeddedFileEntry ---------------------------------------------------------------------
 
@@ -84,22 +76,17 @@ EmbeddedFileEntry* EmbeddedFiles::findById(uint32_t id) const {
 }
 
 EmbeddedFiles& embeddedFiles() {
-    if (!theFiles) theFiles = std::make_unique<EmbeddedFiles>();
-    return *theFiles;
-}
-
-void resetEmbeddedFiles() {
-    theFiles.reset();
-    rememberedStyle = -1;
+    if (!EmbeddedFiles::process_) EmbeddedFiles::process_ = std::make_unique<EmbeddedFiles>();
+    return *EmbeddedFiles::process_;
 }
 
 int32_t readLauncherStyle(const LString& path) {
     const bool isLauncher = path == runSettings().launcherPath;
-    if (isLauncher && rememberedStyle != -1) return rememberedStyle;
+    if (isLauncher && EmbeddedFiles::launcherStyle_ != -1) return EmbeddedFiles::launcherStyle_;
     FilePtr file = openFile(path, "rb");
     if (!file) return -1;
     const int32_t style = readStyleByte(file.get());
-    if (isLauncher && style != -1) rememberedStyle = style;
+    if (isLauncher && style != -1) EmbeddedFiles::launcherStyle_ = style;
     return style;
 }
 

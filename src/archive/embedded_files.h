@@ -4,6 +4,7 @@
 // index of core/file_index.h.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -49,13 +50,20 @@ public:
 
 private:
     TypedList<EmbeddedFileEntry> entries_;
+
+    // The process-wide entries of the running launcher file and its style byte once read. The
+    // launcher reads them once per run; tests that run several launches in one process start
+    // over through their friend in tests/support/process_state.h.
+    friend EmbeddedFiles& embeddedFiles();
+    friend int32_t readLauncherStyle(const LString& path);
+    friend class ProcessStateForTests;
+    static std::unique_ptr<EmbeddedFiles> process_;
+    // The progress window reads it on the user-interface thread while the launch runs on another.
+    static std::atomic<int32_t> launcherStyle_;
 };
 
 // The process-wide entries of the running launcher file (filled by the file index).
 EmbeddedFiles& embeddedFiles();
-// Replaces them by none and forgets the remembered style byte. For tests only: the launcher
-// itself reads its index once per run.
-void resetEmbeddedFiles();
 
 // The launcher style byte (at file size - 9) of the file at `path`: 0..255, or -1 when the file
 // cannot be opened or is shorter than 9 bytes. For the running launcher file the first value

@@ -152,7 +152,8 @@ void extractAll() {
     for (int32_t i = 0; i <= index.count(); ++i) {
         const LString name = i < index.count() ? index.entryAt(i)->name : LString("input.tag");
         uint32_t attributes = 0;
-        if (readAttributes(name, attributes) && (attributes & kAttrLink)) throw linkRefused(name);
+        if (readAttributes(name, attributes).ok() && (attributes & kAttrLink))
+            throw linkRefused(name);
     }
     for (int32_t i = 0; i < index.count(); ++i) {
         const EmbeddedFileEntry* entry = index.entryAt(i);

@@ -21,9 +21,9 @@ void withContext(StringId context, F make) {
     }
 }
 
-std::unique_ptr<FileIndex> theIndex;
-
 }  // namespace
+
+std::unique_ptr<FileIndex> FileIndex::process_;
 
 FileIndex::FileIndex() = default;
 
@@ -136,13 +136,8 @@ TagDocument& FileIndex::loadDocumentFile(const LString& path) {
 }
 
 FileIndex& fileIndex() {
-    if (!theIndex) theIndex = std::make_unique<FileIndex>();
-    return *theIndex;
-}
-
-void resetFileIndex() {
-    theIndex.reset();
-    resetEmbeddedFiles();
+    if (!FileIndex::process_) FileIndex::process_ = std::make_unique<FileIndex>();
+    return *FileIndex::process_;
 }
 
 }  // namespace wiz

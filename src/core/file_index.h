@@ -68,12 +68,15 @@ private:
     // The reason of a failed load, thrown again by later calls (entries read before it stay).
     LString loadFailure_;
     bool loadFailed_ = false;
+
+    // The process-wide index. The launcher reads it once per run; tests that run several
+    // launches in one process start over through their friend in tests/support/process_state.h.
+    friend FileIndex& fileIndex();
+    friend class ProcessStateForTests;
+    static std::unique_ptr<FileIndex> process_;
 };
 
 // The process-wide index.
 FileIndex& fileIndex();
-// Replaces the process-wide index (and its embedded files) by new, empty ones. For tests only:
-// the launcher itself reads the index once per run.
-void resetFileIndex();
 
 }  // namespace wiz

@@ -8,7 +8,9 @@
 namespace wiz {
 
 // Appends the roots of the fixed and network drives (without a trailing separator); throws
-// LauncherException (string 17) when the system reports no drive at all.
+// LauncherException (string 17) when the system reports no drive at all. In a build with the
+// test seams (WIZ_TEST_SEAMS) the environment variable WIZ_SEARCH_DRIVES, when set, names the
+// drives instead.
 void listDrives(StringList& list);
 
 // Receives each file found by searchDrives; returns true to end the search.

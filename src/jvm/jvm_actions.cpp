@@ -203,7 +203,8 @@ void installEmbeddedJvm(int32_t mode) {
     const LString destination = mode == 2 ? uiChooseDirectory() : createTempDirectory();
     if (destination.empty()) return;
     const LString program = installer->extractTo(destination);
-    makeExecutable(program);
+    // When this fails, starting the installer fails, and that is reported.
+    (void)makeExecutable(program);
     {
         // The installer's path may hold blanks (a temporary directory usually does).
         LString out, err;

@@ -32,36 +32,36 @@ int findRegistryHive(const LString& name) {
 
 namespace {
 
-// Reads one value of one key in one view; returns the system error code.
-uint32_t readKeyValue(int hive, const LString& keyPath, const LString& valueName, RegistryView view,
-                      LString& text, bool& opened) {
+// Reads one value of one key in one view.
+SysStatus readKeyValue(int hive, const LString& keyPath, const LString& valueName,
+                       RegistryView view, LString& text, bool& opened) {
     RegistryKey key;
-    uint32_t code = key.open(hive, keyPath, view);
-    opened = code == 0;
-    if (!opened) return code;
+    const SysStatus status = key.open(hive, keyPath, view);
+    opened = status.ok();
+    if (!opened) return status;
     return key.readString(valueName, text);
 }
 
 // The written lookup of one key path without wildcards: the named value of the key, or when
 // the key exists without that value, the default value of the key named by the rest of the
-// hint. Returns the system error code.
-uint32_t readHint(int hive, const LString& keyPath, const LString& valueName, RegistryView view,
-                  LString& text) {
+// hint.
+SysStatus readHint(int hive, const LString& keyPath, const LString& valueName, RegistryView view,
+                   LString& text) {
     bool opened = false;
-    uint32_t code = readKeyValue(hive, keyPath, valueName, view, text, opened);
-    if (code != 0 && opened) {
+    SysStatus status = readKeyValue(hive, keyPath, valueName, view, text, opened);
+    if (!status.ok() && opened) {
         const LString keyAndValue = keyPath.empty() ? valueName : keyPath + "\\" + valueName;
-        code = readKeyValue(hive, keyAndValue, LString(), view, text, opened);
+        status = readKeyValue(hive, keyAndValue, LString(), view, text, opened);
     }
-    return code;
+    return status;
 }
 
 // The key paths a key path with "*" segments stands for: each "*" is every subkey at that place,
-// newest version first. A path without "*" stands for itself. Returns the first error met.
-uint32_t expandKeyPath(int hive, const LString& keyPath, RegistryView view, StringList& paths) {
+// newest version first. A path without "*" stands for itself. Gives the first error met.
+SysStatus expandKeyPath(int hive, const LString& keyPath, RegistryView view, StringList& paths) {
     StringList current;
     current.append(LString());
-    uint32_t firstError = 0;
+    SysStatus firstError;
     LString::size_type start = 0;
     while (start <= keyPath.length()) {
         LString::size_type end = keyPath.find('\\', start);
@@ -76,9 +76,9 @@ uint32_t expandKeyPath(int hive, const LString& keyPath, RegistryView view, Stri
             }
             RegistryKey key;
             StringList names;
-            uint32_t code = key.open(hive, prefix, view);
-            if (code == 0) code = key.subkeyNames(names);
-            if (code != 0 && firstError == 0) firstError = code;
+            SysStatus status = key.open(hive, prefix, view);
+            if (status.ok()) status = key.subkeyNames(names);
+            if (!status.ok() && firstError.ok()) firstError = status;
             sortNewestFirst(names);
             for (int32_t j = 0; j < names.count(); ++j) {
                 next.append(prefix.empty() ? names.at(j) : prefix + "\\" + names.at(j));
@@ -89,7 +89,7 @@ uint32_t expandKeyPath(int hive, const LString& keyPath, RegistryView view, Stri
         start = end + 1;
     }
     for (int32_t i = 0; i < current.count(); ++i) paths.append(current.at(i));
-    return current.count() == 0 ? firstError : 0;
+    return current.count() == 0 ? firstError : SysStatus();
 }
 
 bool hasWildcardSegment(const LString& keyPath) {
@@ -105,23 +105,23 @@ bool hasWildcardSegment(const LString& keyPath) {
 
 // One view's answer: the non-empty texts found; the error of the first failed lookup when
 // nothing was found.
-uint32_t resolveInView(int hive, const PlatformHintParts& parts, RegistryView view,
-                       StringList& texts) {
+SysStatus resolveInView(int hive, const PlatformHintParts& parts, RegistryView view,
+                        StringList& texts) {
     if (!hasWildcardSegment(parts.keyPath)) {
         LString text;
-        const uint32_t code = readHint(hive, parts.keyPath, parts.valueName, view, text);
-        if (code == 0 && !text.empty()) texts.append(text);
-        return code;
+        const SysStatus status = readHint(hive, parts.keyPath, parts.valueName, view, text);
+        if (status.ok() && !text.empty()) texts.append(text);
+        return status;
     }
     StringList keyPaths;
-    uint32_t firstError = expandKeyPath(hive, parts.keyPath, view, keyPaths);
+    SysStatus firstError = expandKeyPath(hive, parts.keyPath, view, keyPaths);
     for (int32_t i = 0; i < keyPaths.count(); ++i) {
         LString text;
-        const uint32_t code = readHint(hive, keyPaths.at(i), parts.valueName, view, text);
-        if (code == 0 && !text.empty()) texts.append(text);
-        if (code != 0 && firstError == 0) firstError = code;
+        const SysStatus status = readHint(hive, keyPaths.at(i), parts.valueName, view, text);
+        if (status.ok() && !text.empty()) texts.append(text);
+        if (!status.ok() && firstError.ok()) firstError = status;
     }
-    return texts.count() > 0 ? 0 : firstError;
+    return texts.count() > 0 ? SysStatus() : firstError;
 }
 
 }  // namespace
@@ -136,11 +136,11 @@ void resolvePlatformHint(StringList& result, const LString& hint) {
 
     // The program's own registry view first; when that gives nothing, the other one (a 32-bit
     // launcher on 64-bit Windows otherwise never sees what 64-bit runtimes register).
-    const uint32_t code = resolveInView(hive, parts, RegistryView::Default, result);
+    const SysStatus status = resolveInView(hive, parts, RegistryView::Default, result);
     if (result.count() > 0) return;
-    resolveInView(hive, parts, RegistryView::Alternate, result);
-    if (result.count() == 0 && code != 0) {
-        writeLog(formatStringId(StringId::InvalidPlatformHint, {registryErrorText(code)}),
+    (void)resolveInView(hive, parts, RegistryView::Alternate, result);
+    if (result.count() == 0 && !status.ok()) {
+        writeLog(formatStringId(StringId::InvalidPlatformHint, {registryErrorText(status.code())}),
                  kLogWarning);
     }
 }

@@ -20,7 +20,8 @@ void javaDirectoriesFromEnvironment(const char* javaName, char listSeparator,
     const auto holdsJava = [&](LString directory) {
         ensureTrailingSeparator(directory);
         uint32_t attributes = 0;
-        return readAttributes(directory + javaName, attributes) && !(attributes & kAttrDirectory);
+        return readAttributes(directory + javaName, attributes).ok() &&
+               !(attributes & kAttrDirectory);
     };
     LString javaHome = getEnvironmentText("JAVA_HOME");
     if (!javaHome.empty()) {

@@ -59,13 +59,13 @@ void expandPathWildcard(const LString& candidate, StringList& candidates) {
     if (prefix.find('*') != LString::npos) return;  // only a final "*" is a wildcard
     StringList names;
     DirectoryListing listing(parent.empty() ? LString(".") : parent);
-    DirectoryListing::Entry entry;
+    DirectoryEntry entry;
     while (listing.next(entry)) {
         if (!startsWithNoCase(entry.name, prefix)) continue;
         // A link to a directory counts too (as /usr/lib/jvm has them).
         uint32_t attributes = 0;
-        if (entry.isDirectory ||
-            (readAttributes(parent + entry.name + pathSeparator(), attributes) &&
+        if (entry.isPlainDirectory() ||
+            (readAttributes(parent + entry.name + pathSeparator(), attributes).ok() &&
              (attributes & kAttrDirectory))) {
             names.append(entry.name);
         }

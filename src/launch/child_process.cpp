@@ -1,5 +1,6 @@
 #include "launch/child_process.h"
 
+#include "launch/capture_loop.h"
 #include "services/host.h"
 
 namespace wiz {
@@ -10,6 +11,13 @@ int runCommand(const LString& commandLine, const RunOptions& options) {
     uiBeforeChildRuns(options.showConsole && !options.newConsole && !options.capture);
     ChildProcess child(commandLine, options);
     return child.runProcess();
+}
+
+int ChildProcess::runProcess() {
+    std::unique_ptr<RunningChild> child = startChild(commandLine_, options_);
+    if (!options_.capture) return options_.wait ? child->waitForEnd() : 0;
+    OutputCapture out(options_.stdoutBuffer), err(options_.stderrBuffer);
+    return captureUntilEnd(*child, out, err);
 }
 
 void OutputCapture::received(const char* data, size_t count) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "base/lstring.h"
 
@@ -28,7 +29,6 @@ class ChildProcess {
 public:
     ChildProcess(const LString& commandLine, const RunOptions& options)
         : commandLine_(commandLine), options_(options) {}
-    // Implemented once per system (child_process_win32.cpp, child_process_posix.cpp).
     int runProcess();
 
 private:
@@ -36,10 +36,18 @@ private:
     RunOptions options_;
 };
 
-// The capture of one output stream, shared by both backends so that they treat output alike:
-// each chunk read is appended to the caller's buffer (or dropped when there is none, so a child
-// that writes a lot never blocks on a full pipe) and moves the progress indicator one step; so
-// does the read that finds the end of the stream.
+class RunningChild;
+
+// Starts `commandLine` as the options say: with a pipe for each of its standard output and
+// error when capturing (the launcher keeps only their read ends), else detached or on the
+// launcher's console. Implemented once per system (child_process_win32.cpp,
+// child_process_posix.cpp); capture_loop.h has what the started child offers. A child that is
+// not waited for keeps running when the object goes.
+std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOptions& options);
+
+// The capture of one output stream: each chunk read is appended to the caller's buffer (or
+// dropped when there is none, so a child that writes a lot never blocks on a full pipe) and
+// moves the progress indicator one step; so does the read that finds the end of the stream.
 class OutputCapture {
 public:
     // Bytes asked for per read.

@@ -1,12 +1,14 @@
 // Child processes on POSIX: the command line is split by the Windows shell rules (never by a
 // shell), the program is found before the child changes its directory (as CreateProcess does),
-// and posix_spawn starts it. Captured output is read from two pipes with poll.
+// and posix_spawn starts it. Captured output comes through two non-blocking pipes.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "launch/capture_loop.h"
 #include "launch/child_process.h"
 #include "launch/command_line_split.h"
 #include "platform/handle_posix.h"
@@ -26,8 +29,6 @@ extern char** environ;
 namespace wiz {
 
 namespace {
-
-constexpr int kPollTimeoutMs = 100;
 
 // Both ends close on exec, so no other child inherits them; posix_spawn's dup2 gives the child
 // its own inheritable copy.
@@ -83,38 +84,50 @@ public:
         }
     }
 
+    pid_t get() const { return pid_; }
+
     // Waits for the child to end; returns its exit code, 128 + signal for a signalled child.
+    // Once collected, the exit code is kept: asking again never waits for another process.
     int wait() {
+        if (pid_ <= 0) return exitCode_;
         int status = 0;
         while (::waitpid(pid_, &status, 0) < 0) {
             if (errno != EINTR) {
                 throwSystemFailure(SystemCall::WaitForProcess, errno);
             }
         }
-        pid_ = 0;
-        return exitCodeOf(status);
+        collected(status);
+        return exitCode_;
     }
     // Collects the child's status if it has ended.
     bool poll(int& exitCode) {
-        int status = 0;
-        pid_t r = ::waitpid(pid_, &status, WNOHANG);
-        if (r < 0 && errno != EINTR) {
-            throwSystemFailure(SystemCall::GetExitCode, errno);
+        if (pid_ > 0) {
+            int status = 0;
+            pid_t r = ::waitpid(pid_, &status, WNOHANG);
+            if (r < 0 && errno != EINTR) {
+                throwSystemFailure(SystemCall::GetExitCode, errno);
+            }
+            if (r != pid_) return false;
+            collected(status);
         }
-        if (r != pid_) return false;
-        pid_ = 0;
-        exitCode = exitCodeOf(status);
+        exitCode = exitCode_;
         return true;
     }
 
 private:
-    static int exitCodeOf(int status) {
-        if (WIFEXITED(status)) return WEXITSTATUS(status);
-        if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-        return status;
+    void collected(int status) {
+        pid_ = 0;
+        if (WIFEXITED(status)) {
+            exitCode_ = WEXITSTATUS(status);
+        } else if (WIFSIGNALED(status)) {
+            exitCode_ = 128 + WTERMSIG(status);
+        } else {
+            exitCode_ = status;
+        }
     }
 
     pid_t pid_;
+    int exitCode_ = 0;
 };
 
 bool isExecutableFile(const std::string& path) {
@@ -165,35 +178,93 @@ int resolveProgram(const std::string& name, std::string& path) {
     return error;
 }
 
-// One captured stream: the read end of its pipe and its capture.
-struct CapturedStream {
-    explicit CapturedStream(LString* buffer) : capture(buffer) {}
-    UniqueFd readEnd;
-    OutputCapture capture;
-};
+// A started child and the read ends of its pipes (runs that capture). The descriptors are
+// non-blocking; a pipe is closed as soon as it is found ended, so that no wait wakes for it
+// again.
+class PosixChild : public RunningChild {
+public:
+    PosixChild(pid_t pid, UniqueFd outRead, UniqueFd errRead) : pid_(pid) {
+        pipes_[0] = std::move(outRead);
+        pipes_[1] = std::move(errRead);
+        for (UniqueFd& pipe : pipes_) {
+            if (pipe.valid()) ::fcntl(pipe.get(), F_SETFL, O_NONBLOCK);
+        }
+    }
 
-// Reads one chunk; at the end of the stream the descriptor is closed.
-void readChunk(CapturedStream& stream) {
-    char chunk[OutputCapture::kChunkSize];
-    ssize_t n = ::read(stream.readEnd.get(), chunk, sizeof chunk);
-    if (n > 0) {
-        stream.capture.received(chunk, static_cast<size_t>(n));
-        return;
+    bool hasEnded(int& exitCode) override { return pid_.poll(exitCode); }
+    int waitForEnd() override { return pid_.wait(); }
+
+    // Polls the open pipes and, where the kernel offers one, a descriptor that becomes readable
+    // when the child ends.
+    void waitForActivity(unsigned milliseconds) override {
+        if (!endWatchTried_ && pid_.get() > 0) {
+            endWatchTried_ = true;
+            // Called directly: not every C library declares it. A kernel without it (before
+            // Linux 5.3) leaves the end to be seen by the next pass.
+            endWatch_.reset(static_cast<int>(::syscall(SYS_pidfd_open, pid_.get(), 0)));
+        }
+        pollfd fds[3];
+        nfds_t count = 0;
+        for (UniqueFd* fd : {&pipes_[0], &pipes_[1], &endWatch_}) {
+            if (fd->valid()) fds[count++] = {fd->get(), POLLIN, 0};
+        }
+        if (::poll(fds, count, static_cast<int>(milliseconds)) < 0 && errno != EINTR) {
+            throwSystemFailure(SystemCall::PeekNamedPipe, errno);
+        }
     }
-    if (n == 0) {
-        stream.readEnd.reset();
-        stream.capture.ended();
-        return;
+
+    // The end is seen before the count: once the pipe has hung up nothing more can arrive, so
+    // an empty pipe then is an ended one.
+    PipeState peek(ChildStream stream) override {
+        UniqueFd& pipe = pipeOf(stream);
+        PipeState state;
+        if (!pipe.valid()) {
+            state.ended = true;
+            return state;
+        }
+        pollfd fd = {pipe.get(), POLLIN, 0};
+        while (::poll(&fd, 1, 0) < 0) {
+            if (errno != EINTR) throwSystemFailure(SystemCall::PeekNamedPipe, errno);
+        }
+        int available = 0;
+        if (::ioctl(pipe.get(), FIONREAD, &available) != 0) {
+            throwSystemFailure(SystemCall::PeekNamedPipe, errno);
+        }
+        if (available > 0) {
+            state.available = static_cast<size_t>(available);
+        } else if ((fd.revents & (POLLHUP | POLLERR)) != 0) {
+            pipe.reset();
+            state.ended = true;
+        }
+        return state;
     }
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
-    throwSystemFailure(SystemCall::ReadFile, errno);
-}
+
+    size_t read(ChildStream stream, char* buffer, size_t capacity) override {
+        UniqueFd& pipe = pipeOf(stream);
+        for (;;) {
+            const ssize_t n = ::read(pipe.get(), buffer, capacity);
+            if (n > 0) return static_cast<size_t>(n);
+            if (n == 0) {
+                pipe.reset();
+                return 0;
+            }
+            if (errno != EINTR) throwSystemFailure(SystemCall::ReadFile, errno);
+        }
+    }
+
+private:
+    UniqueFd& pipeOf(ChildStream stream) { return pipes_[stream == ChildStream::Output ? 0 : 1]; }
+
+    ChildPid pid_;
+    UniqueFd pipes_[2];
+    UniqueFd endWatch_;
+    bool endWatchTried_ = false;
+};
 
 }  // namespace
 
-int ChildProcess::runProcess() {
-    const RunOptions& o = options_;
-    StringList args = splitCommandLine(commandLine_);
+std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOptions& o) {
+    StringList args = splitCommandLine(commandLine);
     std::string program;
     int error = resolveProgram(args.count() > 0 ? args.at(0).str() : std::string(), program);
     if (error != 0) throwSystemFailure(SystemCall::StartProcess, error);
@@ -206,11 +277,10 @@ int ChildProcess::runProcess() {
     SpawnAttributes attributes;
     if (!actions.ok() || !attributes.ok()) throwSystemFailure(SystemCall::StartProcess, ENOMEM);
 
-    CapturedStream out(o.stdoutBuffer), err(o.stderrBuffer);
-    UniqueFd outWrite, errWrite;
+    UniqueFd outRead, outWrite, errRead, errWrite;
     if (o.capture) {
-        if ((error = makePipe(out.readEnd, outWrite)) != 0 ||
-            (error = makePipe(err.readEnd, errWrite)) != 0) {
+        if ((error = makePipe(outRead, outWrite)) != 0 ||
+            (error = makePipe(errRead, errWrite)) != 0) {
             throwSystemFailure(SystemCall::None, error);
         }
         posix_spawn_file_actions_adddup2(actions.get(), outWrite.get(), STDOUT_FILENO);
@@ -241,51 +311,9 @@ int ChildProcess::runProcess() {
     error =
         ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ);
     if (error != 0) throwSystemFailure(SystemCall::StartProcess, error);
-    ChildPid child(pid);
-
-    if (!o.capture) {
-        if (!o.wait) return 0;
-        return child.wait();
-    }
-
-    // The launcher's copies of the write ends go at once, so the pipes end with the child.
-    outWrite.reset();
-    errWrite.reset();
-    ::fcntl(out.readEnd.get(), F_SETFL, O_NONBLOCK);
-    ::fcntl(err.readEnd.get(), F_SETFL, O_NONBLOCK);
-
-    // Read whatever arrives; while the pipes are quiet, check for the child's end every 100 ms.
-    // Once it has ended, read what is left without waiting: a pipe that stays open after that
-    // belongs to a descendant that inherited it.
-    bool exited = false;
-    int exitCode = 0;
-    CapturedStream* streams[2] = {&out, &err};
-    for (;;) {
-        pollfd fds[2];
-        CapturedStream* polled[2];
-        nfds_t count = 0;
-        for (CapturedStream* s : streams) {
-            if (!s->readEnd.valid()) continue;
-            fds[count] = {s->readEnd.get(), POLLIN, 0};
-            polled[count++] = s;
-        }
-        if (count == 0) break;
-        int ready = ::poll(fds, count, exited ? 0 : kPollTimeoutMs);
-        if (ready < 0) {
-            if (errno == EINTR) continue;
-            throwSystemFailure(SystemCall::PeekNamedPipe, errno);
-        }
-        if (ready == 0) {
-            if (exited) break;
-            exited = child.poll(exitCode);
-            continue;
-        }
-        for (nfds_t i = 0; i < count; ++i) {
-            if (fds[i].revents != 0) readChunk(*polled[i]);
-        }
-    }
-    if (!exited) exitCode = child.wait();
-    return exitCode;
+    // The launcher's copies of the write ends go at once (when the holders do), so the pipes
+    // end with the child.
+    return std::make_unique<PosixChild>(pid, std::move(outRead), std::move(errRead));
 }
 
 }  // namespace wiz

@@ -1,8 +1,8 @@
 // Child processes on Windows: CreateProcessA, with standard output and standard error captured
 // through two anonymous pipes that are read only when PeekNamedPipe reports data.
-#include <algorithm>
 #include <vector>
 
+#include "launch/capture_loop.h"
 #include "launch/child_process.h"
 #include "platform/handle_win32.h"
 #include "platform/win32.h"
@@ -11,16 +11,6 @@
 namespace wiz {
 
 namespace {
-
-// While both pipes are quiet the runner waits on the process handle, which returns the moment
-// the child ends, for a time that doubles up to kMaxPollWaitMs. The first wait lasts about as
-// long as a child takes to start, before which it cannot have written anything: shorter ones
-// only wake the runner for nothing (under Wine each wake-up costs a few server calls, about 5%
-// of a short child's run). Once output has come, the waits start again at 1 ms, so a child
-// that keeps writing is read promptly.
-constexpr DWORD kFirstPollWaitMs = 10;
-constexpr DWORD kPollWaitAfterOutputMs = 1;
-constexpr DWORD kMaxPollWaitMs = 100;
 
 DWORD creationFlags(bool showConsole, bool newConsole) {
     if (!showConsole) return CREATE_NO_WINDOW | DETACHED_PROCESS;
@@ -70,107 +60,110 @@ int exitCodeOf(HANDLE process) {
     return static_cast<int>(code);
 }
 
-// One captured stream: the read end of its pipe and its capture.
-struct CapturedStream {
-    explicit CapturedStream(LString* buffer) : capture(buffer) {}
-    HandleHolder readEnd;
-    OutputCapture capture;
+// A started child and the read ends of its pipes (runs that capture). A wait is a wait on the
+// process handle, which ends the moment the child does, whatever its exit code (259, the
+// STILL_ACTIVE of GetExitCodeProcess, included); an anonymous pipe cannot be waited on.
+class Win32Child : public RunningChild {
+public:
+    explicit Win32Child(StartedProcess process, HandleHolder outRead = HandleHolder(),
+                        HandleHolder errRead = HandleHolder())
+        : process_(std::move(process)) {
+        pipes_[0] = std::move(outRead);
+        pipes_[1] = std::move(errRead);
+    }
+
+    bool hasEnded(int& exitCode) override {
+        if (!waitFor(0)) return false;
+        exitCode = exitCodeOf(process_.process.get());
+        return true;
+    }
+    int waitForEnd() override {
+        waitFor(INFINITE);
+        return exitCodeOf(process_.process.get());
+    }
+    void waitForActivity(unsigned milliseconds) override { waitFor(milliseconds); }
+
+    // A broken pipe is the normal end of the stream.
+    PipeState peek(ChildStream stream) override {
+        HandleHolder& readEnd = pipe(stream);
+        PipeState state;
+        DWORD available = 0;
+        if (!readEnd.valid()) {
+            state.ended = true;
+        } else if (!PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr)) {
+            DWORD error = GetLastError();
+            if (error != ERROR_BROKEN_PIPE) throwSystemFailure(SystemCall::PeekNamedPipe, error);
+            readEnd.reset();
+            state.ended = true;
+        }
+        state.available = available;
+        return state;
+    }
+
+    size_t read(ChildStream stream, char* buffer, size_t capacity) override {
+        HandleHolder& readEnd = pipe(stream);
+        DWORD got = 0;
+        if (!ReadFile(readEnd.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr)) {
+            DWORD error = GetLastError();
+            if (error != ERROR_BROKEN_PIPE) throwSystemFailure(SystemCall::ReadFile, error);
+            readEnd.reset();
+            return 0;
+        }
+        return got;
+    }
+
+private:
+    HandleHolder& pipe(ChildStream stream) { return pipes_[stream == ChildStream::Output ? 0 : 1]; }
+
+    // True when the child has ended.
+    bool waitFor(DWORD milliseconds) {
+        DWORD result = WaitForSingleObject(process_.process.get(), milliseconds);
+        if (result == WAIT_FAILED) throwSystemFailure(SystemCall::WaitForProcess, GetLastError());
+        return result == WAIT_OBJECT_0;
+    }
+
+    StartedProcess process_;
+    HandleHolder pipes_[2];
 };
 
-// Reads one chunk if the pipe has data; returns the number of bytes read. A broken pipe is the
-// normal end of the stream.
-DWORD readAvailable(CapturedStream& stream) {
-    if (stream.capture.isEnded()) return 0;
-    DWORD available = 0;
-    if (!PeekNamedPipe(stream.readEnd.get(), nullptr, 0, nullptr, &available, nullptr)) {
-        DWORD error = GetLastError();
-        if (error != ERROR_BROKEN_PIPE) throwSystemFailure(SystemCall::PeekNamedPipe, error);
-        stream.capture.ended();
-        return 0;
-    }
-    if (available == 0) return 0;
-    char chunk[OutputCapture::kChunkSize];
-    DWORD got = 0;
-    if (!ReadFile(stream.readEnd.get(), chunk, sizeof chunk, &got, nullptr)) {
-        DWORD error = GetLastError();
-        if (error != ERROR_BROKEN_PIPE) throwSystemFailure(SystemCall::ReadFile, error);
-        stream.capture.ended();
-        return 0;
-    }
-    stream.capture.received(chunk, got);
-    return got;
-}
-
 // Only the child gets the write end; the read end stays with the launcher.
-void createCapturePipe(CapturedStream& stream, HandleHolder& writeEnd,
+void createCapturePipe(HandleHolder& readEnd, HandleHolder& writeEnd,
                        SECURITY_ATTRIBUTES& attributes) {
-    if (!CreatePipe(stream.readEnd.receive(), writeEnd.receive(), &attributes, 0)) {
+    if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &attributes, 0)) {
         throwSystemFailure(SystemCall::None, GetLastError());
     }
     // Not available on the 9x family; there the child merely holds an unused copy.
-    SetHandleInformation(stream.readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
 }
 
 }  // namespace
 
-int ChildProcess::runProcess() {
-    const RunOptions& o = options_;
+std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOptions& o) {
     const DWORD flags = creationFlags(o.showConsole, o.newConsole);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
 
     if (!o.capture) {
-        StartedProcess child =
-            createProcess(commandLine_, o.workingDirectory, nullptr, FALSE, flags, startup);
-        if (!o.wait) return 0;
-        if (WaitForSingleObject(child.process.get(), INFINITE) == WAIT_FAILED) {
-            throwSystemFailure(SystemCall::WaitForProcess, GetLastError());
-        }
-        return exitCodeOf(child.process.get());
+        return std::make_unique<Win32Child>(
+            createProcess(commandLine, o.workingDirectory, nullptr, FALSE, flags, startup));
     }
 
     SECURITY_ATTRIBUTES attributes = {};
     attributes.nLength = sizeof attributes;
     attributes.bInheritHandle = TRUE;
-    CapturedStream out(o.stdoutBuffer), err(o.stderrBuffer);
-    HandleHolder outWrite, errWrite;
-    createCapturePipe(out, outWrite, attributes);
-    createCapturePipe(err, errWrite, attributes);
+    HandleHolder outRead, outWrite, errRead, errWrite;
+    createCapturePipe(outRead, outWrite, attributes);
+    createCapturePipe(errRead, errWrite, attributes);
 
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    StartedProcess child =
-        createProcess(commandLine_, o.workingDirectory, &attributes, TRUE, flags, startup);
-
-    // The launcher's copies of the write ends go at once, so the pipes break with the child.
-    outWrite.reset();
-    errWrite.reset();
-
-    // Read while output flows. When both pipes are quiet, wait on the process handle for a
-    // while (see kFirstPollWaitMs), so the end of the child is seen at once - whatever its exit
-    // code, 259 included. After the end, read what is left until both pipes are empty or
-    // broken; a pipe that still has a writer then belongs to a descendant that inherited it.
-    bool exited = false;
-    DWORD waitMs = kFirstPollWaitMs;
-    for (;;) {
-        DWORD got = readAvailable(out);
-        got += readAvailable(err);
-        if (got != 0) {
-            waitMs = kPollWaitAfterOutputMs;
-            continue;
-        }
-        if (exited) break;
-        DWORD wait = out.capture.isEnded() && err.capture.isEnded() ? INFINITE : waitMs;
-        DWORD result = WaitForSingleObject(child.process.get(), wait);
-        if (result == WAIT_FAILED) {
-            throwSystemFailure(SystemCall::WaitForProcess, GetLastError());
-        }
-        if (result == WAIT_OBJECT_0) exited = true;
-        waitMs = std::min(waitMs * 2, kMaxPollWaitMs);
-    }
-    return exitCodeOf(child.process.get());
+    StartedProcess process =
+        createProcess(commandLine, o.workingDirectory, &attributes, TRUE, flags, startup);
+    // The launcher's copies of the write ends go at once (when the holders do), so the pipes
+    // break with the child.
+    return std::make_unique<Win32Child>(std::move(process), std::move(outRead), std::move(errRead));
 }
 
 }  // namespace wiz

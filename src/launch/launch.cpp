@@ -61,7 +61,8 @@ void executeEmbeddedLauncher(int32_t position) {
     const LString directory = createTempDirectory();
     unregisterTempDirectory(directory);
     const LString path = entry->extractTo(directory);
-    makeExecutable(path);
+    // When this fails, starting the launcher fails, and that is reported.
+    (void)makeExecutable(path);
 
     const RunSettings& settings = runSettings();
     LString command = quoteArgument(path);

@@ -25,12 +25,6 @@ namespace wiz {
 
 namespace {
 
-// The application archive's path once it is known; kept for the whole process.
-LString& applicationArchivePath() {
-    static LString path;
-    return path;
-}
-
 // Copies the file in blocks of 4096 bytes. Nothing happens when either file cannot be opened
 // (false). A short write does not stop the copy; it fails at the end with the stream's error.
 bool copyFile(const LString& source, const LString& destination) {
@@ -57,11 +51,6 @@ bool copyFile(const LString& source, const LString& destination) {
                                 loadString(StringId::NotEnoughTempSpace));
     }
     return true;
-}
-
-LString joinPath(LString directory, const LString& name) {
-    ensureTrailingSeparator(directory);
-    return directory + name;
 }
 
 // Removes a double quote the author wrote at the start, then one at the end.
@@ -389,8 +378,10 @@ ExpansionText LaunchScript::callFunction(const LString& name, const ArgumentList
     return ExpansionText::inserted(directory);
 }
 
+LString LaunchScript::applicationArchive_;
+
 LString LaunchScript::applicationArchive(const ArgumentList& arguments) {
-    LString& cached = applicationArchivePath();
+    LString& cached = applicationArchive_;
     if (!cached.empty()) return cached;
     if (arguments.empty()) {
         const EmbeddedFiles& files = embeddedFiles();
@@ -608,7 +599,5 @@ void readSideFile(const LString& suffix, StringList& lines) {
     const long size = std::ftell(file.get());
     if (size > 0) TokenExpander::countWork(16 * static_cast<uint64_t>(size));
 }
-
-void resetApplicationArchive() { applicationArchivePath() = LString(); }
 
 }  // namespace wiz

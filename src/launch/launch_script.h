@@ -102,6 +102,12 @@ private:
     EnvironmentChanges* environment_ = nullptr;
     // The class path last put into a variable, with what the launcher inserted into it.
     ExpansionText classPathInVariable_;
+
+    // The application archive's path once it is known, kept for the whole process: every launch
+    // script of a run uses the one copy. Tests that run several launches in one process start
+    // over through their friend in tests/support/process_state.h.
+    friend class ProcessStateForTests;
+    static LString applicationArchive_;
 };
 
 // A text file next to the original launcher: its path without the extension, then `suffix`.
@@ -109,8 +115,5 @@ LString sideFile(const LString& suffix);
 // The non-empty lines of that file (each trimmed); none when it is missing. Its size counts
 // against the bounds of the expansion that reads it (TokenExpander::countWork).
 void readSideFile(const LString& suffix, StringList& lines);
-
-// Forgets the application archive's path, which is otherwise kept for the whole process (tests).
-void resetApplicationArchive();
 
 }  // namespace wiz

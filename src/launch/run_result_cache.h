@@ -32,7 +32,6 @@ public:
     // The result kept for the key, or null.
     const Result* find(const LString& key) const;
     void keep(const LString& key, const Result& result);
-    void clear() { entries_.clear(); }
 
 private:
     struct Entry {

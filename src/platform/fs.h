@@ -1,12 +1,12 @@
-// The file-system calls of the operating system that the temporary-file helpers, the clean-up
-// and the drive search need, behind one portable interface (fs_win32.cpp, fs_posix.cpp).
-//
-// Every failing call leaves its system error code in lastFsError() (GetLastError on Windows,
-// errno on POSIX); systemErrorText() turns it into text.
+// The file-system calls of the operating system, one step each (fs_win32.cpp, fs_posix.cpp). The
+// algorithms made of them (tree removal, unique directories, the directory walks) are portable
+// code above this layer, so they run the same on every system. Every call that can fail returns
+// a SysStatus and gives its results through out-parameters.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
@@ -21,99 +21,104 @@ constexpr uint32_t kAttrDirectory = 0x10;
 // walked or removed: removing it removes only the link.
 constexpr uint32_t kAttrLink = 0x400;
 
-// The system error code of the last failed call of this header, on this thread.
-uint32_t lastFsError();
+// A real directory, not a link to one.
+inline bool isPlainDirectory(uint32_t attributes) {
+    return (attributes & kAttrDirectory) != 0 && (attributes & kAttrLink) == 0;
+}
 
-// Error classes the portable code needs to tell apart.
-enum class FsError { None, NotFound, AccessDenied, SharingViolation, Other };
-FsError classifyFsError(uint32_t code);
-
-// The attributes of path (not following a final link); false when they cannot be read.
-bool readAttributes(const LString& path, uint32_t& attributes);
-// Sets or clears the read-only attribute.
-bool setReadOnly(const LString& path, bool readOnly);
-bool removeFile(const LString& path);
-// Removes an empty directory (or a directory link).
-bool removeDirectory(const LString& path);
-bool makeDirectory(const LString& path);
+// The attributes of the entry at `path` itself (a final link is not followed).
+SysStatus readAttributes(const LString& path, uint32_t& attributes);
+// Removes the entry at `path` itself, as `attributes` (read before) describe it: with the
+// directory call when they say directory (an empty directory; on Windows also a link to a
+// directory), otherwise with the file call, so that a link goes and never what it leads to.
+// Windows first clears a read-only attribute (never a link's); POSIX has nothing to clear, there
+// removal depends on the permissions of the directory that holds the entry.
+SysStatus removeEntry(const LString& path, uint32_t attributes);
+// Creates a directory that only this user may use (POSIX: mode 0700). Fails with
+// ErrorKind::Exists when anything already has the name, a link included.
+SysStatus makeDirectory(const LString& path);
+// Whether `path` is a real directory, not a link, that belongs to this user alone (POSIX: owned
+// by this user with no permission for anybody else; Windows: not a reparse point), checked
+// through a handle to the object itself.
+bool isOwnDirectory(const LString& path);
 // Lets the file be started as a program (POSIX: execute permission wherever it is readable;
 // Windows decides by the name, so nothing to do there).
-bool makeExecutable(const LString& path);
+SysStatus makeExecutable(const LString& path);
 
-// The entries of one directory, "." and ".." left out. A directory that cannot be opened at all
-// gives open() == false; a failure while reading gives next() == false with error() != 0.
+struct DirectoryEntry {
+    LString name;
+    // kAttr* bits: a link to a directory is a link, not a directory, so that a walk never leaves
+    // the tree it started in. Only Windows reports read-only entries here.
+    uint32_t attributes = 0;
+    bool isPlainDirectory() const { return wiz::isPlainDirectory(attributes); }
+};
+
+// The entries of the directory at a path, one at a time, "." and ".." left out: the listing of a
+// walk that only reads.
 class DirectoryListing {
 public:
-    struct Entry {
-        LString name;
-        // A real subdirectory: links to directories are reported as files, so that a walk never
-        // leaves the tree it started in.
-        bool isDirectory = false;
-    };
-
     explicit DirectoryListing(const LString& directory);
     ~DirectoryListing();
     DirectoryListing(const DirectoryListing&) = delete;
     DirectoryListing& operator=(const DirectoryListing&) = delete;
 
-    bool open() const;
-    // The next entry; false at the end of the listing (error() == 0) or on a failure.
-    bool next(Entry& entry);
-    uint32_t error() const { return error_; }
+    // Whether the directory could be opened (status() says why not).
+    bool isOpen() const;
+    // The next entry; false at the end of the listing and when reading failed (status()).
+    bool next(DirectoryEntry& entry);
+    SysStatus status() const { return status_; }
 
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
-    uint32_t error_ = 0;
+    SysStatus status_;
 };
 
-// The removal of a directory and everything below it, without following links at any step: a
-// link (or junction) found in the tree is removed itself, never what it leads to, and a
-// subdirectory that was replaced by a link after it was listed is not entered. A directory whose
-// contents could not all be removed stays, with every directory above it.
-class TreeRemoval {
+// An open directory. Its operations name entries relative to it, so they act on this very
+// directory even when the path that led to it changes meanwhile: POSIX holds a descriptor and
+// uses the *at calls; Windows holds a handle without delete sharing, which keeps the directory
+// from being renamed or removed while it is open, and composes the names under its path (the
+// Windows 9x family has no handles to directories: there only the path is held).
+class Directory {
 public:
-    virtual ~TreeRemoval() = default;
+    virtual ~Directory() = default;
+    Directory(const Directory&) = delete;
+    Directory& operator=(const Directory&) = delete;
 
-    // Removes `path` (a link or a file there is removed itself); true when it is gone.
-    bool run(const LString& path);
+    // The path it was opened by, for messages.
+    const LString& path() const { return path_; }
 
-    // Each entry that could not be removed, with the system's error code.
-    virtual void failedToRemove(const LString& path, uint32_t error) { (void)path, (void)error; }
-    // A directory that stays because something directly inside it could not be removed.
-    virtual void keptDirectory(const LString& path) { (void)path; }
-    // Test seams: called before a subdirectory is opened (the moment to swap it for a link), and
-    // before a file is removed (true keeps it, as if another process held it open).
-    virtual void beforeEntering(const LString& directory) { (void)directory; }
-    virtual bool keepFile(const LString& path) {
-        (void)path;
-        return false;
-    }
+    // Every entry but "." and "..".
+    virtual SysStatus list(std::vector<DirectoryEntry>& entries) = 0;
+    // Opens the subdirectory `name` without following a link. When something else has the name
+    // (a link, a file), nothing is opened: `child` stays empty and `attributes` say what is there.
+    virtual SysStatus openChild(const LString& name, std::unique_ptr<Directory>& child,
+                                uint32_t& attributes) = 0;
+    // removeEntry for the entry `name` of this directory.
+    virtual SysStatus removeChild(const LString& name, uint32_t attributes) = 0;
+
+protected:
+    explicit Directory(const LString& path) : path_(path) {}
+
+private:
+    LString path_;
 };
+
+// Opens the directory at `path` without following a final link; as Directory::openChild when
+// something else is there.
+SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directory,
+                        uint32_t& attributes);
 
 // The system's temporary directory, ending with a separator.
 LString systemTempPath();
 
-// Creates a new empty file named prefix + unique hexadecimal digits + ".tmp" in directory and
-// returns its path; false with lastFsError() when no name could be created.
-bool createUniqueTempFile(const LString& directory, const char* prefix, LString& path);
-
-// Creates a new directory named prefix + unique hexadecimal digits + ".tmp" in `directory`,
-// private to this user (POSIX: mode 0700 and owned by this user), and returns its path. Only a
-// directory this call created itself is returned: when something already has the chosen name (a
-// file, a directory, a link someone planted) or the created directory is no longer a plain
-// directory of ours when checked (replaced by a link in between), another name is tried. False
-// with lastFsError() when no directory could be created.
-bool createUniqueDirectory(const LString& directory, const char* prefix, LString& path);
-
-// Test seams for the moments of createUniqueDirectory that a local attacker would use: called
-// with the chosen name just before the directory is created, and just after it was created
-// (before the check). Null in normal runs.
-struct UniqueDirectoryHooks {
-    void (*beforeCreate)(const LString& path) = nullptr;
-    void (*afterCreate)(const LString& path) = nullptr;
-};
-UniqueDirectoryHooks& uniqueDirectoryHooks();
+// A name for a new temporary entry in `directory`: prefix + unique hexadecimal digits + ".tmp".
+// Nothing is created; a name may repeat after many calls, so the caller creates the entry in a way
+// that fails when the name is taken.
+SysStatus uniqueTempName(const LString& directory, const char* prefix, LString& name);
+// Creates a new empty file named like uniqueTempName in `directory` (Windows: GetTempFileNameA,
+// which picks the name itself) and gives its path.
+SysStatus createUniqueTempFile(const LString& directory, const char* prefix, LString& path);
 
 // Free-space figures of the volume that holds `root`.
 struct DiskGeometry {
@@ -125,7 +130,7 @@ struct DiskGeometry {
 // The path whose volume hasEnoughDiskSpace measures for a destination path: on Windows the
 // destination's drive root ("X:\") or the current drive's root, on POSIX the path itself.
 LString freeSpaceRoot(const LString& path);
-bool queryDiskGeometry(const LString& root, DiskGeometry& geometry);
+SysStatus queryDiskGeometry(const LString& root, DiskGeometry& geometry);
 
 // Drives worth searching: on Windows the roots of the fixed and network drives ("C:"); on
 // POSIX the mount points of local and network file systems ("/", "/home"), pseudo file systems
@@ -135,9 +140,9 @@ void listDriveRoots(StringList& roots, bool& anyDrive);
 // platform keeps volumes apart by drive letter anyway.
 uint64_t volumeId(const LString& path);
 
-// Opens an existing file for reading without sharing and closes it again; false with the system
-// error code when it cannot be opened (on POSIX a directory fails too, as on Windows).
-bool openExclusive(const LString& path, uint32_t& error);
+// Opens an existing file for reading without sharing and closes it again (on POSIX a directory
+// fails too, as on Windows).
+SysStatus openExclusive(const LString& path);
 
 // The path made absolute against the current directory (an absolute path is kept as it is).
 LString fullPath(const LString& path);

@@ -10,24 +10,18 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/handle_posix.h"
+#include "platform/path.h"
 
 namespace wiz {
 
 namespace {
-
-thread_local uint32_t lastError = 0;
-
-bool fail() {
-    lastError = static_cast<uint32_t>(errno);
-    return false;
-}
 
 const char* const kPseudoFileSystems[] = {
     "autofs",    "binfmt_misc",     "bpf",        "cgroup",      "cgroup2",
@@ -110,103 +104,150 @@ void parseMountTable(const LString& text, StringList& mountPoints) {
     }
 }
 
-uint32_t lastFsError() { return lastError; }
+namespace {
 
-FsError classifyFsError(uint32_t code) {
-    switch (code) {
-        case 0:
-            return FsError::None;
-        case ENOENT:
-        case ENOTDIR:
-            return FsError::NotFound;
-        case EACCES:
-        case EPERM:
-            return FsError::AccessDenied;
-        case EBUSY:
-        case ETXTBSY:
-            return FsError::SharingViolation;
-        default:
-            return FsError::Other;
-    }
+SysStatus succeededOr(int result) { return result == 0 ? SysStatus() : lastSystemError(); }
+
+// The kind of entry a file mode gives: directory, link or anything else.
+uint32_t kindAttributes(mode_t mode) {
+    if (S_ISDIR(mode)) return kAttrDirectory;
+    if (S_ISLNK(mode)) return kAttrLink;
+    return 0;
 }
 
-bool readAttributes(const LString& path, uint32_t& attributes) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return fail();
-    uint32_t a = 0;
-    if (S_ISDIR(st.st_mode)) a |= kAttrDirectory;
-    if (S_ISLNK(st.st_mode))
-        a |= kAttrLink;
-    else if ((st.st_mode & S_IWUSR) == 0)
-        a |= kAttrReadOnly;
-    attributes = a;
-    return true;
-}
-
-bool setReadOnly(const LString& path, bool readOnly) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return fail();
-    if (S_ISLNK(st.st_mode)) return true;  // a link has no permissions of its own
-    mode_t mode = st.st_mode & 07777;
-    mode = readOnly ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
-    if (::chmod(path.c_str(), mode) != 0) return fail();
-    return true;
-}
-
-bool removeFile(const LString& path) { return ::unlink(path.c_str()) == 0 || fail(); }
-bool removeDirectory(const LString& path) { return ::rmdir(path.c_str()) == 0 || fail(); }
-// Temporary directories are private to the user.
-bool makeDirectory(const LString& path) { return ::mkdir(path.c_str(), 0700) == 0 || fail(); }
-
-bool makeExecutable(const LString& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return fail();
-    const mode_t readable = st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
-    return ::chmod(path.c_str(), (st.st_mode & 07777) | (readable >> 2)) == 0 || fail();
-}
-
-struct DirectoryListing::Impl {
-    UniqueDir dir;
-    LString path;  // with a trailing separator
-};
-
-DirectoryListing::DirectoryListing(const LString& directory) : impl_(new Impl) {
-    impl_->path = directory;
-    if (impl_->path.empty() || impl_->path[impl_->path.length() - 1] != '/') impl_->path += '/';
-    impl_->dir.reset(::opendir(directory.empty() ? "." : directory.c_str()));
-    if (!impl_->dir) {
-        error_ = static_cast<uint32_t>(errno);
-        lastError = error_;
-    }
-}
-
-DirectoryListing::~DirectoryListing() = default;
-
-bool DirectoryListing::open() const { return impl_->dir != nullptr; }
-
-bool DirectoryListing::next(Entry& entry) {
-    if (!open()) return false;
+// The next entry of `stream` but "." and ".."; false at the end of the stream (status stays
+// success) or on a failure (status).
+bool readEntry(DIR* stream, DirectoryEntry& entry, SysStatus& status) {
     for (;;) {
         errno = 0;
-        struct dirent* d = ::readdir(impl_->dir.get());
+        struct dirent* d = ::readdir(stream);
         if (!d) {
-            error_ = static_cast<uint32_t>(errno);
-            if (error_) lastError = error_;
+            status = SysStatus(static_cast<uint32_t>(errno));
             return false;
         }
         if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
         entry.name = d->d_name;
         if (d->d_type == DT_DIR) {
-            entry.isDirectory = true;
+            entry.attributes = kAttrDirectory;
+        } else if (d->d_type == DT_LNK) {
+            entry.attributes = kAttrLink;
         } else if (d->d_type != DT_UNKNOWN) {
-            entry.isDirectory = false;
+            entry.attributes = 0;
         } else {
+            // Some file systems leave the kind to a stat call.
             struct stat st;
-            LString full = impl_->path + entry.name;
-            entry.isDirectory = ::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            const bool known = ::fstatat(::dirfd(stream), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+            entry.attributes = known ? kindAttributes(st.st_mode) : 0;
         }
         return true;
     }
+}
+
+class PosixDirectory : public Directory {
+public:
+    PosixDirectory(const LString& path, UniqueFd fd) : Directory(path), fd_(std::move(fd)) {}
+
+    SysStatus list(std::vector<DirectoryEntry>& entries) override;
+    SysStatus openChild(const LString& name, std::unique_ptr<Directory>& child,
+                        uint32_t& attributes) override;
+    SysStatus removeChild(const LString& name, uint32_t attributes) override {
+        // A link, even one to a directory, is unlinked; only a real directory needs rmdir.
+        const int flags = isPlainDirectory(attributes) ? AT_REMOVEDIR : 0;
+        return succeededOr(::unlinkat(fd_.get(), name.c_str(), flags));
+    }
+
+private:
+    UniqueFd fd_;
+};
+
+// Opens `name` relative to `dirFd` as a directory, never through a link.
+SysStatus openDirectoryAt(int dirFd, const LString& name, const LString& path,
+                          std::unique_ptr<Directory>& directory, uint32_t& attributes) {
+    // O_NOFOLLOW: a link fails with ELOOP instead of being followed, even one that replaced the
+    // directory after it was listed; a file fails with ENOTDIR.
+    UniqueFd fd(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) {
+        const int error = errno;
+        if (error != ELOOP && error != ENOTDIR) return SysStatus(static_cast<uint32_t>(error));
+        attributes = error == ELOOP ? kAttrLink : 0;
+        return SysStatus();
+    }
+    attributes = kAttrDirectory;
+    directory.reset(new PosixDirectory(path, std::move(fd)));
+    return SysStatus();
+}
+
+SysStatus PosixDirectory::list(std::vector<DirectoryEntry>& entries) {
+    // The stream gets a descriptor of its own (sharing the position, hence the rewind), so that
+    // this one stays open for the *at calls.
+    UniqueFd listed(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
+    if (!listed.valid()) return lastSystemError();
+    UniqueDir stream(::fdopendir(listed.get()));
+    if (!stream) return lastSystemError();
+    listed.release();  // the stream owns it now
+    ::rewinddir(stream.get());
+    DirectoryEntry entry;
+    SysStatus status;
+    while (readEntry(stream.get(), entry, status)) entries.push_back(entry);
+    return status;
+}
+
+SysStatus PosixDirectory::openChild(const LString& name, std::unique_ptr<Directory>& child,
+                                    uint32_t& attributes) {
+    return openDirectoryAt(fd_.get(), name, joinPath(path(), name), child, attributes);
+}
+
+}  // namespace
+
+SysStatus readAttributes(const LString& path, uint32_t& attributes) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return lastSystemError();
+    attributes = kindAttributes(st.st_mode);
+    if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) attributes |= kAttrReadOnly;
+    return SysStatus();
+}
+
+SysStatus removeEntry(const LString& path, uint32_t attributes) {
+    return succeededOr(isPlainDirectory(attributes) ? ::rmdir(path.c_str())
+                                                    : ::unlink(path.c_str()));
+}
+
+SysStatus makeDirectory(const LString& path) { return succeededOr(::mkdir(path.c_str(), 0700)); }
+
+bool isOwnDirectory(const LString& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    return fd.valid() && ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+SysStatus makeExecutable(const LString& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return lastSystemError();
+    const mode_t readable = st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+    return succeededOr(::chmod(path.c_str(), (st.st_mode & 07777) | (readable >> 2)));
+}
+
+struct DirectoryListing::Impl {
+    UniqueDir stream;
+};
+
+DirectoryListing::DirectoryListing(const LString& directory) : impl_(new Impl) {
+    impl_->stream.reset(::opendir(directory.empty() ? "." : directory.c_str()));
+    if (!impl_->stream) status_ = lastSystemError();
+}
+
+DirectoryListing::~DirectoryListing() = default;
+
+bool DirectoryListing::isOpen() const { return impl_->stream != nullptr; }
+
+bool DirectoryListing::next(DirectoryEntry& entry) {
+    return isOpen() && readEntry(impl_->stream.get(), entry, status_);
+}
+
+SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directory,
+                        uint32_t& attributes) {
+    return openDirectoryAt(AT_FDCWD, path, path, directory, attributes);
 }
 
 LString systemTempPath() {
@@ -216,182 +257,41 @@ LString systemTempPath() {
     return dir;
 }
 
-bool createUniqueTempFile(const LString& directory, const char* prefix, LString& path) {
+SysStatus uniqueTempName(const LString& directory, const char* prefix, LString& name) {
     static thread_local std::mt19937 random{std::random_device{}()};
-    LString dir = directory;
-    if (!dir.empty() && dir[dir.length() - 1] != '/') dir += '/';
-    // Eight hexadecimal digits, retried on a clash like the system's unique names.
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(random()));
+    name = joinPath(directory, LString(prefix) + hex + ".tmp");
+    return SysStatus();
+}
+
+SysStatus createUniqueTempFile(const LString& directory, const char* prefix, LString& path) {
+    // Retried on a clash, like the system's unique names on Windows.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(random()));
-        LString name = dir + prefix + hex + ".tmp";
+        LString name;
+        SysStatus named = uniqueTempName(directory, prefix, name);
+        if (!named.ok()) return named;
         UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (fd.valid()) {
             path = name;
-            return true;
+            return SysStatus();
         }
-        if (errno != EEXIST) return fail();
+        if (errno != EEXIST) return lastSystemError();
     }
-    errno = EEXIST;
-    return fail();
-}
-
-namespace {
-
-// Removes everything inside the open directory `dirFd` (at `path`); true when all is gone.
-bool removeContents(TreeRemoval& removal, int dirFd, const LString& path) {
-    std::vector<std::string> names;
-    {
-        UniqueFd listed(::dup(dirFd));
-        UniqueDir dir(listed.valid() ? ::fdopendir(listed.get()) : nullptr);
-        if (!dir) {
-            removal.failedToRemove(path, static_cast<uint32_t>(errno));
-            return false;
-        }
-        listed.release();  // the stream owns it now
-        errno = 0;
-        while (struct dirent* d = ::readdir(dir.get())) {
-            if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0) {
-                names.push_back(d->d_name);
-            }
-        }
-        if (errno != 0) {
-            removal.failedToRemove(path, static_cast<uint32_t>(errno));
-            return false;
-        }
-    }
-    bool all = true;
-    bool ownFailure = false;
-    for (const std::string& name : names) {
-        const LString full = path + "/" + LString(name);
-        struct stat st;
-        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT) continue;
-            removal.failedToRemove(full, static_cast<uint32_t>(errno));
-            all = false;
-            ownFailure = true;
-            continue;
-        }
-        if (S_ISDIR(st.st_mode)) {
-            removal.beforeEntering(full);
-            // O_NOFOLLOW: a directory swapped for a link since it was listed is not entered.
-            UniqueFd sub(
-                ::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!sub.valid() && (errno == ELOOP || errno == ENOTDIR)) {
-                if (::unlinkat(dirFd, name.c_str(), 0) != 0) {
-                    removal.failedToRemove(full, static_cast<uint32_t>(errno));
-                    all = false;
-                    ownFailure = true;
-                }
-                continue;
-            }
-            if (!sub.valid()) {
-                removal.failedToRemove(full, static_cast<uint32_t>(errno));
-                all = false;
-                ownFailure = true;
-                continue;
-            }
-            if (!removeContents(removal, sub.get(), full)) {
-                all = false;
-                continue;
-            }
-            if (::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) != 0) {
-                removal.failedToRemove(full, static_cast<uint32_t>(errno));
-                removal.keptDirectory(full);
-                all = false;
-            }
-            continue;
-        }
-        if (removal.keepFile(full)) {
-            all = false;
-            ownFailure = true;
-        } else if (::unlinkat(dirFd, name.c_str(), 0) != 0) {
-            removal.failedToRemove(full, static_cast<uint32_t>(errno));
-            all = false;
-            ownFailure = true;
-        }
-    }
-    if (ownFailure) removal.keptDirectory(path);
-    return all;
-}
-
-}  // namespace
-
-bool TreeRemoval::run(const LString& path) {
-    LString root = path;
-    while (root.length() > 1 && root[root.length() - 1] == '/') root.erase(root.length() - 1);
-    UniqueFd dir(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!dir.valid()) {
-        if (errno == ENOENT) return true;
-        // A link or a file is removed itself.
-        if (errno == ELOOP || errno == ENOTDIR) {
-            if (::unlink(root.c_str()) == 0) return true;
-        }
-        failedToRemove(root, static_cast<uint32_t>(errno));
-        return false;
-    }
-    if (!removeContents(*this, dir.get(), root)) return false;
-    dir.reset();
-    if (::rmdir(root.c_str()) != 0) {
-        failedToRemove(root, static_cast<uint32_t>(errno));
-        keptDirectory(root);
-        return false;
-    }
-    return true;
-}
-
-UniqueDirectoryHooks& uniqueDirectoryHooks() {
-    static UniqueDirectoryHooks hooks;
-    return hooks;
-}
-
-namespace {
-
-// Whether `path` is a real directory (not a link) of this user that only this user may use.
-bool isOwnPrivateDirectory(const LString& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st;
-    return fd.valid() && ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
-}
-
-}  // namespace
-
-bool createUniqueDirectory(const LString& directory, const char* prefix, LString& path) {
-    static thread_local std::mt19937 random{std::random_device{}()};
-    LString dir = directory;
-    if (!dir.empty() && dir[dir.length() - 1] != '/') dir += '/';
-    const UniqueDirectoryHooks& hooks = uniqueDirectoryHooks();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(random()));
-        const LString name = dir + prefix + hex + ".tmp";
-        if (hooks.beforeCreate) hooks.beforeCreate(name);
-        // mkdir fails on anything that already has the name, a link included.
-        if (::mkdir(name.c_str(), 0700) != 0) {
-            if (errno == EEXIST) continue;
-            return fail();
-        }
-        if (hooks.afterCreate) hooks.afterCreate(name);
-        if (!isOwnPrivateDirectory(name)) continue;
-        path = name;
-        return true;
-    }
-    errno = EEXIST;
-    return fail();
+    return SysStatus::of(ErrorKind::Exists);
 }
 
 LString freeSpaceRoot(const LString& path) { return path.empty() ? LString(".") : path; }
 
-bool queryDiskGeometry(const LString& root, DiskGeometry& geometry) {
+SysStatus queryDiskGeometry(const LString& root, DiskGeometry& geometry) {
     struct statvfs vfs;
-    if (::statvfs(root.c_str(), &vfs) != 0) return fail();
+    if (::statvfs(root.c_str(), &vfs) != 0) return lastSystemError();
     unsigned long block = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
     geometry.bytesPerSector = static_cast<uint32_t>(block);
     geometry.sectorsPerCluster = 1;
     geometry.freeClusters = vfs.f_bavail;
     geometry.totalClusters = vfs.f_blocks;
-    return true;
+    return SysStatus();
 }
 
 void listDriveRoots(StringList& roots, bool& anyDrive) {
@@ -424,19 +324,13 @@ uint64_t volumeId(const LString& path) {
     return static_cast<uint64_t>(st.st_dev) + 1;
 }
 
-bool openExclusive(const LString& path, uint32_t& error) {
+SysStatus openExclusive(const LString& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid()) {
-        error = static_cast<uint32_t>(errno);
-        lastError = error;
-        return false;
-    }
+    if (!fd.valid()) return lastSystemError();
     struct stat st;
-    bool directory = ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode);
     // A directory is not a file, as on Windows, where it cannot be opened this way.
-    error = directory ? EISDIR : 0;
-    if (directory) lastError = error;
-    return !directory;
+    const bool directory = ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode);
+    return directory ? SysStatus(EISDIR) : SysStatus();
 }
 
 LString fullPath(const LString& path) {

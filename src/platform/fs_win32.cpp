@@ -1,10 +1,12 @@
 #include <direct.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/fs.h"
 #include "platform/handle_win32.h"
+#include "platform/path.h"
 #include "platform/win32.h"
 
 namespace wiz {
@@ -17,46 +19,103 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HI
                                       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM |
                                       FILE_ATTRIBUTE_TEMPORARY;
 
+SysStatus succeededIf(BOOL succeeded) { return succeeded ? SysStatus() : lastSystemError(); }
+
+// The attributes of the object at `path` itself (a reparse point is not followed), read through a
+// handle that stays open without delete sharing, so that the object cannot be renamed or replaced
+// while it is held. The Windows 9x family has neither reparse points nor handles to directories:
+// there the attributes are read by the path and nothing is held.
+SysStatus holdObject(const LString& path, FileHandle& handle, uint32_t& attributes) {
+    static const bool win9x = (GetVersion() & 0x80000000u) != 0;
+    if (win9x) {
+        const DWORD found = GetFileAttributesA(path.c_str());
+        if (found == INVALID_FILE_ATTRIBUTES) return lastSystemError();
+        attributes = found;
+        return SysStatus();
+    }
+    handle.reset(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return lastSystemError();
+    attributes = info.dwFileAttributes;
+    return SysStatus();
+}
+
+SysStatus openHeldDirectory(const LString& path, std::unique_ptr<Directory>& directory,
+                            uint32_t& attributes);
+
+class Win32Directory : public Directory {
+public:
+    Win32Directory(const LString& path, FileHandle held)
+        : Directory(path), held_(std::move(held)) {}
+
+    SysStatus list(std::vector<DirectoryEntry>& entries) override {
+        DirectoryListing listing(path());
+        DirectoryEntry entry;
+        while (listing.next(entry)) entries.push_back(entry);
+        return listing.status();
+    }
+    SysStatus openChild(const LString& name, std::unique_ptr<Directory>& child,
+                        uint32_t& attributes) override {
+        return openHeldDirectory(joinPath(path(), name), child, attributes);
+    }
+    SysStatus removeChild(const LString& name, uint32_t attributes) override {
+        return removeEntry(joinPath(path(), name), attributes);
+    }
+
+private:
+    FileHandle held_;  // keeps the directory where it is; empty on the 9x family
+};
+
+SysStatus openHeldDirectory(const LString& path, std::unique_ptr<Directory>& directory,
+                            uint32_t& attributes) {
+    FileHandle held;
+    SysStatus status = holdObject(path, held, attributes);
+    if (!status.ok() || !isPlainDirectory(attributes)) return status;
+    directory.reset(new Win32Directory(path, std::move(held)));
+    return SysStatus();
+}
+
 }  // namespace
 
-uint32_t lastFsError() { return GetLastError(); }
+SysStatus readAttributes(const LString& path, uint32_t& attributes) {
+    const DWORD found = GetFileAttributesA(path.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES) return lastSystemError();
+    attributes = found;
+    return SysStatus();
+}
 
-FsError classifyFsError(uint32_t code) {
-    switch (code) {
-        case ERROR_SUCCESS:
-            return FsError::None;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return FsError::NotFound;
-        case ERROR_ACCESS_DENIED:
-            return FsError::AccessDenied;
-        case ERROR_SHARING_VIOLATION:
-            return FsError::SharingViolation;
-        default:
-            return FsError::Other;
+SysStatus removeEntry(const LString& path, uint32_t attributes) {
+    // The attributes of a link are left alone: changing them could reach what it leads to.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        const DWORD cleared = attributes & kSettableAttributes & ~FILE_ATTRIBUTE_READONLY;
+        SetFileAttributesA(path.c_str(), cleared == 0 ? FILE_ATTRIBUTE_NORMAL : cleared);
     }
+    // RemoveDirectoryA removes a directory link or junction itself, not what it leads to.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return succeededIf(RemoveDirectoryA(path.c_str()));
+    return succeededIf(DeleteFileA(path.c_str()));
 }
 
-bool readAttributes(const LString& path, uint32_t& attributes) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return false;
-    attributes = a;
-    return true;
+SysStatus makeDirectory(const LString& path) {
+    if (CreateDirectoryA(path.c_str(), nullptr)) return SysStatus();
+    const SysStatus failed = lastSystemError();
+    // A name that a directory being deleted still holds answers "access denied": taken as well.
+    if (failed.is(ErrorKind::AccessDenied)) return SysStatus(ERROR_ALREADY_EXISTS);
+    return failed;
 }
 
-bool setReadOnly(const LString& path, bool readOnly) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return false;
-    a &= kSettableAttributes;
-    a = readOnly ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~FILE_ATTRIBUTE_READONLY);
-    return SetFileAttributesA(path.c_str(), a == 0 ? FILE_ATTRIBUTE_NORMAL : a) != 0;
+bool isOwnDirectory(const LString& path) {
+    FileHandle handle(
+        CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return false;
+    return isPlainDirectory(info.dwFileAttributes);
 }
 
-bool removeFile(const LString& path) { return DeleteFileA(path.c_str()) != 0; }
-bool removeDirectory(const LString& path) { return RemoveDirectoryA(path.c_str()) != 0; }
-bool makeDirectory(const LString& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
-
-bool makeExecutable(const LString&) { return true; }
+SysStatus makeExecutable(const LString&) { return SysStatus(); }
 
 struct DirectoryListing::Impl {
     FindHandle find;
@@ -65,15 +124,9 @@ struct DirectoryListing::Impl {
 };
 
 DirectoryListing::DirectoryListing(const LString& directory) : impl_(new Impl) {
-    LString pattern = directory;
-    if (!pattern.empty() && pattern[pattern.length() - 1] != '\\' &&
-        pattern[pattern.length() - 1] != '/') {
-        pattern += '\\';
-    }
-    pattern += '*';
-    HANDLE h = FindFirstFileA(pattern.c_str(), &impl_->data);
+    HANDLE h = FindFirstFileA(joinPath(directory, "*").c_str(), &impl_->data);
     if (h == INVALID_HANDLE_VALUE) {
-        error_ = GetLastError();
+        status_ = lastSystemError();
         return;
     }
     impl_->find.reset(h);
@@ -82,26 +135,29 @@ DirectoryListing::DirectoryListing(const LString& directory) : impl_(new Impl) {
 
 DirectoryListing::~DirectoryListing() = default;
 
-bool DirectoryListing::open() const { return impl_->find.valid(); }
+bool DirectoryListing::isOpen() const { return impl_->find.valid(); }
 
-bool DirectoryListing::next(Entry& entry) {
-    if (!open()) return false;
+bool DirectoryListing::next(DirectoryEntry& entry) {
+    if (!isOpen()) return false;
     for (;;) {
         if (impl_->pending) {
             impl_->pending = false;
         } else if (!FindNextFileA(impl_->find.get(), &impl_->data)) {
-            DWORD e = GetLastError();
-            error_ = e == ERROR_NO_MORE_FILES ? 0 : e;
+            const SysStatus failed = lastSystemError();
+            if (failed.code() != ERROR_NO_MORE_FILES) status_ = failed;
             return false;
         }
         const char* name = impl_->data.cFileName;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-        DWORD a = impl_->data.dwFileAttributes;
         entry.name = name;
-        entry.isDirectory =
-            (a & FILE_ATTRIBUTE_DIRECTORY) != 0 && (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+        entry.attributes = impl_->data.dwFileAttributes;
         return true;
     }
+}
+
+SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directory,
+                        uint32_t& attributes) {
+    return openHeldDirectory(path, directory, attributes);
 }
 
 LString systemTempPath() {
@@ -114,206 +170,22 @@ LString systemTempPath() {
     return LString(buf.data(), got);
 }
 
-bool createUniqueTempFile(const LString& directory, const char* prefix, LString& path) {
-    char name[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(directory.c_str(), prefix, 0, name) == 0) return false;
-    path = name;
-    return true;
-}
-
-namespace {
-
-// The attributes of the object at `path` itself (a reparse point is not followed), read through a
-// handle that stays open without delete sharing, so the object cannot be renamed or replaced
-// while it is held.
-bool holdObject(const LString& path, FileHandle& handle, DWORD& attributes) {
-    // The Windows 9x family has neither reparse points nor handles to directories.
-    static const bool win9x = (GetVersion() & 0x80000000u) != 0;
-    if (win9x) {
-        attributes = GetFileAttributesA(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES;
-    }
-    handle.reset(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return false;
-    attributes = info.dwFileAttributes;
-    return true;
-}
-
-// Removes a file or a link (a directory link or junction with RemoveDirectory, which removes the
-// link and not what it leads to); the read-only attribute of a file is cleared first.
-bool removeEntryItself(const LString& path, DWORD attributes) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryA(path.c_str()) != 0;
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
-        SetFileAttributesA(path.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) &
-                                             (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
-                                              FILE_ATTRIBUTE_SYSTEM));
-    }
-    return DeleteFileA(path.c_str()) != 0;
-}
-
-// Removes everything inside the directory at `path`, which the caller holds open; true when all
-// is gone.
-bool removeContents(TreeRemoval& removal, const LString& path) {
-    struct Found {
-        LString name;
-        DWORD attributes;
-    };
-    std::vector<Found> found;
-    {
-        WIN32_FIND_DATAA data;
-        FindHandle find(FindFirstFileA((path + "\\*").c_str(), &data));
-        if (!find) {
-            removal.failedToRemove(path, GetLastError());
-            return false;
-        }
-        do {
-            if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0)
-                continue;
-            found.push_back({LString(data.cFileName), data.dwFileAttributes});
-        } while (FindNextFileA(find.get(), &data));
-        const DWORD error = GetLastError();
-        if (error != ERROR_NO_MORE_FILES) {
-            removal.failedToRemove(path, error);
-            return false;
-        }
-    }
-    bool all = true;
-    bool ownFailure = false;
-    for (const Found& entry : found) {
-        const LString full = path + "\\" + entry.name;
-        const bool plainDirectory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                                    !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        if (plainDirectory) {
-            removal.beforeEntering(full);
-            FileHandle held;
-            DWORD attributes = 0;
-            if (!holdObject(full, held, attributes)) {
-                const DWORD error = GetLastError();
-                if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;
-                removal.failedToRemove(full, error);
-                all = false;
-                ownFailure = true;
-                continue;
-            }
-            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                const bool emptied = removeContents(removal, full);
-                held.reset();
-                if (!emptied) {
-                    all = false;
-                    continue;
-                }
-                if (!RemoveDirectoryA(full.c_str())) {
-                    removal.failedToRemove(full, GetLastError());
-                    removal.keptDirectory(full);
-                    all = false;
-                }
-                continue;
-            }
-            // Replaced since it was listed (by a link, or a file): only the entry itself goes.
-            held.reset();
-            if (!removeEntryItself(full, attributes)) {
-                removal.failedToRemove(full, GetLastError());
-                all = false;
-                ownFailure = true;
-            }
-            continue;
-        }
-        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && removal.keepFile(full)) {
-            all = false;
-            ownFailure = true;
-        } else if (!removeEntryItself(full, entry.attributes)) {
-            removal.failedToRemove(full, GetLastError());
-            all = false;
-            ownFailure = true;
-        }
-    }
-    if (ownFailure) removal.keptDirectory(path);
-    return all;
-}
-
-}  // namespace
-
-bool TreeRemoval::run(const LString& path) {
-    LString root = path;
-    while (root.length() > 3 && (root[root.length() - 1] == '\\' || root[root.length() - 1] == '/'))
-        root.erase(root.length() - 1);
-    FileHandle held;
-    DWORD attributes = 0;
-    if (!holdObject(root, held, attributes)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-        failedToRemove(root, error);
-        return false;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        held.reset();
-        if (removeEntryItself(root, attributes)) return true;
-        failedToRemove(root, GetLastError());
-        return false;
-    }
-    const bool emptied = removeContents(*this, root);
-    held.reset();
-    if (!emptied) return false;
-    if (!RemoveDirectoryA(root.c_str())) {
-        failedToRemove(root, GetLastError());
-        keptDirectory(root);
-        return false;
-    }
-    return true;
-}
-
-UniqueDirectoryHooks& uniqueDirectoryHooks() {
-    static UniqueDirectoryHooks hooks;
-    return hooks;
-}
-
-namespace {
-
-// Whether `path` is a real directory, not a reparse point (a junction or a link), checked
-// through a handle to the object itself.
-bool isPlainDirectory(const LString& path) {
-    FileHandle handle(
-        CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return false;
-    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
-}  // namespace
-
-bool createUniqueDirectory(const LString& directory, const char* prefix, LString& path) {
-    const UniqueDirectoryHooks& hooks = uniqueDirectoryHooks();
+SysStatus uniqueTempName(const LString& directory, const char* prefix, LString& name) {
     // GetTempFileNameA with a unique number of our own forms the name without creating a file.
-    UINT unique = (GetTickCount() ^ GetCurrentProcessId()) & 0xFFFF;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        unique = (unique * 69069 + 1) & 0xFFFF;
-        if (unique == 0) unique = 1;
-        char name[MAX_PATH + 1] = {};
-        if (GetTempFileNameA(directory.c_str(), prefix, unique, name) == 0) return false;
-        if (hooks.beforeCreate) hooks.beforeCreate(name);
-        // CreateDirectoryA fails on anything that already has the name, a link included.
-        if (!CreateDirectoryA(name, nullptr)) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
-                error == ERROR_ACCESS_DENIED) {
-                continue;
-            }
-            return false;
-        }
-        if (hooks.afterCreate) hooks.afterCreate(name);
-        if (!isPlainDirectory(name)) continue;
-        path = name;
-        return true;
-    }
-    SetLastError(ERROR_FILE_EXISTS);
-    return false;
+    static thread_local UINT unique = (GetTickCount() ^ GetCurrentProcessId()) & 0xFFFF;
+    unique = (unique * 69069 + 1) & 0xFFFF;
+    if (unique == 0) unique = 1;
+    char formed[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(directory.c_str(), prefix, unique, formed) == 0) return lastSystemError();
+    name = formed;
+    return SysStatus();
+}
+
+SysStatus createUniqueTempFile(const LString& directory, const char* prefix, LString& path) {
+    char name[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(directory.c_str(), prefix, 0, name) == 0) return lastSystemError();
+    path = name;
+    return SysStatus();
 }
 
 LString freeSpaceRoot(const LString& path) {
@@ -323,18 +195,18 @@ LString freeSpaceRoot(const LString& path) {
     return LString(1, static_cast<char>('A' + drive - 1)) + ":\\";
 }
 
-bool queryDiskGeometry(const LString& root, DiskGeometry& geometry) {
+SysStatus queryDiskGeometry(const LString& root, DiskGeometry& geometry) {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     // An empty root measures the volume of the current directory.
     if (!GetDiskFreeSpaceA(root.empty() ? nullptr : root.c_str(), &sectorsPerCluster,
                            &bytesPerSector, &freeClusters, &totalClusters)) {
-        return false;
+        return lastSystemError();
     }
     geometry.bytesPerSector = bytesPerSector;
     geometry.sectorsPerCluster = sectorsPerCluster;
     geometry.freeClusters = freeClusters;
     geometry.totalClusters = totalClusters;
-    return true;
+    return SysStatus();
 }
 
 void listDriveRoots(StringList& roots, bool& anyDrive) {
@@ -356,15 +228,10 @@ void listDriveRoots(StringList& roots, bool& anyDrive) {
 
 uint64_t volumeId(const LString&) { return 0; }
 
-bool openExclusive(const LString& path, uint32_t& error) {
+SysStatus openExclusive(const LString& path) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        error = GetLastError();
-        return false;
-    }
-    error = 0;
-    return true;
+    return file ? SysStatus() : lastSystemError();
 }
 
 LString fullPath(const LString& path) {

@@ -10,6 +10,12 @@ void ensureTrailingSeparator(LString& path) {
     if (!path.empty() && path[path.length() - 1] != kPathSeparator) path += kPathSeparator;
 }
 
+LString joinPath(const LString& directory, const LString& name) {
+    if (directory.empty()) return name;
+    if (isPathSeparator(directory[directory.length() - 1])) return directory + name;
+    return directory + kPathSeparator + name;
+}
+
 LString parentDirectory(const LString& path) {
     LString::size_type pos = path.rfind(kPathSeparator);
     return pos == LString::npos ? LString() : path.substr(0, pos);

@@ -17,6 +17,9 @@ bool isPathSeparator(char c);
 
 // Appends the separator to a non-empty path that does not end with one.
 void ensureTrailingSeparator(LString& path);
+// `name` inside `directory`: joined with one separator (none when the directory ends with one, or
+// is empty).
+LString joinPath(const LString& directory, const LString& name);
 // Text before the last separator; empty when there is none.
 LString parentDirectory(const LString& path);
 // Text after the last slash or backslash (either system's separator); all of it when there is none.

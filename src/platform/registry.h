@@ -6,6 +6,7 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/system_error.h"
 
 namespace wiz {
 
@@ -22,7 +23,7 @@ enum RegistryHive {
 // 64-bit programs. A program sees its own view by default; Alternate is the other one.
 enum class RegistryView { Default, Alternate };
 
-// An open registry key (closed by the destructor). Codes are system error codes, 0 on success.
+// An open registry key (closed by the destructor).
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -31,21 +32,21 @@ public:
     ~RegistryKey();
 
     // Opens `path` under the root key of `hive` (a RegistryHive) for reading, in `view`.
-    uint32_t open(int hive, const LString& path, RegistryView view = RegistryView::Default);
+    SysStatus open(int hive, const LString& path, RegistryView view = RegistryView::Default);
     // The names of the key's subkeys, in the registry's order.
-    uint32_t subkeyNames(StringList& names) const;
+    SysStatus subkeyNames(StringList& names) const;
     // The value's text up to its first NUL, whatever its type; an empty name reads the key's
     // default value.
-    uint32_t readString(const LString& valueName, LString& text) const;
+    SysStatus readString(const LString& valueName, LString& text) const;
 
 private:
     void* key_ = nullptr;
 };
 
 // Reads a value of an open key (an HKEY on Windows); see RegistryKey::readString.
-uint32_t readRegistryString(void* key, const LString& valueName, LString& text);
+SysStatus readRegistryString(void* key, const LString& valueName, LString& text);
 
-// Why a registry access failed, for the log.
+// Why a registry access failed (the code of its SysStatus), for the log.
 LString registryErrorText(uint32_t code);
 
 // Wide (UTF-16 on Windows) text in the system's ANSI code page; empty when nothing converts.

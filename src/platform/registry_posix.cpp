@@ -11,15 +11,15 @@ namespace wiz {
 
 RegistryKey::~RegistryKey() = default;
 
-uint32_t RegistryKey::open(int, const LString&, RegistryView) { return ENOENT; }
+SysStatus RegistryKey::open(int, const LString&, RegistryView) { return SysStatus(ENOENT); }
 
-uint32_t RegistryKey::subkeyNames(StringList&) const { return ENOENT; }
+SysStatus RegistryKey::subkeyNames(StringList&) const { return SysStatus(ENOENT); }
 
-uint32_t RegistryKey::readString(const LString& valueName, LString& text) const {
+SysStatus RegistryKey::readString(const LString& valueName, LString& text) const {
     return readRegistryString(key_, valueName, text);
 }
 
-uint32_t readRegistryString(void*, const LString&, LString&) { return ENOENT; }
+SysStatus readRegistryString(void*, const LString&, LString&) { return SysStatus(ENOENT); }
 
 LString registryErrorText(uint32_t) { return LString("There is no registry on this system."); }
 

@@ -31,9 +31,9 @@ HKEY rootKey(int hive) {
 
 RegistryKey::~RegistryKey() { RegistryKeyHolder owned(static_cast<HKEY>(key_)); }
 
-uint32_t RegistryKey::open(int hive, const LString& path, RegistryView view) {
+SysStatus RegistryKey::open(int hive, const LString& path, RegistryView view) {
     HKEY root = rootKey(hive);
-    if (!root) return ERROR_INVALID_PARAMETER;
+    if (!root) return SysStatus(ERROR_INVALID_PARAMETER);
     // The other view of a 32-bit program is the 64-bit one, and the other way round. Systems
     // without two views ignore the flag.
     REGSAM access = KEY_READ;
@@ -42,32 +42,32 @@ uint32_t RegistryKey::open(int hive, const LString& path, RegistryView view) {
     }
     RegistryKeyHolder key;
     LONG code = RegOpenKeyExA(root, path.c_str(), 0, access, key.receive());
-    if (code != ERROR_SUCCESS) return static_cast<uint32_t>(code);
+    if (code != ERROR_SUCCESS) return SysStatus(static_cast<uint32_t>(code));
     RegistryKeyHolder previous(static_cast<HKEY>(key_));  // a key opened before is closed
     key_ = key.release();
-    return 0;
+    return SysStatus();
 }
 
-uint32_t RegistryKey::readString(const LString& valueName, LString& text) const {
-    if (!key_) return ERROR_INVALID_HANDLE;
+SysStatus RegistryKey::readString(const LString& valueName, LString& text) const {
+    if (!key_) return SysStatus(ERROR_INVALID_HANDLE);
     return readRegistryString(key_, valueName, text);
 }
 
-uint32_t RegistryKey::subkeyNames(StringList& names) const {
-    if (!key_) return ERROR_INVALID_HANDLE;
+SysStatus RegistryKey::subkeyNames(StringList& names) const {
+    if (!key_) return SysStatus(ERROR_INVALID_HANDLE);
     // Key names are at most 255 characters.
     char name[256];
     for (DWORD index = 0;; ++index) {
         DWORD length = sizeof name;
         LONG code = RegEnumKeyExA(static_cast<HKEY>(key_), index, name, &length, nullptr, nullptr,
                                   nullptr, nullptr);
-        if (code == ERROR_NO_MORE_ITEMS) return 0;
-        if (code != ERROR_SUCCESS) return static_cast<uint32_t>(code);
+        if (code == ERROR_NO_MORE_ITEMS) return SysStatus();
+        if (code != ERROR_SUCCESS) return SysStatus(static_cast<uint32_t>(code));
         names.append(LString(name, length));
     }
 }
 
-uint32_t readRegistryString(void* key, const LString& valueName, LString& text) {
+SysStatus readRegistryString(void* key, const LString& valueName, LString& text) {
     HKEY hkey = static_cast<HKEY>(key);
     const char* name = valueName.empty() ? nullptr : valueName.c_str();
     DWORD size = 0;
@@ -82,12 +82,12 @@ uint32_t readRegistryString(void* key, const LString& valueName, LString& text) 
                                 reinterpret_cast<BYTE*>(buffer.data()), &got);
         if (code == ERROR_SUCCESS) {
             text = LString(buffer.data());
-            return 0;
+            return SysStatus();
         }
         if (code != ERROR_MORE_DATA || attempt == 3) break;
         size = got;
     }
-    return static_cast<uint32_t>(code);
+    return SysStatus(static_cast<uint32_t>(code));
 }
 
 LString registryErrorText(uint32_t code) { return systemErrorText(code); }

@@ -7,6 +7,22 @@ namespace wiz {
 // Implemented once per system: the raw text, possibly ending in a line break; empty for none.
 LString rawSystemErrorText(uint32_t code);
 
+ErrorKind SysStatus::kind() const {
+    if (code_ == 0) return ErrorKind::None;
+    for (const ErrorKindCode* c = errorKindCodes(); c->code != 0; ++c) {
+        if (c->code == code_ && c->kind != ErrorKind::Other) return c->kind;
+    }
+    return ErrorKind::Other;
+}
+
+SysStatus SysStatus::of(ErrorKind kind) {
+    if (kind == ErrorKind::None) return SysStatus();
+    for (const ErrorKindCode* c = errorKindCodes(); c->code != 0; ++c) {
+        if (c->kind == kind) return SysStatus(c->code);
+    }
+    return SysStatus();  // not reached: every kind has a code
+}
+
 LString systemErrorText(uint32_t code) {
     // System texts end in a line break; messages and log lines add their own.
     LString text = rawSystemErrorText(code);

@@ -26,4 +26,21 @@ LString rawSystemErrorText(uint32_t code) {
     return LString(text.get(), length);
 }
 
+const ErrorKindCode* errorKindCodes() {
+    // The first code of each kind stands for it.
+    static const ErrorKindCode codes[] = {
+        {ERROR_FILE_NOT_FOUND, ErrorKind::NotFound},
+        {ERROR_PATH_NOT_FOUND, ErrorKind::NotFound},
+        {ERROR_ACCESS_DENIED, ErrorKind::AccessDenied},
+        {ERROR_SHARING_VIOLATION, ErrorKind::SharingViolation},
+        {ERROR_FILE_EXISTS, ErrorKind::Exists},
+        {ERROR_ALREADY_EXISTS, ErrorKind::Exists},
+        {ERROR_GEN_FAILURE, ErrorKind::Other},
+        {0, ErrorKind::None},
+    };
+    return codes;
+}
+
+SysStatus lastSystemError() { return SysStatus(GetLastError()); }
+
 }  // namespace wiz

@@ -92,11 +92,6 @@ void ScriptVariables::setStringText(int32_t n, const ExpansionText& text) {
     string_[n - 1] = text;
 }
 
-void ScriptVariables::reset() {
-    for (int32_t& n : numeric_) n = 0;
-    for (ExpansionText& s : string_) s = ExpansionText();
-}
-
 // VariableRef
 
 void VariableRef::parse(const LString& text, const LString& context) {

@@ -39,15 +39,13 @@ public:
     const ExpansionText& stringText(int32_t n) const;
     void setStringText(int32_t n, const ExpansionText& text);
 
-    // Back to the initial values (0 and empty). The launcher itself never resets them.
-    void reset();
-
 private:
     int32_t numeric_[numericCount] = {};
     ExpansionText string_[stringCount];
 };
 
-// The process-wide variables, shared by the interpreter and the JVM actions.
+// The process-wide variables, shared by the interpreter and the JVM actions (tests start from a
+// fresh value: scriptVariables = ScriptVariables()).
 extern ScriptVariables scriptVariables;
 
 // A parsed variable reference: a type letter (N or S) and a variable number.

@@ -9,17 +9,7 @@ namespace wiz {
 namespace {
 
 // A status line that is not set.
-constexpr StringId kNoLine = static_cast<StringId>(-1);
-
-// The last status request, used to recompose both status lines.
-struct StatusState {
-    StringId line1Id = kNoLine;
-    StringId line2Id = kNoLine;
-    int line2Type = 0;
-    LString line2Text;
-};
-// Written and read by the launching thread only.
-StatusState status;
+constexpr StringId kNoLine = HostState::StatusLines::kNone;
 
 const StringId kStatusTypeIds[] = {StringId::StatusInitializing, StringId::StatusSearching,
                                    StringId::StatusNotFound, StringId::StatusRunning,
@@ -27,11 +17,12 @@ const StringId kStatusTypeIds[] = {StringId::StatusInitializing, StringId::Statu
 
 // Formats the stored lines; returns whether a second line is set.
 bool composeStatus(LString& line1, LString& line2) {
+    const HostState::StatusLines& status = hostState().statusLines;
     LauncherHost* host = hostState().host;
-    line1 = status.line1Id != kNoLine && host ? formatStringId(status.line1Id, {host->getTitle()})
-                                              : LString();
-    if (status.line2Id == kNoLine) return false;
-    line2 = formatStringId(status.line2Id, {status.line2Text});
+    line1 = status.line1 != kNoLine && host ? formatStringId(status.line1, {host->getTitle()})
+                                            : LString();
+    if (status.line2 == kNoLine) return false;
+    line2 = formatStringId(status.line2, {status.line2Text});
     return true;
 }
 
@@ -41,18 +32,6 @@ HostState& hostState() {
     static HostState state;
     return state;
 }
-
-void HostState::reset() {
-    host = nullptr;
-    silent = false;
-    cancelRequested = false;
-    isWin9x = false;
-    moduleInstance = nullptr;
-    exitMessage = LString();
-    resetStatusState();
-}
-
-void resetStatusState() { status = StatusState(); }
 
 namespace {
 
@@ -67,12 +46,13 @@ LauncherHost* audibleHost() { return hostState().silent ? nullptr : hostState().
 void uiSetStatusType(int type) {
     LauncherHost* host = audibleHost();
     if (!host) return;
+    HostState::StatusLines& status = hostState().statusLines;
     if (type < 0 || type > 4) {
-        status.line1Id = kNoLine;
+        status.line1 = kNoLine;
         host->setStatus(LString());
         return;
     }
-    status.line1Id = kStatusTypeIds[type];
+    status.line1 = kStatusTypeIds[type];
     LString line1, line2;
     if (composeStatus(line1, line2)) {
         host->setStatus2(line1, line2);
@@ -88,16 +68,17 @@ void uiSetStatusLine2(int type, const LString& text) {
     if (type == 1 && !text.empty()) id = StringId::SearchingFor;
     if (type == 2) id = StringId::ScanningDisks;
     if (type == 3 && !text.empty()) id = StringId::Verifying;
+    HostState::StatusLines& status = hostState().statusLines;
     if (id != kNoLine) {
-        status.line2Id = id;
+        status.line2 = id;
         status.line2Type = type;
         status.line2Text = text;
     } else {
-        status.line2Id = kNoLine;
+        status.line2 = kNoLine;
         status.line2Type = 0;
     }
     LString line1, line2;
-    if (status.line2Id != kNoLine && composeStatus(line1, line2)) host->setStatus2(line1, line2);
+    if (status.line2 != kNoLine && composeStatus(line1, line2)) host->setStatus2(line1, line2);
 }
 
 namespace {
@@ -161,7 +142,8 @@ void uiBeforeChildRuns(bool sharesConsole) {
 
 void setSilent(bool flag) { hostState().silent = flag; }
 
-StatusLine2Saver::StatusLine2Saver() : type_(status.line2Type), text_(status.line2Text) {}
+StatusLine2Saver::StatusLine2Saver()
+    : type_(hostState().statusLines.line2Type), text_(hostState().statusLines.line2Text) {}
 
 void StatusLine2Saver::restore() const { uiSetStatusLine2(type_, text_); }
 

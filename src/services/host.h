@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "base/lstring.h"
+#include "services/string_ids.h"
 
 namespace wiz {
 
@@ -56,14 +57,19 @@ struct HostState {
     // Text the last launch of the wizard left for display at exit (its captured error output).
     LString exitMessage;
 
-    // Back to the initial values, the stored status lines included (tests start from here).
-    void reset();
+    // The status lines last asked for, from which the facade composes what the host shows; used
+    // by the launching thread alone (tests start from a fresh value: statusLines = StatusLines()).
+    struct StatusLines {
+        static constexpr StringId kNone = static_cast<StringId>(-1);
+        StringId line1 = kNone;
+        StringId line2 = kNone;
+        int line2Type = 0;
+        LString line2Text;
+    };
+    StatusLines statusLines;
 };
 
 HostState& hostState();
-
-// Forgets the stored status lines (tests start each case from a fresh state).
-void resetStatusState();
 
 // The UI facade. Each call forwards to the host and does nothing in silent mode, except where
 // noted. Every call does nothing while there is no host.

@@ -39,7 +39,7 @@ void TagDocument::syntaxError(int32_t line, const char* message) const {
     LString text = LString("Syntax error in ") + sourceName_ + " at line " + numberToString(line) +
                    " ==> " + message;
     writeLog(text, kLogError);
-    throw LauncherException(text);
+    throw TagSyntaxError(text, line, message);
 }
 
 void TagDocument::read(std::FILE* stream, const LString& sourceName, int64_t offset,

@@ -14,11 +14,27 @@
 #include <string>
 #include <vector>
 
+#include "base/exceptions.h"
 #include "base/lstring.h"
 #include "base/ptrlist.h"
 #include "platform/file.h"
 
 namespace wiz {
+
+// A syntax error of a tag document. Its message is the launcher's complete text ("Syntax error in
+// NAME at line N ==> REASON"); the line and the reason are kept apart for tools that report
+// errors as FILE:LINE: REASON.
+class TagSyntaxError : public LauncherException {
+public:
+    TagSyntaxError(LString message, int32_t line, LString reason)
+        : LauncherException(std::move(message)), line_(line), reason_(std::move(reason)) {}
+    int32_t line() const { return line_; }
+    const LString& reason() const { return reason_; }
+
+private:
+    int32_t line_;
+    LString reason_;
+};
 
 class TagDocument {
 public:

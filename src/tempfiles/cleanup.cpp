@@ -15,19 +15,22 @@
 
 namespace wiz {
 
-bool deleteEntry(const LString& path) {
+namespace {
+
+void logRemovalFailure(const LString& path, SysStatus error) {
+    writeLog(LString("Could not delete ") + path + " :  " + systemErrorText(error.code()),
+             kLogWarning);
+}
+
+}  // namespace
+
+bool deleteEntry(const LString& path, FileSystem& fs) {
     uint32_t attributes = 0;
-    bool known = readAttributes(path, attributes);
-    if (known && (attributes & kAttrReadOnly)) setReadOnly(path, false);
     // Attributes that cannot be read count as a directory.
-    bool removed =
-        !known || (attributes & kAttrDirectory) ? removeDirectory(path) : removeFile(path);
-    if (!removed) {
-        uint32_t error = lastFsError();
-        writeLog(LString("Could not delete ") + path + " :  " + systemErrorText(error),
-                 kLogWarning);
-    }
-    return removed;
+    if (!fs.readAttributes(path, attributes).ok()) attributes = kAttrDirectory;
+    const SysStatus removed = fs.removeEntry(path, attributes);
+    if (!removed.ok()) logRemovalFailure(path, removed);
+    return removed.ok();
 }
 
 bool DirectoryWalker::walk(const LString& start) {
@@ -45,11 +48,11 @@ bool DirectoryWalker::walk(const LString& start) {
         if (skipDirectory(dir)) continue;
 
         DirectoryListing listing(dir);
-        if (!listing.open()) continue;
-        DirectoryListing::Entry entry;
+        if (!listing.isOpen()) continue;
+        DirectoryEntry entry;
         bool cancelled = false;
         while (!stopped && !cancelled && listing.next(entry)) {
-            if (entry.isDirectory) {
+            if (entry.isPlainDirectory()) {
                 pending.append(dir + entry.name);
             } else {
                 if (wantsFile(entry.name)) stopped = visitFile(dir + entry.name);
@@ -57,8 +60,8 @@ bool DirectoryWalker::walk(const LString& start) {
             }
             cancelled = cancellable && hostState().cancelRequested;
         }
-        if (!stopped && !cancelled && listing.error() != 0) {
-            throw LauncherException(systemErrorText(listing.error()));
+        if (!stopped && !cancelled && !listing.status().ok()) {
+            throw LauncherException(systemErrorText(listing.status().code()));
         }
     }
     return stopped;
@@ -75,8 +78,8 @@ void TreeDeleter::run(const LString& directory) {
     TreeRemoval::run(directory);
 }
 
-void TreeDeleter::failedToRemove(const LString& path, uint32_t error) {
-    writeLog(LString("Could not delete ") + path + " :  " + systemErrorText(error), kLogWarning);
+void TreeDeleter::failedToRemove(const LString& path, SysStatus error) {
+    logRemovalFailure(path, error);
 }
 
 LString batchFileName(const LString& tempName) {

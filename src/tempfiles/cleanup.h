@@ -6,14 +6,14 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
-#include "platform/fs.h"
-#include "services/host.h"
+#include "platform/file_system.h"
+#include "tempfiles/tree_removal.h"
 
 namespace wiz {
 
-// Removes one file or one empty directory, clearing a read-only attribute first. A failure is
-// logged as a warning ("Could not delete <path> :  <system text>") and gives false.
-bool deleteEntry(const LString& path);
+// Removes one file or one empty directory (a link itself), clearing a read-only attribute first.
+// A failure is logged as a warning ("Could not delete <path> :  <system text>") and gives false.
+bool deleteEntry(const LString& path, FileSystem& fs = systemFileSystem());
 
 // A depth-first walk over a directory tree. Subdirectories are read after their parent, the
 // most recently found first; links to directories are offered as files and never entered.
@@ -46,8 +46,9 @@ private:
 // failure is logged as a warning ("Could not delete <path> :  <system text>").
 class TreeDeleter : public TreeRemoval {
 public:
+    explicit TreeDeleter(FileSystem& fs = systemFileSystem()) : TreeRemoval(fs) {}
     void run(const LString& directory);
-    void failedToRemove(const LString& path, uint32_t error) override;
+    void failedToRemove(const LString& path, SysStatus error) override;
     void keptDirectory(const LString& path) override { failed.append(path); }
 
     // Directories that stayed because something directly inside them could not be removed.

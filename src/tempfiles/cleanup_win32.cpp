@@ -40,7 +40,8 @@ void startRemovalBatch(const LString& path, const LString& dir) {
     }
     unregisterTempFile(name);
     if (logState().debugEnabled) debugLog(LString("Launcher: Cleanup batch file called: ") + name);
-    removeFile(name);
+    (void)removeEntry(name,
+                      0);  // the empty file the system made; the batch file is written beside it
     const LString batch = batchFileName(name);
     {
         FilePtr f = openFile(batch, "w");
@@ -84,7 +85,7 @@ void scheduleLauncherRemoval() {
         WininitRenameList list;
         list.addPath(path);
         if (!dir.empty()) list.addPath(dir);
-        list.writeRenameSection();
+        (void)list.writeRenameSection();  // nothing else to do when it cannot be written
         return;
     }
     startRemovalBatch(path, dir);

@@ -13,6 +13,7 @@
 #include "services/settings.h"
 #include "tagdoc/text.h"
 #include "tempfiles/cleanup.h"
+#include "tempfiles/unique_directory.h"
 
 namespace wiz {
 
@@ -38,7 +39,7 @@ bool isDirectory(const LString& path) {
     LString p = path;
     ensureTrailingSeparator(p);
     uint32_t attributes = 0;
-    return readAttributes(p, attributes) && (attributes & kAttrDirectory);
+    return readAttributes(p, attributes).ok() && (attributes & kAttrDirectory);
 }
 
 void unregisterFrom(StringList& registry, const LString& path) {
@@ -59,13 +60,12 @@ void takeAll(StringList& registry, StringList& taken) {
 }
 
 // Removes one entry, retrying while it is still there.
-void removeEntry(const LString& path, const char* debugPrefix) {
-    if (tempFiles().beforeRemoving) tempFiles().beforeRemoving(path);
+void removeEntry(const LString& path, const char* debugPrefix, FileSystem& fs) {
     for (int attempt = 1;; ++attempt) {
         if (logState().debugEnabled) debugLog(LString(debugPrefix) + path);
-        deletePath(path);
+        deletePath(path, fs);
         uint32_t attributes = 0;
-        if (!readAttributes(path, attributes)) return;
+        if (!fs.readAttributes(path, attributes).ok()) return;
         if (attempt >= tempFiles().removalAttempts) {
             writeLog(LString("Could not remove ") + path + ", giving up after " +
                          numberToString(attempt) + " attempts.",
@@ -78,11 +78,11 @@ void removeEntry(const LString& path, const char* debugPrefix) {
 
 // Removes the entries last first. Every entry gets its turn: a failure of one is logged and the
 // others are still removed.
-void removeAll(const StringList& entries, const char* debugPrefix) {
+void removeAll(const StringList& entries, const char* debugPrefix, FileSystem& fs) {
     for (int32_t i = entries.count() - 1; i >= 0; --i) {
         const LString& path = entries.at(i);
         try {
-            removeEntry(path, debugPrefix);
+            removeEntry(path, debugPrefix, fs);
         } catch (const LauncherException& e) {
             writeLog("Could not remove " + path + ": " + e.message(), kLogWarning);
         } catch (...) {
@@ -106,14 +106,13 @@ LString getTempDirectory() {
     return directory;
 }
 
-LString createTempDirectory() {
+LString createTempDirectory(FileSystem& fs) {
     const LString dir = getTempDirectory();
     LString name;
     // The directory is created under a new name and checked, never taken over: another user
     // who can write to the temporary directory cannot hand the launcher a directory or a link.
-    if (!createUniqueDirectory(dir, kTempPrefix, name)) {
-        throwSystemFailure(SystemCall::TempFileName, lastFsError());
-    }
+    const SysStatus created = createUniqueDirectory(fs, dir, kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
     std::lock_guard<std::recursive_mutex> guard(registryLock());
     tempFiles().directories.append(name);
     return name;
@@ -121,9 +120,8 @@ LString createTempDirectory() {
 
 LString createTempFileName() {
     LString name;
-    if (!createUniqueTempFile(getTempDirectory(), kTempPrefix, name)) {
-        throwSystemFailure(SystemCall::TempFileName, lastFsError());
-    }
+    const SysStatus created = createUniqueTempFile(getTempDirectory(), kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
     registerTempFile(name);
     return name;
 }
@@ -137,15 +135,15 @@ void unregisterTempFile(const LString& path) { unregisterFrom(tempFiles().files,
 
 void unregisterTempDirectory(const LString& path) { unregisterFrom(tempFiles().directories, path); }
 
-void removeTemporaryFiles() {
+void removeTemporaryFiles(FileSystem& fs) {
     // The entries are taken out under the lock and removed without it: the user-interface thread
     // may run this when the logon ends while the launching thread is still at work, and neither
     // may wait for the other while it holds the lock.
     StringList directories, files;
     takeAll(tempFiles().directories, directories);
     takeAll(tempFiles().files, files);
-    removeAll(directories, "Launcher: Deleting dir: ");
-    removeAll(files, "Launcher: Deleting file: ");
+    removeAll(directories, "Launcher: Deleting dir: ", fs);
+    removeAll(files, "Launcher: Deleting file: ", fs);
     if (!runSettings().origGiven) return;
     try {
         scheduleLauncherRemoval();
@@ -171,9 +169,8 @@ bool enoughFreeClusters(uint64_t freeClusters, uint32_t clusterSize, uint32_t si
 
 bool hasEnoughDiskSpace(const LString& path, uint32_t size, uint32_t fileCount) {
     DiskGeometry geometry;
-    if (!queryDiskGeometry(freeSpaceRoot(path), geometry)) {
-        throwSystemFailure(SystemCall::DiskFreeSpace, lastFsError());
-    }
+    const SysStatus measured = queryDiskGeometry(freeSpaceRoot(path), geometry);
+    if (!measured.ok()) throwSystemFailure(SystemCall::DiskFreeSpace, measured.code());
     uint64_t cluster = static_cast<uint64_t>(geometry.bytesPerSector) * geometry.sectorsPerCluster;
     if (cluster > 0xFFFFFFFFu) cluster = 0xFFFFFFFFu;
     return enoughFreeClusters(geometry.freeClusters, static_cast<uint32_t>(cluster), size,
@@ -181,28 +178,29 @@ bool hasEnoughDiskSpace(const LString& path, uint32_t size, uint32_t fileCount) 
 }
 
 bool fileExists(const LString& path) {
-    uint32_t error = 0;
-    if (openExclusive(path, error)) return true;
-    switch (classifyFsError(error)) {
-        case FsError::NotFound:
+    const SysStatus opened = openExclusive(path);
+    switch (opened.kind()) {
+        case ErrorKind::None:
+            return true;
+        case ErrorKind::NotFound:
             return false;
-        case FsError::SharingViolation:
+        case ErrorKind::SharingViolation:
             return true;  // another process holds it open
         default:
-            writeLog(systemErrorText(error));
+            writeLog(systemErrorText(opened.code()));
             return false;
     }
 }
 
-int deletePath(const LString& path) {
+int deletePath(const LString& path, FileSystem& fs) {
     uint32_t attributes = 0;
-    if (!readAttributes(path, attributes)) return -1;
-    if ((attributes & kAttrDirectory) && !(attributes & kAttrLink)) {
-        TreeDeleter().run(path);
+    if (!fs.readAttributes(path, attributes).ok()) return -1;
+    if (isPlainDirectory(attributes)) {
+        TreeDeleter(fs).run(path);
     } else {
-        deleteEntry(path);
+        deleteEntry(path, fs);
     }
-    return readAttributes(path, attributes) ? 1 : 0;
+    return fs.readAttributes(path, attributes).ok() ? 1 : 0;
 }
 
 }  // namespace wiz

@@ -6,6 +6,7 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/file_system.h"
 
 namespace wiz {
 
@@ -22,8 +23,6 @@ struct TempFiles {
     // Removal gives an entry up with a warning after this many attempts, 50 ms apart, so that
     // a locked file cannot keep the launcher from ending.
     int removalAttempts = 20;
-    // Test seam: called before each entry is removed.
-    void (*beforeRemoving)(const LString& path) = nullptr;
 };
 
 // The process-wide state (tests start from a fresh value: tempFiles() = TempFiles()).
@@ -34,7 +33,7 @@ void setTempDirectory(const LString& path);
 // to exist; throws LauncherException (string 36) otherwise.
 LString getTempDirectory();
 // A new empty directory inside the temporary directory, registered for removal.
-LString createTempDirectory();
+LString createTempDirectory(FileSystem& fs = systemFileSystem());
 // A new temporary file name (the empty file exists), registered for removal.
 LString createTempFileName();
 void registerTempFile(const LString& path);
@@ -43,7 +42,7 @@ void unregisterTempDirectory(const LString& path);  // case-insensitive match
 // Removes every registered directory, then every registered file, last first; then, for a copy
 // started with -cv:orig, schedules the removal of the launcher file itself. An entry that is
 // still there after TempFiles::removalAttempts tries is given up with a warning in the log.
-void removeTemporaryFiles();
+void removeTemporaryFiles(FileSystem& fs = systemFileSystem());
 
 // Whether the drive (volume) of path can hold size bytes in fileCount files; throws
 // LauncherException "GetDiskFreeSpace failed  ==>  " + system text when it cannot be measured.
@@ -58,6 +57,6 @@ bool fileExists(const LString& path);
 
 // -1 when the path does not exist; removes a file, or a directory with its whole tree. Then 0
 // when it is gone, 1 when something could not be removed.
-int deletePath(const LString& path);
+int deletePath(const LString& path, FileSystem& fs = systemFileSystem());
 
 }  // namespace wiz

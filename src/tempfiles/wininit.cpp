@@ -27,12 +27,12 @@ void WininitRenameList::addPath(const LString& path) {
     lines.append(LString("NUL=") + shortPathName(path));
 }
 
-uint32_t WininitRenameList::writeRenameSection(const LString& iniPath) {
-    if (lines.count() == 0) return 0;
-    uint32_t result =
+SysStatus WininitRenameList::writeRenameSection(const LString& iniPath) {
+    if (lines.count() == 0) return SysStatus();
+    const SysStatus written =
         editRenameSectionFile(iniPath.empty() ? defaultWininitPath() : iniPath, lines);
-    if (result == 0) lines.clear();
-    return result;
+    if (written.ok()) lines.clear();
+    return written;
 }
 
 uint32_t renameSectionGrowth(const StringList& lines) {

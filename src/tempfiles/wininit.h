@@ -6,6 +6,7 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/system_error.h"
 
 namespace wiz {
 
@@ -14,9 +15,9 @@ public:
     // Appends "NUL=" + the short (8.3) form of path (the path itself when it has none).
     void addPath(const LString& path);
     // Inserts the lines into the "[Rename]" section of `iniPath` (by default WinInit.Ini in the
-    // Windows directory), creating the file or the section when missing. Returns 0 or a system
-    // error code; on success the lines are cleared.
-    uint32_t writeRenameSection(const LString& iniPath = LString());
+    // Windows directory), creating the file or the section when missing. On success the lines
+    // are cleared.
+    SysStatus writeRenameSection(const LString& iniPath = LString());
 
     StringList lines;
 };
@@ -32,8 +33,8 @@ uint32_t renameSectionGrowth(const StringList& lines);
 uint32_t insertRenameLines(char* buffer, uint32_t oldSize, const StringList& lines);
 
 // The platform part: WinInit.Ini in the Windows directory, and the edit of the file in place
-// (a writable file mapping on Windows). Returns 0 or a system error code.
+// (a writable file mapping on Windows).
 LString defaultWininitPath();
-uint32_t editRenameSectionFile(const LString& path, const StringList& lines);
+SysStatus editRenameSectionFile(const LString& path, const StringList& lines);
 
 }  // namespace wiz

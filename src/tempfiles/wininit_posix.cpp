@@ -13,26 +13,27 @@ namespace wiz {
 
 LString defaultWininitPath() { return LString(); }
 
-uint32_t editRenameSectionFile(const LString& path, const StringList& lines) {
-    if (path.empty()) return ENOENT;
+SysStatus editRenameSectionFile(const LString& path, const StringList& lines) {
+    if (path.empty()) return SysStatus(ENOENT);
     UniqueFd file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (!file.valid()) return static_cast<uint32_t>(errno);
+    if (!file.valid()) return lastSystemError();
     off_t end = ::lseek(file.get(), 0, SEEK_END);
-    if (end < 0 || end > 0x7FFFFFFF) return end < 0 ? static_cast<uint32_t>(errno) : EFBIG;
+    if (end < 0) return lastSystemError();
+    if (end > 0x7FFFFFFF) return SysStatus(EFBIG);
     const uint32_t oldSize = static_cast<uint32_t>(end);
     std::vector<char> bytes(oldSize + renameSectionGrowth(lines), '\0');
     for (uint32_t done = 0; done < oldSize;) {
         ssize_t n = ::pread(file.get(), bytes.data() + done, oldSize - done, done);
-        if (n <= 0) return n < 0 ? static_cast<uint32_t>(errno) : EIO;
+        if (n <= 0) return n < 0 ? lastSystemError() : SysStatus(EIO);
         done += static_cast<uint32_t>(n);
     }
     const uint32_t newSize = insertRenameLines(bytes.data(), oldSize, lines);
     for (uint32_t done = 0; done < newSize;) {
         ssize_t n = ::pwrite(file.get(), bytes.data() + done, newSize - done, done);
-        if (n <= 0) return n < 0 ? static_cast<uint32_t>(errno) : EIO;
+        if (n <= 0) return n < 0 ? lastSystemError() : SysStatus(EIO);
         done += static_cast<uint32_t>(n);
     }
-    return ::ftruncate(file.get(), newSize) == 0 ? 0 : static_cast<uint32_t>(errno);
+    return ::ftruncate(file.get(), newSize) == 0 ? SysStatus() : lastSystemError();
 }
 
 }  // namespace wiz

@@ -31,39 +31,39 @@ LString defaultWininitPath() {
     return LString(dir, n) + "\\WinInit.Ini";
 }
 
-uint32_t editRenameSectionFile(const LString& path, const StringList& lines) {
+SysStatus editRenameSectionFile(const LString& path, const StringList& lines) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid()) return GetLastError();
+    if (!file.valid()) return lastSystemError();
     DWORD oldSize = GetFileSize(file.get(), nullptr);
-    if (oldSize == INVALID_FILE_SIZE) return GetLastError();
+    if (oldSize == INVALID_FILE_SIZE) return lastSystemError();
     const DWORD mappedSize = oldSize + renameSectionGrowth(lines);
 
     // Mapping beyond the end grows the file; a failure puts the old length back.
     HandleHolder mapping(
         CreateFileMappingA(file.get(), nullptr, PAGE_READWRITE, 0, mappedSize, nullptr));
     if (!mapping.valid()) {
-        DWORD error = GetLastError();
+        const SysStatus failed = lastSystemError();
         setFileEnd(file.get(), oldSize);
-        return error;
+        return failed;
     }
     DWORD newSize;
     {
         std::unique_ptr<void, ViewUnmapper> view(
             MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
         if (!view) {
-            DWORD error = GetLastError();
+            const SysStatus failed = lastSystemError();
             mapping.reset();
             setFileEnd(file.get(), oldSize);
-            return error;
+            return failed;
         }
         char* bytes = static_cast<char*>(view.get());
         std::memset(bytes + oldSize, 0, mappedSize - oldSize);
         newSize = insertRenameLines(bytes, oldSize, lines);
     }
     mapping.reset();
-    if (!setFileEnd(file.get(), newSize)) return GetLastError();
-    return 0;
+    if (!setFileEnd(file.get(), newSize)) return lastSystemError();
+    return SysStatus();
 }
 
 }  // namespace wiz

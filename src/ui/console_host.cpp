@@ -14,12 +14,8 @@ ConsoleHost::ConsoleHost(ArgumentList& args, ConsoleStreams streams)
 
 LauncherHost* createConsoleHost(ArgumentList& args) { return new ConsoleHost(args); }
 
+// Characters for a console, the bytes for a file or a pipe.
 void ConsoleHost::write(const char* text, bool flush) {
-    if (streams_.capture) {
-        streams_.capture->append(text);
-        return;
-    }
-    // Characters for a console, the bytes for a file or a pipe.
     writeConsoleText(streams_.out, text, flush);
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
 
 #include "base/lstring.h"
 #include "core/arguments.h"
@@ -11,14 +10,11 @@
 
 namespace wiz {
 
-// Where the console host reads and writes. When `capture` is set, output is appended to it
-// instead of being written to `out` (tests look at exactly what would have been printed).
-// Output to a console goes there as characters, anything else gets the bytes
-// (platform/console_output.h).
+// Where the console host reads and writes. Output to a console goes there as characters,
+// anything else gets the bytes (platform/console_output.h).
 struct ConsoleStreams {
     std::FILE* in = stdin;
     std::FILE* out = stdout;
-    std::string* capture = nullptr;
 };
 
 class ConsoleHost : public LauncherHost {

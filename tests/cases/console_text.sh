@@ -17,22 +17,16 @@ set -u
 wine=$1
 launcher=$(realpath "$2")
 probe=$(realpath "$3")
+test_name=console_text
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 
-if ! command -v script >/dev/null; then
-    echo "SKIP [console_text]: script(1) is not installed (apt-get install bsdutils)"
-    exit 77
-fi
+command -v script >/dev/null || skip "script(1) is not installed (apt-get install bsdutils)"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-console-text.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 cp "$launcher" wizlaunch.exe
 cp "$probe" probe.exe
-
-fail() {
-    echo "FAIL [console_text]: $*" >&2
-    exit 1
-}
 
 # check LOCALE CODEPAGE TEXT: string 14 of the locale's language is TEXT (UTF-8), its ANSI code
 # page CODEPAGE.
@@ -60,4 +54,4 @@ check de_DE.UTF-8 1252 \
     "Nach der Option -log muss in der Befehlszeile ein Name für die Protokolldatei angegeben werden."
 check ru_RU.UTF-8 1251 \
     "После параметра -log в командной строке необходимо указать имя файла журнала."
-echo "ok [console_text]"
+passed

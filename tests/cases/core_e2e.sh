@@ -17,29 +17,11 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-core-e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-fail() {
-    echo "FAIL [$case_name]: $*" >&2
-    exit 1
-}
+test_name=core.$case_name
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 
-# run ARGS...: runs the launcher; sets $out (the whole standard output, trailing line breaks
-# included, carriage returns dropped) and $code.
-run() {
-    local raw
-    raw=$($emulator "$launcher" "$@" </dev/null; echo ".$?")
-    code=${raw##*.}
-    out=${raw%.*}
-    out=${out//$'\r'/}
-}
-
-# expect CODE TEXT: TEXT is the expected output with \n for line breaks.
-expect() {
-    local want
-    want=$(printf '%b.' "$2")
-    want=${want%.}
-    [ "$code" = "$1" ] || fail "exit code $code, expected $1; output: [$out]"
-    [ "$out" = "$want" ] || fail "output [$out], expected [$want]"
-}
+# run_launcher ARGS...: runs the launcher (see run in e2e.sh).
+run_launcher() { run $emulator "$launcher" "$@"; }
 
 # The English texts of the string table used below.
 s8="Could not load the input file."
@@ -64,44 +46,44 @@ pack_script() {
 
 case $case_name in
 version)
-    run -console -cv:version
-    expect 0 "2.52\n"
+    run_launcher -console -cv:version
+    expect 0 2.52
     ;;
 missing-input)
     # The reason is shown behind string 8, then once more by itself.
-    run -console -cv:in missing.tag
-    expect 255 "$s8$s29\n$s29\n"
-    run -console -cv:in ""
-    expect 255 "$s8$s29\n$s29\n"
+    run_launcher -console -cv:in missing.tag
+    expect 255 "$s8$s29" "$s29"
+    run_launcher -console -cv:in ""
+    expect 255 "$s8$s29" "$s29"
     ;;
 log-without-name)
     # The message, then the default run: no index, no script, result -1.
-    run -console -cv:log
-    expect 255 "$s14\n\n"
+    run_launcher -console -cv:log
+    expect 255 "$s14" ""
     ;;
 no-action)
     printf 'SHOW_PROGRESS: 0\n' >doc.tag
-    run -console -cv:in doc.tag
-    expect 255 "$s13\n$s13\n"
+    run_launcher -console -cv:in doc.tag
+    expect 255 "$s13" "$s13"
     ;;
 silent)
-    run -console -cv:silent -cv:version
-    expect 0 ""
-    run -console -silent -cv:in missing.tag
-    expect 255 ""
+    run_launcher -console -cv:silent -cv:version
+    expect 0
+    run_launcher -console -silent -cv:in missing.tag
+    expect 255
     ;;
 bare-launcher)
     # Without an index there is no script to run.
-    run -console
-    expect 255 "\n"
+    run_launcher -console
+    expect 255 ""
     ;;
 embedded-script)
     pack_script packed.exe "INITIALIZE_UI
 // comment
 " 0
     launcher=$PWD/packed.exe
-    run -console
-    expect 0 "\nInitializing ...\n\n"
+    run_launcher -console
+    expect 0 "" "Initializing ..." ""
     ;;
 extract-and-rerun)
     # The extract action writes every embedded file and an input document that names them;
@@ -109,15 +91,15 @@ extract-and-rerun)
     pack_script packed.exe "INITIALIZE_UI
 " 0
     launcher=$PWD/packed.exe
-    run -console -cv:extract
+    run_launcher -console -cv:extract
     [ "$code" = 0 ] || fail "extract: exit code $code; output: [$out]"
     [ -f script.tag ] && [ -f input.tag ] || fail "extract: missing files: $(ls)"
-    run -console -cv:in input.tag
-    expect 0 "\nInitializing ...\n\n"
+    run_launcher -console -cv:in input.tag
+    expect 0 "" "Initializing ..." ""
     ;;
 debug-log)
-    DBGWIN32PPK=debug.log run -console -cv:version
-    expect 0 "2.52\n"
+    DBGWIN32PPK=debug.log run_launcher -console -cv:version
+    expect 0 2.52
     [ "$(tr -d '\r' <debug.log)" = "Console Launcher Started" ] ||
         fail "debug log: [$(cat debug.log)]"
     ;;
@@ -125,4 +107,4 @@ debug-log)
     fail "unknown case"
     ;;
 esac
-echo "ok [$case_name]"
+passed

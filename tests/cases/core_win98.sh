@@ -13,10 +13,8 @@ export WIZ_WINE=$1
 launcher=$(realpath "$2")
 export WINEPREFIX=$3
 
-fail() {
-    echo "FAIL [win98]: $*" >&2
-    exit 1
-}
+test_name=core.win98
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 
 . "$(dirname "${BASH_SOURCE[0]}")/win98_prefix.sh"
 wiz_wineserver -p 2>/dev/null
@@ -27,11 +25,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-core-win98.XXXXXX")
 cd "$work" || exit 1
 
 s22="An input file name must follow the '-in' command line option."
-raw=$(DBGWIN32PPK=debug.log wiz_wine "$launcher" -console -cv:in "" </dev/null; echo ".$?")
-code=${raw##*.}
-out=${raw%.*}
-out=${out//$'\r'/}
-[ "$code" = 255 ] || fail "exit code $code; output: [$out]"
-[ "$out" = "$s22"$'\n' ] || fail "output [$out], expected [$s22]"
+DBGWIN32PPK=debug.log run wiz_wine "$launcher" -console -cv:in ""
+expect 255 "$s22"
 [ "$(tr -d '\r' <debug.log)" = "Console Launcher Started" ] || fail "debug log: [$(cat debug.log)]"
-echo "ok [win98]"
+passed

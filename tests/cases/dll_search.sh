@@ -14,12 +14,9 @@ set -u
 
 case_name=$1
 
-fail() {
-    echo "FAIL [dll_search.$case_name]: $*" >&2
-    exit 1
-}
-
-. "$(dirname "$0")/dll_search_common.sh"
+test_name=dll_search.$case_name
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/dll_search_common.sh"
 
 case $case_name in
 imports)
@@ -47,25 +44,21 @@ console)
     plant_marker_dlls app "$marker" || fail "cannot copy the marker DLL"
     cd app || exit 1
 
-    # run ARGS...: the launcher in its own directory with the planted DLLs preferred; fails when
-    # it loaded one of them, else sets $out (standard output without carriage returns), $code.
-    run() {
-        out=$(WINEDLLOVERRIDES=$(planted_dll_overrides) "$wine" ./setup.exe "$@" </dev/null 2>run.err)
-        code=$?
-        out=${out//$'\r'/}
+    # run_setup ARGS...: the launcher in its own directory with the planted DLLs preferred (see run
+    # in e2e.sh); fails when it loaded one of them.
+    run_setup() {
+        WINEDLLOVERRIDES=$(planted_dll_overrides) run "$wine" ./setup.exe "$@"
         local markers
         markers=$(loaded_markers .)
         [ -z "$markers" ] || fail "$* loaded planted DLLs: $(echo $markers)"
     }
-    run -console -cv:version
-    [ "$code" = 0 ] && [ "$out" = "2.52" ] ||
-        fail "-cv:version: exit code $code, output [$out], expected 0 and [2.52]: $(head -c 600 run.err)"
-    run -console -cv:in
-    [ "$code" = 255 ] && [ "$out" = "An input file name must follow the '-in' command line option." ] ||
-        fail "-cv:in: exit code $code, output [$out]: $(head -c 600 run.err)"
+    run_setup -console -cv:version
+    expect 0 2.52
+    run_setup -console -cv:in
+    expect 255 "An input file name must follow the '-in' command line option."
     ;;
 *)
     fail "unknown case"
     ;;
 esac
-echo "ok [dll_search.$case_name]"
+passed

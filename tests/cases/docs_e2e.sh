@@ -45,13 +45,8 @@
 set -u
 shopt -s extglob
 
-fail() {
-    echo "FAIL [docs.$case_name]: $*" >&2
-    if [ -f "${work:-}/run.log" ]; then
-        tr -d '\r' <"$work/run.log" | grep -av '^  \|^file type' | sed 's/^/  log: /' >&2
-    fi
-    exit 1
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
+on_fail() { show_log "${work:-}/run.log"; }
 
 # ---- links: every example folder is shown by a page, and every link of a page leads somewhere ----
 # The anchor of a heading, as Markdown viewers make it: lower case, blanks to "-", punctuation
@@ -60,7 +55,7 @@ anchors_of() { # PAGE
     sed -n 's/^#\{1,6\} //p' "$1" | tr 'A-Z' 'a-z' | sed 's/[^a-z0-9 _-]//g; s/ /-/g'
 }
 if [ "$1" = links ]; then
-    case_name=links
+    test_name=docs.links
     docs=$(realpath "$2")
     cd "$docs" || fail "no folder $docs"
     shown=$(grep -oh '](examples/[A-Za-z0-9_.-]*/)' ./*.md | sed 's/^](//; s/)$//' | sort -u)
@@ -86,7 +81,7 @@ if [ "$1" = links ]; then
             fi
         done < <(grep -oh '](\([A-Za-z0-9_./#-]*\))' "$page" | sed 's/^](//; s/)$//' | sort -u)
     done
-    echo "ok [docs.links]"
+    passed
     exit 0
 fi
 
@@ -96,7 +91,7 @@ fi
     exit 2
 }
 example=$(realpath "$2")
-case_name=example.$(basename "$example")
+test_name=docs.example.$(basename "$example")
 launcher=$(realpath "$3")
 wizpack=$(realpath "$4")
 standin=$(realpath "$5")
@@ -189,8 +184,7 @@ for line in "${expected_lines[@]}"; do
     [ -n "$kind" ] || fail "runtime needs a folder and a kind: [$line]"
     if [ "$kind" = jdk ] && [ -z "$emulator" ]; then
         if [ -z "$jdk_home" ] && ! find_jdk; then
-            echo "SKIP [docs.$case_name]: no Java 17 on this host (/usr/lib/jvm/java-17-*)"
-            exit 77
+            skip "no Java 17 on this host (/usr/lib/jvm/java-17-*)"
         fi
         mkdir -p "$(dirname "$rdir")"
         ln -s "$jdk_home" "$rdir"
@@ -393,4 +387,4 @@ for line in "${expected_lines[@]}"; do
 done
 [ "$runs" -gt 0 ] || fail "expected names no run"
 finish_run
-echo "ok [docs.$case_name] ($runs runs)"
+passed "($runs runs)"

@@ -39,11 +39,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-examples-e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-fail() {
-    echo "FAIL [examples.$case_name]: $*" >&2
-    [ -f run.log ] && tr -d '\r' <run.log | grep -av '^  \|^file type' | sed 's/^/  log: /' >&2
-    exit 1
-}
+test_name=examples.$case_name
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
+on_fail() { show_log run.log; }
 
 system=linux
 suffix=""
@@ -90,15 +88,10 @@ pack() {
     rm -f "base$suffix" "wizpack$suffix"
 }
 
-# run ARGS...: runs setup with the console host ("-console" unless $host says otherwise), a log
-# and the temporary directory tmp; sets $out (standard output, carriage returns dropped) and $code.
-run() {
-    local raw
-    raw=$($emulator "./setup$suffix" ${host--console} -cv:log run.log -cv:tempdir tmp "$@" \
-        </dev/null 2>stderr.txt; echo ".$?")
-    code=${raw##*.}
-    out=${raw%.*}
-    out=${out//$'\r'/}
+# run_setup ARGS...: runs setup with the console host ("-console" unless $host says otherwise), a
+# log and the temporary directory tmp (see run in e2e.sh).
+run_setup() {
+    run $emulator "./setup$suffix" ${host--console} -cv:log run.log -cv:tempdir tmp "$@"
 }
 
 # tag_of FILE NAME: the value of a single-value tag of a JVM file the launcher wrote.
@@ -115,7 +108,7 @@ search)
     home jre 21.0.5
     pack
     printf 'ACTION: SEARCH\nLOGFILE: run.log\n' >in.tag
-    run -cv:silent -cv:in in.tag
+    run_setup -cv:silent -cv:in in.tag
     [ "$code" = 0 ] || fail "exit code $code; output [$out]"
     file=$(sed -n 3p <<<"$out")
     [ "$out" = "1
@@ -149,7 +142,7 @@ versions)
     for version in 1.7.0_80 9.0.4 10.0.2; do home "drives/rt-$version" "$version"; done
     pack
     printf 'ACTION: SEARCH_ALL\nLOGFILE: run.log\n' >in.tag
-    WIZ_SEARCH_DRIVES=$(native_path "$work/drives") run -cv:silent -cv:in in.tag
+    WIZ_SEARCH_DRIVES=$(native_path "$work/drives") run_setup -cv:silent -cv:in in.tag
     [ "$code" = 0 ] || fail "exit code $code; output [$out]"
     mapfile -t lines <<<"${out%$'\n'}"
     found=()
@@ -179,7 +172,7 @@ wizard)
     # decides; the Windows launcher needs it here (without it, it opens its progress window).
     host=""
     [ -n "$emulator" ] && host=-console
-    run
+    run_setup
     [ "$code" = 0 ] || fail "exit code $code; output [$out]"
     case $out in
     *"the wizard ran"*) ;;
@@ -231,11 +224,11 @@ manifest | signed)
     host=""
     [ -n "$emulator" ] && host=-console
     if [ "$case_name" = manifest ]; then
-        run
+        run_setup
         [ "$code" = 0 ] && [[ $out == *"the wizard ran"* ]] || fail "exit code $code; output [$out]"
         [ "$(runs jre)" = 2 ] || fail "the bundled runtime ran $(runs jre) times, not twice"
         no_temporary_files
-        echo "ok [examples.$case_name]"
+        passed
         exit 0
     fi
 
@@ -303,4 +296,4 @@ $(cat diff.txt)"
     fail "unknown case"
     ;;
 esac
-echo "ok [examples.$case_name]"
+passed

@@ -24,23 +24,12 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-fs-e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-fail() {
-    echo "FAIL [$case_name]: $*" >&2
-    exit 1
-}
+test_name=fs.$case_name
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 
 exe=launcher
 [ -n "$emulator" ] && exe=launcher.exe
 cp "$launcher" "$exe"
-
-# run PROGRAM ARGS...: sets $out (standard output, carriage returns dropped) and $code.
-run() {
-    local raw
-    raw=$($emulator "$@" </dev/null; echo ".$?")
-    code=${raw##*.}
-    out=${raw%.*}
-    out=${out//$'\r'/}
-}
 
 case $case_name in
 extract)
@@ -53,14 +42,14 @@ extract)
     head -c 200000 /dev/urandom >src/app.jar
     : >src/Verify.jar
     cp "$wizpack" "wizpack$([ -n "$emulator" ] && echo .exe)"
-    run ./wizpack* -o out/packed.exe "$exe" \
+    run $emulator ./wizpack* -o out/packed.exe "$exe" \
         --type instructions src/script.tag --type jvm src/first.jvm \
         --type application src/app.jar --type jvm src/second.jvm \
         --type launchscript src/launch.tag --type verification src/Verify.jar
     [ "$code" = 0 ] || fail "wizpack: exit code $code; output: [$out]"
     mkdir run
     cd run || exit 1
-    run ../out/packed.exe -console -cv:extract
+    run $emulator ../out/packed.exe -console -cv:extract
     [ "$code" = 0 ] || fail "extract: exit code $code; output: [$out]"
     for f in script.tag first.jvm second.jvm launch.tag app.jar Verify.jar; do
         cmp -s "../src/$f" "$f" || fail "$f differs from what was packed"
@@ -70,7 +59,7 @@ extract)
     extra=$(ls | grep -v -x -e script.tag -e first.jvm -e second.jvm -e launch.tag \
         -e app.jar -e Verify.jar -e input.tag)
     [ -z "$extra" ] || fail "unexpected files: $extra"
-    run ../out/packed.exe -console -cv:in input.tag
+    run $emulator ../out/packed.exe -console -cv:in input.tag
     [ "$code" = 0 ] || fail "-cv:in input.tag: exit code $code; output: [$out]"
     # The script's INITIALIZE_UI shows the initializing status (with the launch script's title).
     case $out in
@@ -81,7 +70,7 @@ extract)
 orig)
     mkdir copy
     mv "$exe" "copy/$exe"
-    run "copy/$exe" -console -cv:orig original.exe -cv:version
+    run $emulator "copy/$exe" -console -cv:orig original.exe -cv:version
     [ "$code" = 0 ] || fail "exit code $code; output: [$out]"
     # The removal batch file retries once a second until the file is unlocked.
     for _ in $(seq 1 60); do
@@ -99,4 +88,4 @@ orig)
     fail "unknown case"
     ;;
 esac
-echo "ok [$case_name]"
+passed

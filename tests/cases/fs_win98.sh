@@ -12,10 +12,8 @@ export WIZ_WINE=$1
 launcher=$(realpath "$2")
 export WINEPREFIX=$3
 
-fail() {
-    echo "FAIL [win98 self-removal]: $*" >&2
-    exit 1
-}
+test_name=fs.win98
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 
 . "$(dirname "${BASH_SOURCE[0]}")/win98_prefix.sh"
 ini="$WINEPREFIX/drive_c/windows/WinInit.Ini"
@@ -33,9 +31,8 @@ wiz_wineserver -p 2>/dev/null
 wiz_wine cmd /c exit >/dev/null 2>&1
 printf '[Rename]\nNUL=C:\\OLD.TXT\n' >"$ini"
 
-raw=$(wiz_wine copy/l.exe -console -cv:orig original.exe -cv:version </dev/null; echo ".$?")
-code=${raw##*.}
-[ "$code" = 0 ] || fail "exit code $code; output: [${raw%.*}]"
+run wiz_wine copy/l.exe -console -cv:orig original.exe -cv:version
+[ "$code" = 0 ] || fail "exit code $code; output [$out]"
 [ -f copy/l.exe ] || fail "the copy was deleted at once; it is for the next system start"
 
 dir="Z:${work//\//\\}\\copy"
@@ -53,4 +50,4 @@ wiz_wineserver -w 2>/dev/null
 wiz_wineserver -p 2>/dev/null
 wiz_wine cmd /c exit >/dev/null 2>&1
 [ -e copy/l.exe ] && fail "the copy is still there after the next start"
-echo "ok [win98 self-removal]"
+passed

@@ -46,11 +46,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-jvm-e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-fail() {
-    echo "FAIL [jvm.$case_name]: $*" >&2
-    [ -f run.log ] && tr -d '\r' <run.log | grep -av '^  \|^file type' | sed 's/^/  log: /' >&2
-    exit 1
-}
+test_name=jvm.$case_name
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
+on_fail() { show_log run.log; }
 
 suffix=""
 sep=/
@@ -99,27 +97,18 @@ pack() {
     rm -f "base$suffix" "wizpack$suffix"
 }
 
-# run ARGS...: runs setup with the console host, a log and the temporary directory tmp, silently
-# unless $loud is set; sets $out (standard output, carriage returns dropped) and $code.
-run() {
-    local raw quiet=(-cv:silent)
+# run_setup ARGS...: runs setup with the console host, a log and the temporary directory tmp,
+# silently unless $loud is set (see run in e2e.sh).
+run_setup() {
+    local quiet=(-cv:silent)
     [ -n "${loud:-}" ] && quiet=()
-    raw=$($emulator "./setup$suffix" -console "${quiet[@]}" -cv:log run.log -cv:tempdir tmp "$@" \
-        <"${stdin_file:-/dev/null}" 2>stderr.txt; echo ".$?")
-    code=${raw##*.}
-    out=${raw%.*}
-    out=${out//$'\r'/}
+    run $emulator "./setup$suffix" -console "${quiet[@]}" -cv:log run.log -cv:tempdir tmp "$@"
 }
 
 # action LINES...: an input document with the lines, run with -cv:in.
 action() {
     printf '%s\n' "$@" >in.tag
-    run -cv:in in.tag
-}
-
-# expect_out LINES: the whole output, each line ended by a line break.
-expect_out() {
-    [ "$out" = "$1"$'\n' ] || fail "output [$out], expected [$1]"
+    run_setup -cv:in in.tag
 }
 
 # The number of runs recorded by the java program of a home.
@@ -138,9 +127,8 @@ search)
     descriptor a.jvm "Bundled" "Acme..." $'PATH_HINT: missing\nPATH_HINT:\n  jre-old\n  jre\n/:\n'
     pack "" --type jvm --id 1 a.jvm
     action "ACTION: SEARCH" "LOGFILE: run.log"
-    [ "$code" = 0 ] || fail "exit code $code; output: [$out]"
     file=$(sed -n 3p <<<"$out")
-    expect_out "1
+    expect 0 "1
 $(native_path "$work/jre")
 $file"
     local_file=$file
@@ -159,11 +147,11 @@ javahome)
     descriptor c.jvm "Third" "Third Runtime"
     pack "" --type jvm a.jvm --type jvm b.jvm --type jvm c.jvm
     action "ACTION: SEARCH" "LOGFILE: run.log"
-    expect_out "0"
+    expect 0 0
     [ "$(runs elsewhere)" = 1 ] || fail "the path hint was not tried once"
-    run -cv:javahome "$(native_path "$work/elsewhere")" -cv:in in.tag
+    run_setup -cv:javahome "$(native_path "$work/elsewhere")" -cv:in in.tag
     file=$(sed -n 3p <<<"$out")
-    expect_out "1
+    expect 0 "1
 $(native_path "$work/elsewhere")
 $file"
     # Every descriptor tries it, with the same command: one run serves them all.
@@ -175,11 +163,10 @@ none)
     descriptor a.jvm "Nothing here" "Acme" $'PATH_HINT: missing\n'
     pack "" --type jvm a.jvm
     action "ACTION: SEARCH" "LOGFILE: run.log"
-    [ "$code" = 0 ] || fail "exit code $code"
-    expect_out "0"
+    expect 0 0
     mkdir drives
     WIZ_SEARCH_DRIVES=$(native_path "$work/drives") action "ACTION: SEARCH_ALL" "LOGFILE: run.log"
-    expect_out "0"
+    expect 0 0
     no_temporary_files
     ;;
 search-all | scan-first)
@@ -205,10 +192,8 @@ search-all | scan-first)
     x=$(native_path "$work/$d/jre/bin/x")
     y=$(native_path "$work/$d/jre/bin/x/bin/y")
     printf 'ACTION: %s\nLOGFILE: run.log\n' "$([ $all = yes ] && echo SEARCH_ALL || echo SEARCH)" >in.tag
-    raw=$(WIZ_SEARCH_DRIVES=$(native_path "$work/drives") $emulator "./setup$suffix" -console \
-        -cv:silent -cv:tempdir drives/tmp -cv:in in.tag </dev/null 2>/dev/null; echo ".$?")
-    out=${raw%.*}
-    out=${out//$'\r'/}
+    WIZ_SEARCH_DRIVES=$(native_path "$work/drives") run $emulator "./setup$suffix" -console \
+        -cv:silent -cv:tempdir drives/tmp -cv:in in.tag
     mapfile -t lines <<<"$out"
     if [ $all = yes ]; then
         [ "${lines[0]}" = 3 ] || fail "count: $out"
@@ -239,10 +224,9 @@ verify)
         home "rt-$version" "Acme Runtime" "$version"
         action "ACTION: VERIFY_JVM" "LOGFILE: run.log" "VERIFY_JVM_FILE: v.jvm" \
             "VERIFY_JVM_HOME: $(native_path "$work/rt-$version")"
-        [ "$code" = 0 ] || fail "exit code $code"
         case $version in
-        1.5.0_06) expect_out "1" ;;
-        1.50) expect_out "0" ;;
+        1.5.0_06) expect 0 1 ;;
+        1.50) expect 0 0 ;;
         esac
     done
     no_temporary_files
@@ -253,8 +237,7 @@ install)
     pack ""
     action "ACTION: INSTALL_JVM" "LOGFILE: run.log" "INSTALL_JVM_EXE: $(native_path "$work/install$suffix")" \
         "INSTALL_JVM_DEST: $(native_path "$work/dest")"
-    [ "$code" = 0 ] || fail "exit code $code; output [$out]"
-    expect_out "$(native_path "$work/dest")${sep}jvm"
+    expect 0 "$(native_path "$work/dest")${sep}jvm"
     [ "$(tag_of dest/jvm JVM_HOME)" = "$(native_path "$work/dest")" ] || fail "JVM_HOME: $(cat dest/jvm)"
     [ "$(tag_of dest/jvm JVM_TEMP)" = 0 ] || fail "JVM_TEMP: $(cat dest/jvm)"
     no_temporary_files
@@ -271,7 +254,7 @@ INSTALL_JVM 0
 JMP0 @N1@ FAILED
 LAUNCH @S1@ 0
 :FAILED" --type jvm a.jvm --type launchscript launch.tag --type jvminstaller "install$suffix"
-    run
+    run_setup
     [ "$code" = 0 ] || fail "exit code $code; output [$out]"
     grep -aq "Finding a JVM" run.log || fail "no search"
     grep -aq "never.jvm" run.log && fail "FIND_JVM reported a JVM"
@@ -282,9 +265,7 @@ LAUNCH @S1@ 0
 bad-hive)
     descriptor a.jvm "Registry" "Acme" $'PLATFORM_HINT: \\HKLM\\SOFTWARE\\X\\Home\n'
     pack "FIND_JVM 1 1" --type jvm a.jvm
-    raw=$($emulator "./setup$suffix" -console -cv:log run.log -cv:tempdir tmp </dev/null 2>&1; echo ".$?")
-    out=${raw%.*}
-    out=${out//$'\r'/}
+    run $emulator "./setup$suffix" -console -cv:log run.log -cv:tempdir tmp
     hint_message='Invalid hive (HKLM) specified in platform hint (\HKLM\SOFTWARE\X\Home).'
     # (The Linux texts name the program "java".)
     s23="A suitable JVM could not be found. Please select a JVM by selecting its java$suffix file."
@@ -303,7 +284,7 @@ JMP0 @N1@ NOTHING
 LAUNCH @S2@ 0
 :NOTHING" --type jvm a.jvm --type launchscript launch.tag
     printf '  %s  \n' "$work/picked/bin/java" >answer.txt
-    loud=1 stdin_file=answer.txt run
+    loud=1 stdin_file=answer.txt run_setup
     [ "$code" = 0 ] || fail "exit code $code; output [$out]"
     grep -aq "user selected JVM_HOME=$work/picked" run.log || fail "no pick"
     grep -aq '^arg\[1\]=Wizard' picked/bin/test_jvm.log || fail "the picked JVM was not launched"
@@ -313,7 +294,7 @@ LAUNCH @S2@ 0
     for answer in "$work/picked/bin/notjava" "$work/mybin/java"; do
         printf '%s\n' "$answer" >answer.txt
         rm -f run.log
-        loud=1 stdin_file=answer.txt run
+        loud=1 stdin_file=answer.txt run_setup
         case $out in
         *"Selected file is not a valid JVM. Please select the java file for the JVM"*) ;;
         *) fail "no refusal of $answer: [$out]" ;;
@@ -323,7 +304,7 @@ LAUNCH @S2@ 0
     # A silent launcher asks nothing.
     printf '%s\n' "$work/picked/bin/java" >answer.txt
     rm -f run.log
-    loud=1 stdin_file=answer.txt run -cv:silent
+    loud=1 stdin_file=answer.txt run_setup -cv:silent
     grep -aq "user selected" run.log && fail "a silent launcher took a pick"
     no_temporary_files
     ;;
@@ -414,10 +395,7 @@ drives)
     $emulator wizpack.exe -o setup2.exe base.exe --type verification Verify.jar --type jvm p.jvm \
         >pack.log 2>&1 || fail "wizpack: $(cat pack.log)"
     printf 'ACTION: SEARCH_ALL\nLOGFILE: run.log\n' >in.tag
-    raw=$($emulator 'M:\setup.exe' -console -cv:silent -cv:tempdir 'M:\tmp' -cv:in 'M:\in.tag' \
-        </dev/null 2>/dev/null; echo ".$?")
-    out=${raw%.*}
-    out=${out//$'\r'/}
+    run $emulator 'M:\setup.exe' -console -cv:silent -cv:tempdir 'M:\tmp' -cv:in 'M:\in.tag'
     mapfile -t lines <<<"$out"
     [ "${lines[0]}" = 4 ] || fail "count: [$out]"
     found=$(printf '%s\n' "${lines[1]}" "${lines[3]}" "${lines[5]}" "${lines[7]}" | sort)
@@ -427,10 +405,7 @@ drives)
     [ "$(runs RECYCLER/old)" = 0 ] || fail "the recycle folder was searched"
     [ "$(runs tmp/inside)" = 0 ] || fail "the temporary directory was searched"
     printf 'ACTION: SEARCH\nLOGFILE: run.log\n' >in.tag
-    raw=$($emulator 'M:\setup2.exe' -console -cv:silent -cv:tempdir 'M:\tmp' -cv:in 'M:\in.tag' \
-        </dev/null 2>/dev/null; echo ".$?")
-    out=${raw%.*}
-    out=${out//$'\r'/}
+    run $emulator 'M:\setup2.exe' -console -cv:silent -cv:tempdir 'M:\tmp' -cv:in 'M:\in.tag'
     [ "$(sed -n 2p <<<"$out")" = 'M:\jdk-17.0.10' ] || fail "wildcard path hint: [$out]"
     grep -aqF 'Checking path hint C:\jdk-17*' run.log && fail "the star was taken literally"
     ;;
@@ -438,4 +413,4 @@ drives)
     fail "unknown case"
     ;;
 esac
-echo "ok [jvm.$case_name]"
+passed

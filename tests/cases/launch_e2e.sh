@@ -46,11 +46,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-launch-e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-fail() {
-    echo "FAIL [launch.$case_name]: $*" >&2
-    [ -f run.log ] && sed 's/^/  log: /' run.log | tr -d '\r' >&2
-    exit 1
-}
+test_name=launch.$case_name
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
+on_fail() { show_log run.log; }
 
 suffix=""
 sep=/
@@ -94,22 +92,18 @@ pack() {
     rm -f "base$suffix" "wizpack$suffix"
 }
 
-# run [ENV=VALUE...] -- ARGS...: runs setup from the working directory with a log and the
-# temporary directory tmp; sets $out (standard output, carriage returns dropped) and $code.
-run() {
+# run_setup [ENV=VALUE...] -- ARGS...: runs setup from the working directory with a log and the
+# temporary directory tmp, and the variables in its environment (see run in e2e.sh).
+run_setup() {
     local envs=()
     while [ "$1" != -- ]; do
         envs+=("$1")
         shift
     done
     shift
-    local raw host=()
+    local host=()
     [ -n "$emulator" ] && host=(-console)
-    raw=$(env "${envs[@]}" $emulator "./setup$suffix" "${host[@]}" -cv:log run.log -cv:tempdir tmp \
-        "$@" </dev/null 2>stderr.txt; echo ".$?")
-    code=${raw##*.}
-    out=${raw%.*}
-    out=${out//$'\r'/}
+    run env "${envs[@]}" $emulator "./setup$suffix" "${host[@]}" -cv:log run.log -cv:tempdir tmp "$@"
 }
 
 # record FILE: the record of the last run in the stand-in JVM's log, carriage returns dropped.
@@ -149,7 +143,7 @@ launch)
         locale=(LC_ALL=C.UTF-8)
         given[8]=$'caf\xc3\xa9'
     fi
-    run JAVA_HOME=before WIZ_C=kept "${locale[@]}" -- "${given[@]}"
+    run_setup JAVA_HOME=before WIZ_C=kept "${locale[@]}" -- "${given[@]}"
     [ "$code" = 7 ] || fail "exit code $code; output: [$out]"
     rec=$(record jvm/bin/test_jvm.log)
     first=2
@@ -184,14 +178,14 @@ style1)
     jvm_home jvm $'exit=1000\nenv=WIZ_A\nstderr=ended with 1000\n'
     jvm_file jvm.tag jvm
     pack 1 "LAUNCH jvm.tag 0"
-    run --
+    run_setup --
     [ "$code" = "$(exit_code 1000)" ] || fail "style 1: exit code $code; output: [$out]"
     expect_line "$(record jvm/bin/test_jvm.log)" "env:WIZ_A unset"
     if [ -z "$emulator" ]; then
         expect_line "$out" "ended with 1000"
     fi
     pack 0 "LAUNCH jvm.tag 0"
-    run --
+    run_setup --
     [ "$code" = "$(exit_code 1000)" ] || fail "style 0: exit code $code; output: [$out]"
     expect_line "$(record jvm/bin/test_jvm.log)" "env:WIZ_A=1"
     # (POSIX keeps 8 bits of an exit code, so natively the result is 232, not 1000, and the
@@ -203,7 +197,7 @@ console)
     jvm_file jvm.tag jvm
     printf 'COMMAND: """@JVM_HOME@%s@JVM_EXE@"" Wizard"\nDISPLAY_CONSOLE: 1\n' "$sep" >launch.tag
     pack 0 "LAUNCH jvm.tag 0"
-    run --
+    run_setup --
     [ "$code" = 3 ] || fail "exit code $code; output: [$out]"
     expect_line "$out" "hello from the wizard"
     grep -qF "only on the console" stderr.txt || fail "the wizard's error output: $(cat stderr.txt)"
@@ -219,9 +213,10 @@ workdir)
     printf 'COMMAND: """@JVM_HOME@%s@JVM_EXE@"" Wizard"\nAUTO_SET_WORKING_DIR: 0\n' "$sep" >launch.tag
     pack 0 "LAUNCH ../jvm.tag 0"
     mkdir sub
-    raw=$(cd sub && $emulator "../setup$suffix" -cv:log ../run.log -cv:tempdir ../tmp \
-        ${emulator:+-console} </dev/null 2>&1; echo ".$?")
-    [ "${raw##*.}" = 0 ] || fail "exit code ${raw##*.}: ${raw%.*}"
+    cd sub || exit 1
+    run $emulator "../setup$suffix" -cv:log ../run.log -cv:tempdir ../tmp ${emulator:+-console}
+    cd "$work" || exit 1
+    [ "$code" = 0 ] || fail "exit code $code; output [$out]; error output [$err]"
     expect_line "$(record jvm/bin/test_jvm.log)" "cwd=$work_path${sep}sub"
     grep -q " in current working directory" run.log || fail "log: $(cat run.log)"
     no_temporary_files
@@ -232,7 +227,7 @@ ilaunch)
     pack 0 "ILAUNCH 99 0
 SET S1 = still running
 ILAUNCH 5 0" --type jvm --id 5 jvm.tag
-    run --
+    run_setup --
     [ "$code" = 4 ] || fail "exit code $code; output: [$out]"
     grep -qF "ERROR: Unable to launch the internal launch script with the internal JVM file. Either the launch script or the JVM file is missing from the launcher." run.log ||
         fail "no message for the missing id: $(cat run.log)"
@@ -250,9 +245,9 @@ EXECUTE_LAUNCHER 2" --type launcher "inner$suffix"
     for javahome in before ""; do
         rm -rf tmp/* jvm/bin/test_jvm.log run.log
         if [ -n "$javahome" ]; then
-            run JAVA_HOME=before -- "x y" -cp:a 'q"'
+            run_setup JAVA_HOME=before -- "x y" -cp:a 'q"'
         else
-            run -- "x y" -cp:a 'q"'
+            run_setup -- "x y" -cp:a 'q"'
         fi
         [ "$code" = 0 ] || fail "exit code $code; output: [$out]"
         grep -qF "ERROR: Unable to execute the embedded launcher." run.log ||
@@ -295,7 +290,7 @@ EOF
     printf -- '-Dwizard.exit=5\n"-Dwizard.stderr=@JVM_EXE@ was here"\n' >setup.ja
     cp "$wizard_jar" wizard.jar
     pack 0 "LAUNCH jvm.tag 0" --type application wizard.jar
-    run -- "a b" c
+    run_setup -- "a b" c
     [ "$code" = 5 ] || fail "exit code $code; output: [$out]"
     log=$(cat run.log)
     expect_line "$log" "Sample wizard is running"
@@ -314,4 +309,4 @@ EOF
     fail "unknown case"
     ;;
 esac
-echo "ok [launch.$case_name]"
+passed

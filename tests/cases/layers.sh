@@ -10,10 +10,8 @@ check="$root/scripts/check-layers.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-layers.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-fail() {
-    echo "FAIL [layers]: $*" >&2
-    exit 1
-}
+test_name=layers
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 
 out=$(bash "$check" "$root") || fail "the tree itself: $out"
 
@@ -40,4 +38,4 @@ expect_violation tools/wizpack.cpp '#include "script/interpreter.h"' \
     'tools/wizpack.cpp:1: tools includes from script, a later layer'
 expect_violation src/services/log.cpp '#include <windows.h>' \
     'src/services/log.cpp:1: only Windows backends include the Windows headers'
-echo "ok [layers]"
+passed

@@ -8,8 +8,12 @@
 //   nul                     print "a", a zero byte and "b"
 //   handshake GO DONE       wait for file GO to exist, then create file DONE (exit 1 if GO never
 //                           comes within 30 s)
-//   holder GO               start "late GO" as a detached child sharing stdout, then exit 0
-//   late GO                 wait for file GO (at most 20 s), then print "late"
+//   spawn MODE GO           print "spawned", start "MODE GO" in the background sharing stdout
+//                           and stderr, wait until it has started (file GO.started), exit 0
+//                           (exit 1 if it does not start within 30 s)
+//   late GO                 create GO.started, wait for file GO (at most 20 s), print "late"
+//   spew GO                 write to stdout without end until file GO exists or a write fails
+//                           (GO.started after the first write); after 60 s print "gave up"
 //   signal N                raise signal N
 #include "cases/proc_child.h"
 
@@ -23,7 +27,7 @@
 #include <string>
 #include <thread>
 
-#include "launch/child_process.h"
+#include "launch/command_line_quote.h"
 
 namespace {
 
@@ -91,16 +95,38 @@ int main(int argc, char** argv) {
         std::ofstream(arg(3)) << "done";
         return 0;
     }
-    if (mode == "holder") {
-        wiz::LString command = wiz::LString("\"") + argv[0] + "\" late \"" + arg(2).c_str() + "\"";
-        wiz::RunOptions options;
-        options.showConsole = true;
-        options.wait = false;
-        return wiz::runCommand(command, options);
+    if (mode == "spawn") {
+        put(stdout, "spawned");
+        wiz::LString command = wiz::quoteArgument(argv[0]);
+        wiz::appendQuotedArgument(command, arg(2).c_str());
+        wiz::appendQuotedArgument(command, arg(3).c_str());
+        if (!wiztest::startInBackground(command.str())) return 2;
+        return waitForFile(arg(3) + ".started", 30) ? 0 : 1;
     }
     if (mode == "late") {
+        std::ofstream(arg(2) + ".started") << "late";
         waitForFile(arg(2), 20);
         put(stdout, "late");
+        return 0;
+    }
+    if (mode == "spew") {
+        const std::string chunk(512, 's');
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        std::error_code ec;
+        while (!std::filesystem::exists(arg(2), ec)) {
+            if (std::chrono::steady_clock::now() > giveUp) {
+                put(stdout, "gave up");
+                return 1;
+            }
+            if (std::fwrite(chunk.data(), 1, chunk.size(), stdout) != chunk.size() ||
+                std::fflush(stdout) != 0) {
+                return 0;
+            }
+            if (!std::filesystem::exists(arg(2) + ".started", ec)) {
+                std::ofstream(arg(2) + ".started") << "spew";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         return 0;
     }
     if (mode == "signal") {

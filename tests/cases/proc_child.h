@@ -1,4 +1,5 @@
-// The byte patterns the test child writes, shared with the tests that check what was captured.
+// The byte patterns the test child writes, shared with the tests that check what was captured,
+// and how the test child starts a process of its own.
 #pragma once
 
 #include <cstdio>
@@ -19,5 +20,10 @@ inline std::string childPattern(char tag, size_t bytes) {
     s.resize(bytes);
     return s;
 }
+
+// Starts `commandLine` without waiting for it; the new process shares the test child's standard
+// streams, pipes included (proc_child_posix.cpp, proc_child_win32.cpp). Returns false when it
+// cannot be started.
+bool startInBackground(const std::string& commandLine);
 
 }  // namespace wiztest

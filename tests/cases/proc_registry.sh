@@ -29,8 +29,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# expect LABEL EXPECTED ACTUAL
-expect() {
+# compare LABEL EXPECTED ACTUAL: counts and shows a difference, so that one run lists them all.
+compare() {
   if [ "$2" != "$3" ]; then
     printf 'FAIL %s\n  expected: [%s]\n  actual:   [%s]\n' "$1" "$2" "$3"
     failures=$((failures + 1))
@@ -92,8 +92,8 @@ for c in "${cases[@]}"; do
   IFS='|' read -r label h want_result want_log <<<"$c"
   n=$((n + 1))
   log=$( [ -f "$work/logs/$n.log" ] && tr -d '\r' <"$work/logs/$n.log" | grep -v -e '^$' -e '^-*$' )
-  expect "$label: result" "$want_result" "${results[$((n - 1))]:-}"
-  expect "$label: log" "$want_log" "$log"
+  compare "$label: result" "$want_result" "${results[$((n - 1))]:-}"
+  compare "$label: log" "$want_log" "$log"
 done
 
 if [ "$failures" -ne 0 ]; then

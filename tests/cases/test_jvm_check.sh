@@ -17,10 +17,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-test-jvm.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-fail() {
-    echo "FAIL [test_jvm]: $*" >&2
-    exit 1
-}
+test_name=test_jvm
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 
 suffix=""
 sep=/
@@ -35,26 +33,16 @@ mkdir -p home/bin "run dir"
 cp "$wizjava" "home/bin/java$suffix"
 log=home/bin/test_jvm.log
 
-# run DIR PROGRAM ARGS...: runs PROGRAM from DIR; sets $out and $err (the whole outputs,
-# trailing line breaks included, carriage returns dropped), $code and $ms (the run's duration).
-run() {
-    local dir=$1 raw start
+# run_in DIR PROGRAM ARGS...: runs PROGRAM from DIR (see run in e2e.sh); sets $ms, the run's
+# duration, too.
+run_in() {
+    local dir=$1 start
     shift
     start=$(date +%s%N)
-    raw=$(cd "$dir" && $emulator "$@" 2>"$work/stderr" </dev/null; echo ".$?")
+    cd "$dir" || fail "no directory $dir"
+    run $emulator "$@"
+    cd "$work" || exit 1
     ms=$((($(date +%s%N) - start) / 1000000))
-    code=${raw##*.}
-    out=${raw%.*}
-    out=${out//$'\r'/}
-    err=$(tr -d '\r' <"$work/stderr"; echo .)
-    err=${err%.}
-}
-
-# expect CODE OUT ERR: the exit code and the whole outputs (taken literally).
-expect() {
-    [ "$code" = "$1" ] || fail "exit code $code, expected $1; stdout [$out] stderr [$err]"
-    [ "$out" = "$2" ] || fail "stdout [$out], expected [$2]"
-    [ "$err" = "$3" ] || fail "stderr [$err], expected [$3]"
 }
 
 # expect_log TEXT: the whole record file, carriage returns dropped, is TEXT (no escapes).
@@ -70,8 +58,9 @@ expected:
 }
 
 # Without a configuration file: a wizard run that exits 0 silently.
-run . "./home/bin/java$suffix" -version
-expect 0 "" ""
+run_in . "./home/bin/java$suffix" -version
+expect 0
+expect_err
 
 # How the program saw the work directory and its own path; the rest of the records are exact.
 wcwd=$(tr -d '\r' <"$log" | sed -n 's/^cwd=//p' | head -n 1)
@@ -108,14 +97,10 @@ EOF
 
 # A verification run: the marker and the properties after the class name, exit 0 whatever the
 # configured exit code, and none of the wizard run's output.
-WIZ_CHECK_SET="set value" run . "./home/bin/java$suffix" -Xmx64m -cp "some dir/Verify.jar" \
+WIZ_CHECK_SET="set value" run_in . "./home/bin/java$suffix" -Xmx64m -cp "some dir/Verify.jar" \
     Verify java.version java.vendor java.home java.nope
-expect 0 "1739021872
-1.8.0_99
-Vendor = Test, Inc.
-$wcwd${sep}home
-null
-" ""
+expect 0 1739021872 1.8.0_99 "Vendor = Test, Inc." "$wcwd${sep}home" null
+expect_err
 records+="run
 argc=9
 arg[0]=$self_here
@@ -137,10 +122,9 @@ expect_log "$records"
 
 # A wizard run from another directory, with JAVA_HOME set and arguments that need quoting.
 JAVA_HOME='C:\Program Files\Java\jre 8' WIZ_CHECK_SET=x=y \
-    run "run dir" "../home/bin/java$suffix" -Dwiz=1 -jar ../wizard.jar "a b" "" end
-expect 7 'wizard out \n one line
-' "wizard err
-"
+    run_in "run dir" "../home/bin/java$suffix" -Dwiz=1 -jar ../wizard.jar "a b" "" end
+expect 7 'wizard out \n one line'
+expect_err "wizard err"
 [ "$ms" -ge 300 ] || fail "the wizard run took $ms ms, less than its configured sleep"
 records+="run
 argc=7
@@ -159,4 +143,4 @@ end
 "
 expect_log "$records"
 
-echo "ok [test_jvm]"
+passed

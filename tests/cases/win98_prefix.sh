@@ -1,6 +1,6 @@
 # Sourced by the Windows 9x test scripts, after WIZ_WINE (the build's Wine loader) and WINEPREFIX
 # are set: makes WINEPREFIX a prefix of its own with Wine reporting the Windows 98 version,
-# created once and reused by later runs. Needs a function `fail` from the caller.
+# created once and reused by later runs. The caller has sourced tests/support/e2e.sh.
 #
 # The 9x family runs 32-bit programs only, and Wine reports that version only to them: the cases
 # need the 32-bit launcher under the 32-bit loader. With the 64-bit build they are skipped (exit
@@ -9,11 +9,9 @@
 
 if [ "$(wiz_wine_arch)" != win32 ]; then
     if wiz_host_runs_32bit; then
-        echo "SKIP: the Windows 9x family cases need the 32-bit launcher; run them with the win32 preset"
-    else
-        echo "SKIP: the Windows 9x family cases need the 32-bit launcher, and this host cannot run 32-bit code"
+        skip "the Windows 9x family cases need the 32-bit launcher; run them with the win32 preset"
     fi
-    exit 77
+    skip "the Windows 9x family cases need the 32-bit launcher, and this host cannot run 32-bit code"
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.win98" ]; then

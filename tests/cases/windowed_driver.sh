@@ -5,7 +5,8 @@
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
 # packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
-# shows its message and exits with -1, as the console host would), cancel (closing the dialog cancels a running extraction),
+# shows its message and exits with -1, as the console host would), cancel (closing the dialog
+# cancels a running extraction),
 # hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
 # wizard's error output is shown after a failed launch, but not after the result 1000 of a
 # launcher with style 0; the stand-in JVM WIZJAVA plays the wizard), close-main (closing the
@@ -30,20 +31,18 @@ shots=$8
 wizjava=${9:-}
 marker_dll=${10:-}
 
-fail() {
-    echo "FAIL [windowed.$case_name]: $*" >&2
+test_name=windowed.$case_name
+. "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
+# A failure leaves a screenshot of the virtual screen.
+on_fail() {
     if [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
         mkdir -p "$shots"
         import -window root "$shots/windowed-$case_name-failure.png" 2>/dev/null
     fi
-    exit 1
 }
 
 if [ -z "${WIZ_WINDOWED_DISPLAY:-}" ]; then
-    if ! command -v xvfb-run >/dev/null; then
-        echo "SKIP [windowed.$case_name]: xvfb-run is not installed (apt-get install xvfb xauth)"
-        exit 77
-    fi
+    command -v xvfb-run >/dev/null || skip "xvfb-run is not installed (apt-get install xvfb xauth)"
     WIZ_WINDOWED_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
@@ -136,8 +135,9 @@ probe() {
     [ $rc = 0 ] || fail "probe ended with $rc: $(cat probe.out) $(cat probe.err)"
 }
 
-# expect KEY VALUE: the probe reported KEY=VALUE (VALUE with \n for line breaks, as reported).
-expect() {
+# expect_report KEY VALUE: the probe reported KEY=VALUE (VALUE with \n for line breaks, as
+# reported).
+expect_report() {
     local got
     got=$(grep -m1 "^$1=" probe.out) || fail "no $1 in the report: $(cat probe.out)"
     got=${got#*=}
@@ -161,17 +161,17 @@ large | small)
 :SPIN
 GOTO SPIN" --type launchscript launch.tag
     SHOT=windowed-$case_name.png probe dialog packed.exe
-    expect title "Corvane Wizard"
-    expect status "Initializing Corvane Wizard..."
-    expect progress 0
-    expect icon 1
+    expect_report title "Corvane Wizard"
+    expect_report status "Initializing Corvane Wizard..."
+    expect_report progress 0
+    expect_report icon 1
     if [ $style = 0 ]; then
-        expect form large
-        expect wait_text "$s31"
-        expect wait_text_visible 1
+        expect_report form large
+        expect_report wait_text "$s31"
+        expect_report wait_text_visible 1
     else
-        expect form small
-        expect wait_text_visible 0
+        expect_report form small
+        expect_report wait_text_visible 0
     fi
     ;;
 failure)
@@ -179,9 +179,9 @@ failure)
     pack packed.exe 0 "INITIALIZE_UI
 STOP_HERE" --type launchscript launch.tag
     probe message packed.exe
-    expect message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
-    expect message_caption "Corvane Wizard"
-    expect exit 4294967295
+    expect_report message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
+    expect_report message_caption "Corvane Wizard"
+    expect_report exit 4294967295
     ;;
 cancel)
     # A large embedded file keeps the extraction busy long enough to be cancelled.
@@ -192,13 +192,13 @@ cancel)
     cp packed.exe out/
     cd out
     probe cancel packed.exe -cv:extract
-    expect still_there 1
+    expect_report still_there 1
     msg=$(grep -m1 '^message=' probe.out)
     case "$msg" in
     *"$s35") ;;
     *) fail "the message does not end with [$s35]: $msg" ;;
     esac
-    expect exit 4294967295
+    expect_report exit 4294967295
     ;;
 hide)
     # The launch keeps the dialog up for 3 seconds while the stand-in wizard runs for 8.
@@ -209,10 +209,10 @@ hide)
     pack packed.exe 0 "INITIALIZE_UI
 ILAUNCH 1 3" --type launchscript launch.tag --type jvm --id 1 jvm.tag
     probe hide packed.exe
-    expect status_while_up "Running Corvane Wizard..."
-    expect moved_while_up 1
-    expect hidden_while_running 1
-    expect exit 0
+    expect_report status_while_up "Running Corvane Wizard..."
+    expect_report moved_while_up 1
+    expect_report hidden_while_running 1
+    expect_report exit 0
     ;;
 exit-message)
     # The stand-in JVM ends as told and writes an error line; LAUNCH keeps the dialog up for a
@@ -230,14 +230,14 @@ LAUNCH jvm.tag 2" --type launchscript launch.tag
     }
     # The message is the captured error output as it is, line break included.
     exit_case 0 3 message
-    expect message 'the wizard failed with 3\n'
-    expect exit 3
+    expect_report message 'the wizard failed with 3\n'
+    expect_report exit 3
     exit_case 1 1000 message
-    expect message 'the wizard failed with 1000\n'
+    expect_report message 'the wizard failed with 1000\n'
     exit_case 0 1000 quiet
-    expect message_box 0
+    expect_report message_box 0
     exit_case 2 1000 quiet
-    expect message_box 0
+    expect_report message_box 0
     ;;
 close-main)
     # A large verification archive keeps its extraction into the temporary directory busy for a
@@ -250,13 +250,13 @@ FIND_JVM 0 0" --type verification --name Verify.jar big.bin
     mkdir temp
     GO_WHEN='[ -n "$(ls -A temp)" ]' probe close-main packed.exe \
         -cv:tempdir "$(wiz_wine winepath -w "$work/temp" 2>/dev/null)"
-    expect main_still_there 1
+    expect_report main_still_there 1
     msg=$(grep -m1 '^message=' probe.out)
     case "$msg" in
     *"$s35") ;;
     *) fail "the message does not end with [$s35]: $msg" ;;
     esac
-    expect exit 4294967295
+    expect_report exit 4294967295
     left=$(cd temp && find . -mindepth 1)
     [ -z "$left" ] || fail "temporary files left behind: $left"
     ;;
@@ -279,11 +279,11 @@ STOP_HERE" --type launchscript launch.tag
     markers=$(loaded_markers app)
     [ -z "$markers" ] || fail "the launcher loaded planted DLLs: $(echo $markers)"
     [ $probe_result = 0 ] || fail "the launch failed"
-    expect message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
-    expect exit 4294967295
+    expect_report message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
+    expect_report exit 4294967295
     ;;
 *)
     fail "unknown case"
     ;;
 esac
-echo "ok [windowed.$case_name]"
+passed

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const unsigned op = static_cast<unsigned char>(parts[0][0] - '0') % 10;
     const LString text(parts[0].substr(1));
 
-    scriptVariables.reset();
+    scriptVariables = wiz::ScriptVariables();
     const int32_t numbers[] = {0, 1, -3, INT32_MAX, INT32_MIN};
     for (int32_t n = 1; n <= wiz::ScriptVariables::numericCount; ++n) {
         scriptVariables.setNumeric(n, numbers[n - 1]);
@@ -132,6 +132,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (e.line() != 7) wizfuzz::finding("script error without the evaluator's line");
     } catch (const wiz::LauncherException&) {
     }
-    scriptVariables.reset();
+    scriptVariables = wiz::ScriptVariables();
     return 0;
 }

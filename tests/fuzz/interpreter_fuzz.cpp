@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wiz::TagDocument script;
     if (!wizfuzz::readDocument(document, script, "instructions.tag")) return 0;
 
-    scriptVariables.reset();
+    scriptVariables = wiz::ScriptVariables();
     StandInActions actions;
     wiz::InstructionInterpreter interpreter(script, actions);
     interpreter.setStepLimit(kStepLimit);
@@ -71,6 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     } catch (const wiz::LauncherException&) {
     }
-    scriptVariables.reset();
+    scriptVariables = wiz::ScriptVariables();
     return 0;
 }

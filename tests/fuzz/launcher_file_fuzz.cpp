@@ -12,6 +12,7 @@
 #include "core/file_index.h"
 #include "fuzz_support.h"
 #include "services/settings.h"
+#include "support/process_state.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wiz::RunSettings& settings = wiz::runSettings();
     settings.launcherPath = image.path.c_str();
     settings.origLauncherPath = settings.launcherPath;
-    wiz::resetFileIndex();
+    wiztest::resetFileIndex();
 
     bool loaded = false;
     wiz::LString failure;
@@ -137,6 +138,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             wizfuzz::finding("style byte misread");
         }
     }
-    wiz::resetFileIndex();
+    wiztest::resetFileIndex();
     return 0;
 }

@@ -1,5 +1,5 @@
-// A launcher host that does nothing: test hosts derive from it and override only what they
-// watch.
+// A launcher host that does nothing, which test hosts derive from and override only what they
+// watch, and the one way a test installs a host.
 #pragma once
 
 #include "services/host.h"
@@ -21,6 +21,19 @@ public:
     wiz::LString getTitle() override { return wiz::LString(); }
     void setTitle(const wiz::LString&) override {}
     wiz::LString chooseDirectory() override { return wiz::LString(); }
+};
+
+// Installs a host as the current host while it lives, then puts the previous one back.
+class ScopedHost {
+public:
+    explicit ScopedHost(wiz::LauncherHost& host)
+        : previous_(wiz::hostState().host.exchange(&host)) {}
+    ~ScopedHost() { wiz::hostState().host = previous_; }
+    ScopedHost(const ScopedHost&) = delete;
+    ScopedHost& operator=(const ScopedHost&) = delete;
+
+private:
+    wiz::LauncherHost* previous_;
 };
 
 }  // namespace wiztest

@@ -51,13 +51,4 @@ private:
     void record(const std::string& call) { calls.push_back(call); }
 };
 
-// Installs a host as the current host for one test and takes it away again.
-class ScopedHost {
-public:
-    explicit ScopedHost(wiz::LauncherHost& host) { wiz::hostState().host = &host; }
-    ~ScopedHost() { wiz::hostState().host = nullptr; }
-    ScopedHost(const ScopedHost&) = delete;
-    ScopedHost& operator=(const ScopedHost&) = delete;
-};
-
 }  // namespace wiztest

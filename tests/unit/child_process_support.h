@@ -1,11 +1,11 @@
-// Helpers of the child-process tests: where the test child is, and a host that counts progress.
+// Helpers of the child-process tests: where the test child is, the runner's options by name, and
+// (child_process_script.h) a host that counts progress.
 #pragma once
 
 #include <string>
 
 #include "launch/child_process.h"
-#include "services/host.h"
-#include "support/null_host.h"
+#include "unit/child_process_script.h"
 
 namespace wiztest {
 
@@ -15,27 +15,38 @@ std::string testExecutableDirectory();
 // The command line that runs the test child with `args`.
 std::string childCommand(const std::string& args);
 
-// The runner's options, in the order the tests spell them.
-wiz::RunOptions runOptions(const wiz::LString& directory, bool showConsole, bool capture, bool wait,
-                           wiz::LString* out, wiz::LString* err, bool newConsole);
-
-// Runs `command` (captured or not, waiting) and returns the message of the LauncherException it
-// raises, or "(no exception)".
-std::string runFailure(const std::string& command, bool captured,
-                       const std::string& directory = "");
-
-// A host that only counts progress steps; installed as the current host while it lives.
-class CountingHost : public NullHost {
+// The runner's options by name, starting from a detached run that waits:
+//   runCommand(line, Options().capture(&out, &err).in(directory))
+class Options {
 public:
-    CountingHost();
-    ~CountingHost() override;
-    void stepProgress(int delta) override { steps += delta; }
-
-    int steps = 0;
+    // Standard output and error into the buffers (either may be null: read and dropped).
+    Options& capture(wiz::LString* out = nullptr, wiz::LString* err = nullptr) {
+        options_.capture = true;
+        options_.stdoutBuffer = out;
+        options_.stderrBuffer = err;
+        return *this;
+    }
+    Options& onConsole() {
+        options_.showConsole = true;
+        return *this;
+    }
+    Options& noWait() {
+        options_.wait = false;
+        return *this;
+    }
+    Options& in(const std::string& directory) {
+        options_.workingDirectory = wiz::LString(directory);
+        return *this;
+    }
+    const wiz::RunOptions& options() const { return options_; }
+    operator const wiz::RunOptions&() const { return options_; }
 
 private:
-    wiz::LauncherHost* saved_;
-    bool savedSilent_;
+    wiz::RunOptions options_;
 };
+
+// Runs `command` and returns the message of the LauncherException it raises, or
+// "(no exception)".
+std::string runFailure(const std::string& command, const wiz::RunOptions& options);
 
 }  // namespace wiztest

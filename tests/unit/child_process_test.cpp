@@ -20,6 +20,7 @@ namespace {
 
 using wiz::LString;
 using wiztest::childCommand;
+using wiztest::Options;
 
 struct Captured {
     int code = -1;
@@ -29,9 +30,8 @@ struct Captured {
 Captured capture(const std::string& args, const std::string& directory = "") {
     LString out, err;
     Captured r;
-    r.code = wiz::runCommand(
-        LString(childCommand(args)),
-        wiztest::runOptions(LString(directory), false, true, true, &out, &err, false));
+    r.code =
+        wiz::runCommand(LString(childCommand(args)), Options().capture(&out, &err).in(directory));
     r.out = out.str();
     r.err = err.str();
     return r;
@@ -43,19 +43,11 @@ TEST(ChildProcess, ReturnsTheExitCodeInEveryWaitingMode) {
         const LString command(childCommand("exit " + std::to_string(code)));
         SCOPED_TRACE(code);
         LString out, err;
-        EXPECT_EQ(
-            wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)),
-            code);
+        EXPECT_EQ(wiz::runCommand(command, Options().capture(&out, &err)), code);
         // Capture waits whatever the wait flag says.
-        EXPECT_EQ(wiz::runCommand(command,
-                                  wiztest::runOptions("", false, true, false, &out, &err, false)),
-                  code);
-        EXPECT_EQ(wiz::runCommand(command, wiztest::runOptions("", false, false, true, nullptr,
-                                                               nullptr, false)),
-                  code);
-        EXPECT_EQ(wiz::runCommand(
-                      command, wiztest::runOptions("", true, false, true, nullptr, nullptr, false)),
-                  code);
+        EXPECT_EQ(wiz::runCommand(command, Options().capture(&out, &err).noWait()), code);
+        EXPECT_EQ(wiz::runCommand(command, Options()), code);
+        EXPECT_EQ(wiz::runCommand(command, Options().onConsole()), code);
         EXPECT_EQ(out.str() + err.str(), "");
     }
 }
@@ -73,9 +65,7 @@ TEST(ChildProcess, CapturesLargeOutputOfBothStreamsCompletelyAndInOrder) {
 TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
     wiztest::CountingHost host;
     LString out("before:"), err("kept");
-    EXPECT_EQ(wiz::runCommand(LString(childCommand("nul")),
-                              wiztest::runOptions("", false, true, true, &out, &err, false)),
-              0);
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("nul")), Options().capture(&out, &err)), 0);
     EXPECT_EQ(out.str(), std::string("before:a\0b", 10));
     EXPECT_EQ(err.str(), "kept");
 }
@@ -83,8 +73,7 @@ TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
 TEST(ChildProcess, CaptureWithoutBuffersDrainsThePipes) {
     // A child writing far more than a pipe holds must not block when nobody keeps its output.
     wiztest::CountingHost host;
-    EXPECT_EQ(wiz::runCommand(LString(childCommand("write 200000 200000 7")),
-                              wiztest::runOptions("", false, true, true, nullptr, nullptr, false)),
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("write 200000 200000 7")), Options().capture()),
               7);
 }
 
@@ -127,10 +116,7 @@ TEST(ChildProcess, NoWaitReturnsZeroWhileTheChildRuns) {
     wiztest::TempDir dir;
     const std::string go = dir.file("go"), done = dir.file("done");
     const std::string args = "handshake \"" + go + "\" \"" + done + "\"";
-    EXPECT_EQ(
-        wiz::runCommand(LString(childCommand(args)),
-                        wiztest::runOptions("", false, false, false, nullptr, nullptr, false)),
-        0);
+    EXPECT_EQ(wiz::runCommand(LString(childCommand(args)), Options().noWait()), 0);
     std::ofstream(go) << "go";
     bool answered = false;
     for (int i = 0; i < 3000 && !answered; ++i) {
@@ -141,13 +127,41 @@ TEST(ChildProcess, NoWaitReturnsZeroWhileTheChildRuns) {
     EXPECT_TRUE(answered);
 }
 
+TEST(ChildProcess, ReturnsWhenTheChildEndsWhileADescendantHoldsItsOutput) {
+    // The child prints "spawned", starts a process that shares its output pipes, waits until it
+    // runs and ends. That process stops only once the test creates GO, after the run: "late"
+    // prints "late" then, and "spew" writes without pause until then, its first chunk before the
+    // child ends. A runner that waited for the end of the pipes would capture "late", or, after
+    // a minute of output, spew's "gave up".
+    const struct {
+        const char* descendant;
+        bool writesBeforeTheEnd;
+    } cases[] = {{"late", false}, {"spew", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.descendant);
+        wiztest::CountingHost host;
+        wiztest::TempDir dir;
+        const std::string go = dir.file("go");
+        LString out, err;
+        const int code = wiz::runCommand(
+            LString(childCommand(std::string("spawn ") + c.descendant + " \"" + go + "\"")),
+            Options().capture(&out, &err));
+        dir.write("go", "go");
+        EXPECT_EQ(code, 0);
+        const std::string text = out.str();
+        EXPECT_EQ(text.substr(0, 7), "spawned");
+        EXPECT_EQ(text.size() > 7, c.writesBeforeTheEnd) << text.size();
+        EXPECT_EQ(text.find_first_not_of('s', 7), std::string::npos) << text.substr(0, 200);
+    }
+}
+
 TEST(ChildProcess, MissingProgramFailsWithTheSystemText) {
     wiztest::CountingHost host;
     wiztest::TempDir dir;
     const LString command(std::string("\"") + dir.file("no-such-program") + "\" x");
     // File not found: code 2 on both systems.
-    for (bool captured : {false, true}) {
-        EXPECT_EQ(wiztest::runFailure(command.str(), captured),
+    for (const Options& run : {Options(), Options().capture()}) {
+        EXPECT_EQ(wiztest::runFailure(command.str(), run),
                   "CreateProcess failed  ==>  " + wiz::systemErrorText(2).str());
     }
 }

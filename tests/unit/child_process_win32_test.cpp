@@ -15,6 +15,7 @@ namespace {
 
 using wiz::LString;
 using wiztest::childCommand;
+using wiztest::Options;
 using wiztest::runFailure;
 
 std::string createFailed(DWORD code) {
@@ -25,23 +26,20 @@ TEST(ChildProcessWin32, ExitCode259IsAnEndLikeAnyOther) {
     wiztest::CountingHost host;
     const LString command(childCommand("exit 259"));
     LString out, err;
-    EXPECT_EQ(
-        wiz::runCommand(command, wiztest::runOptions("", false, true, true, &out, &err, false)),
-        259);
-    EXPECT_EQ(wiz::runCommand(command,
-                              wiztest::runOptions("", false, false, true, nullptr, nullptr, false)),
-              259);
+    EXPECT_EQ(wiz::runCommand(command, Options().capture(&out, &err)), 259);
+    EXPECT_EQ(wiz::runCommand(command, Options()), 259);
 }
 
 TEST(ChildProcessWin32, FailuresCarryTheSystemText) {
     wiztest::CountingHost host;
     wiztest::TempDir dir;
-    for (bool captured : {false, true}) {
-        SCOPED_TRACE(captured);
-        EXPECT_EQ(runFailure("", captured), createFailed(ERROR_INVALID_PARAMETER));
-        EXPECT_EQ(runFailure("   ", captured), createFailed(ERROR_FILE_NOT_FOUND));
-        EXPECT_EQ(runFailure(childCommand("exit 0"), captured, dir.file("no-such-directory")),
-                  createFailed(ERROR_DIRECTORY));
+    for (const Options& run : {Options(), Options().capture()}) {
+        SCOPED_TRACE(run.options().capture ? "captured" : "not captured");
+        EXPECT_EQ(runFailure("", run), createFailed(ERROR_INVALID_PARAMETER));
+        EXPECT_EQ(runFailure("   ", run), createFailed(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(
+            runFailure(childCommand("exit 0"), Options(run).in(dir.file("no-such-directory"))),
+            createFailed(ERROR_DIRECTORY));
     }
 }
 

@@ -50,9 +50,9 @@ protected:
 
 TEST_F(CleanupTest, DeleteEntryRemovesReadOnlyFilesAndEmptyDirectories) {
     makeFile("ro.txt");
-    ASSERT_TRUE(wiz::setReadOnly(LString(sub("ro.txt")), true));
+    wiztest::makeReadOnly(sub("ro.txt"));
     uint32_t attributes = 0;
-    ASSERT_TRUE(wiz::readAttributes(LString(sub("ro.txt")), attributes));
+    ASSERT_TRUE(wiz::readAttributes(LString(sub("ro.txt")), attributes).ok());
     ASSERT_TRUE(attributes & wiz::kAttrReadOnly);
     fs::create_directory(sub("empty"));
 
@@ -65,10 +65,12 @@ TEST_F(CleanupTest, DeleteEntryFailureIsLoggedAsAWarning) {
     const std::string log = dir.file("launcher.log");
     wiz::logState().filePath = LString(log);
     makeFile("full/a.txt");
-    ASSERT_FALSE(wiz::removeDirectory(LString(sub("full"))));
-    const LString notEmpty = wiz::systemErrorText(wiz::lastFsError());
-    ASSERT_FALSE(wiz::removeDirectory(LString(sub("missing"))));
-    const LString missing = wiz::systemErrorText(wiz::lastFsError());
+    const wiz::SysStatus full = wiz::removeEntry(LString(sub("full")), wiz::kAttrDirectory);
+    ASSERT_FALSE(full.ok());
+    const LString notEmpty = wiz::systemErrorText(full.code());
+    const wiz::SysStatus absent = wiz::removeEntry(LString(sub("missing")), wiz::kAttrDirectory);
+    ASSERT_FALSE(absent.ok());
+    const LString missing = wiz::systemErrorText(absent.code());
 
     EXPECT_FALSE(wiz::deleteEntry(LString(sub("full"))));
     // A path whose attributes cannot be read counts as a directory.
@@ -169,13 +171,6 @@ TEST_F(CleanupTest, WalkOfAMissingDirectoryFindsNothing) {
     EXPECT_EQ(toVector(walker.visited), std::vector<std::string>{sub("missing")});
 }
 
-// A deleter that cannot remove one file, as if another process held it.
-class RefusingDeleter : public wiz::TreeDeleter {
-public:
-    bool keepFile(const LString& path) override { return path.str() == refused; }
-    std::string refused;
-};
-
 TEST_F(CleanupTest, TreeWithAnUndeletableFileKeepsOnlyThatFilesDirectories) {
     // "a/b" shares the beginning of its name with the kept "a/bc" but is removed.
     for (const char* f : {"a/bc/locked.bin", "a/bc/other.bin", "a/bc/d/deep.bin", "a/b/s.bin",
@@ -183,8 +178,9 @@ TEST_F(CleanupTest, TreeWithAnUndeletableFileKeepsOnlyThatFilesDirectories) {
         makeFile(f);
     }
     fs::create_directories(sub("a/empty"));
-    RefusingDeleter deleter;
-    deleter.refused = sub("a/bc/locked.bin");
+    wiztest::KeepingFileSystem keeping;
+    keeping.kept.push_back(sub("a/bc/locked.bin"));
+    wiz::TreeDeleter deleter(keeping);
     deleter.run(lstr(dir.path()));
 
     std::vector<std::string> left;
@@ -201,7 +197,7 @@ TEST_F(CleanupTest, TreeWithALockedFileKeepsOnlyThatFilesDirectories) {
     {
         auto blocker = wiztest::blockRemoval(sub("a/b/locked.bin"));
         if (!blocker) GTEST_SKIP() << wiztest::kNoRemovalBlocker;
-        wiz::TreeDeleter deleter;
+        wiz::TreeDeleter deleter(blocker->fileSystem());
         deleter.run(lstr(dir.path()));
     }
     EXPECT_TRUE(fs::exists(sub("a/b/locked.bin")));

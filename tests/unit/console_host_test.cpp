@@ -10,6 +10,7 @@
 #include "platform/file.h"
 #include "services/host.h"
 #include "services/messages.h"
+#include "support/null_host.h"
 #include "support/temp_dir.h"
 
 using namespace wiz;
@@ -17,6 +18,22 @@ using namespace wiz;
 namespace {
 
 std::string dots(int n) { return std::string(static_cast<size_t>(n), '.'); }
+
+// A real file for the host to print to, and what it holds.
+class PrintedFile {
+public:
+    PrintedFile() : path_(dir_.file("printed.txt")), file_(openFile(path_.c_str(), "w+b")) {}
+    std::FILE* get() const { return file_.get(); }
+    std::string text() const {
+        std::fflush(file_.get());
+        return wiztest::TempDir::read(path_);
+    }
+
+private:
+    wiztest::TempDir dir_;
+    std::string path_;
+    FilePtr file_;
+};
 
 struct OutputCase {
     const char* name;
@@ -99,17 +116,17 @@ TEST(ConsoleHost, PrintsExactly) {
     };
     for (const OutputCase& c : cases) {
         ArgumentList args;
-        std::string out;
-        ConsoleHost host(args, {stdin, stdout, &out});
+        PrintedFile out;
+        ConsoleHost host(args, {stdin, out.get()});
         c.steps(host);
-        EXPECT_EQ(out, c.expected) << c.name;
+        EXPECT_EQ(out.text(), c.expected) << c.name;
     }
 }
 
 TEST(ConsoleHost, VisibilityTitleAndInitialize) {
     ArgumentList args;
-    std::string out;
-    ConsoleHost host(args, {stdin, stdout, &out});
+    PrintedFile out;
+    ConsoleHost host(args, {stdin, out.get()});
     void* const saved = wiz::hostState().moduleInstance;
     int marker = 0;
     EXPECT_TRUE(host.initialize(&marker, 5));
@@ -125,15 +142,15 @@ TEST(ConsoleHost, VisibilityTitleAndInitialize) {
     EXPECT_EQ(host.getTitle(), "");
     host.setTitle("Wizard");
     EXPECT_EQ(host.getTitle(), "Wizard");
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(out.text(), "");
 }
 
 TEST(ConsoleHost, RunWithoutArgumentsReturnsMinusOne) {
     ArgumentList args;
-    std::string out;
-    ConsoleHost host(args, {stdin, stdout, &out});
+    PrintedFile out;
+    ConsoleHost host(args, {stdin, out.get()});
     EXPECT_EQ(host.run(), -1);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(out.text(), "");
 }
 
 TEST(ConsoleHost, ChooseDirectoryReadsOneWholeLinePerPrompt) {
@@ -156,36 +173,31 @@ TEST(ConsoleHost, ChooseDirectoryReadsOneWholeLinePerPrompt) {
         FilePtr in = openFile(dir.write("answer.txt", c.input).c_str(), "rb");
         ASSERT_TRUE(in);
         ArgumentList args;
-        std::string out;
-        ConsoleHost host(args, {in.get(), stdout, &out});
+        PrintedFile out;
+        ConsoleHost host(args, {in.get(), out.get()});
         std::string prompts;
         for (const std::string& answer : c.answers) {
             EXPECT_EQ(host.chooseDirectory().str(), answer) << c.input.substr(0, 40);
             prompts += prompt;
         }
-        EXPECT_EQ(out, prompts);
+        EXPECT_EQ(out.text(), prompts);
         // The prompt leaves the cursor after itself: a status line starts on a new line.
         host.setStatus("x");
-        EXPECT_EQ(out, prompts + "\nx\n");
+        EXPECT_EQ(out.text(), prompts + "\nx\n");
     }
 }
 
-// Without the capture the host writes to its stream: a file (or a pipe) gets the launcher's
-// bytes unchanged, characters outside ASCII included, so that another program reads them exactly.
+// A file (or a pipe) gets the launcher's bytes unchanged, characters outside ASCII included, so
+// that another program reads them exactly.
 TEST(ConsoleHost, WritesTheBytesUnchangedToAFile) {
-    wiztest::TempDir dir;
-    const std::string path = dir.file("out.txt");
-    {
-        FilePtr file = openFile(path.c_str(), "wb");
-        ASSERT_TRUE(file);
-        EXPECT_FALSE(isConsole(file.get()));
-        ArgumentList args;
-        ConsoleHost host(args, {stdin, file.get(), nullptr});
-        host.setStatus("f\xFCr \xE9t\xE9");
-        host.stepProgress(2);
-        host.showMessage("\x80\xFF");
-    }
-    EXPECT_EQ(wiztest::TempDir::read(path), "\nf\xFCr \xE9t\xE9\n..\x80\xFF\n");
+    PrintedFile out;
+    EXPECT_FALSE(isConsole(out.get()));
+    ArgumentList args;
+    ConsoleHost host(args, {stdin, out.get()});
+    host.setStatus("f\xFCr \xE9t\xE9");
+    host.stepProgress(2);
+    host.showMessage("\x80\xFF");
+    EXPECT_EQ(out.text(), "\nf\xFCr \xE9t\xE9\n..\x80\xFF\n");
 }
 
 // The facade before a child starts: the console host ends its row only for a child that shares
@@ -198,15 +210,13 @@ TEST(ConsoleHost, EndsItsRowBeforeAChildThatSharesTheConsole) {
     } cases[] = {{true, false, "..\n"}, {false, false, ".."}, {true, true, ".."}};
     for (const auto& c : cases) {
         ArgumentList args;
-        std::string out;
-        ConsoleHost host(args, {stdin, stdout, &out});
-        LauncherHost* saved = hostState().host;
-        hostState().host = &host;
+        PrintedFile out;
+        ConsoleHost host(args, {stdin, out.get()});
+        wiztest::ScopedHost installed(host);
         host.stepProgress(2);
         setSilent(c.silent);
         uiBeforeChildRuns(c.shares);
         setSilent(false);
-        hostState().host = saved;
-        EXPECT_EQ(out, c.expected) << c.shares << c.silent;
+        EXPECT_EQ(out.text(), c.expected) << c.shares << c.silent;
     }
 }

@@ -18,6 +18,7 @@
 #include "platform/path.h"
 #include "services/host.h"
 #include "services/settings.h"
+#include "support/process_state.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -273,7 +274,7 @@ protected:
         for (const auto& r : records) wiz::appendEntryRecord(file, r);
         wiz::appendTrailer(file, 0, indexOffset);
         wiz::runSettings().launcherPath = LString(dir.write("launcher.exe", file));
-        wiz::resetFileIndex();
+        wiztest::resetFileIndex();
         wiz::fileIndex().load(false);
     }
 
@@ -287,7 +288,7 @@ protected:
     }
 
     ExtractAllTest() { fs::create_directory(dir.path() / "work"); }
-    ~ExtractAllTest() override { wiz::resetFileIndex(); }
+    ~ExtractAllTest() override { wiztest::resetFileIndex(); }
 
     wiztest::FsStateGuard state;
     wiztest::TempDir dir;

@@ -17,6 +17,7 @@
 #include "services/log.h"
 #include "services/settings.h"
 #include "support/launcher_file.h"
+#include "support/process_state.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 
@@ -50,17 +51,17 @@ const char* const kLaunchScript = "DESC: Wizard\nCOMMAND: java -cp x Main\nARCHI
 class FileIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        wiz::resetFileIndex();
+        wiztest::resetFileIndex();
         wiz::runSettings().launcherPath = wiz::LString(dir.file("launcher.exe"));
         wiz::logState().filePath = wiz::LString(dir.file("launcher.log"));
         wiz::logState().separatorWritten = true;
-        wiz::scriptVariables.reset();
+        wiz::scriptVariables = wiz::ScriptVariables();
     }
     void TearDown() override {
-        wiz::resetFileIndex();
+        wiztest::resetFileIndex();
         wiz::runSettings().launcherPath = "";
         wiz::logState().filePath = "";
-        wiz::scriptVariables.reset();
+        wiz::scriptVariables = wiz::ScriptVariables();
     }
 
     void writeLauncher(const std::string& bytes) { dir.write("launcher.exe", bytes); }
@@ -226,7 +227,7 @@ TEST_F(FileIndexTest, CorruptOrTruncatedIndexFailsWithItsMessage) {
     };
     for (const CorruptCase& c : cases) {
         SCOPED_TRACE(c.what);
-        wiz::resetFileIndex();
+        wiztest::resetFileIndex();
         writeLauncher(c.file);
         EXPECT_EQ(loadFailure(false), c.message);
         EXPECT_FALSE(fileIndex().indexLoaded());
@@ -360,7 +361,7 @@ TEST_F(FileIndexTest, InputDocumentFailuresCarryTheirContext) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tag);
-        wiz::resetFileIndex();
+        wiztest::resetFileIndex();
         wiz::TagDocument input;
         input.setValue(c.tag, wiz::LString(c.path));
         try {

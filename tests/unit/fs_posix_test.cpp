@@ -1,6 +1,6 @@
 // POSIX-only parts of the temporary-file tests: the mount-table rule of the drive list, links in
-// a tree being removed, and the way a file is kept from removal (a directory without write
-// permission, which does not bind root).
+// a tree being removed, the way a file is kept from removal (the file system the code is handed
+// refuses it), and an entry that stays because its directory has no write permission.
 #include "platform/fs_posix.h"
 
 #include <gtest/gtest.h>
@@ -23,13 +23,26 @@
 
 namespace wiztest {
 
-// POSIX has no lock that keeps a file from being deleted: permissions belong to the directory,
-// and the clean-up clears a directory's read-only state before it removes the directory, so a
-// read-only directory does not hold for a second attempt. The tree logic is tested with a
-// deleter that refuses a file, a real lock under Windows, and giving up on an entry below.
-const char* const kNoRemovalBlocker = "POSIX has no file lock that prevents deletion";
+namespace {
 
-std::unique_ptr<RemovalBlocker> blockRemoval(const std::string&) { return nullptr; }
+// POSIX has no lock that keeps a file from being deleted (permissions belong to the directory and
+// do not bind root), so the file system handed to the code keeps it instead.
+class KeepingBlocker : public RemovalBlocker {
+public:
+    explicit KeepingBlocker(const std::string& file) { fs_.kept.push_back(file); }
+    wiz::FileSystem& fileSystem() override { return fs_; }
+
+private:
+    KeepingFileSystem fs_;
+};
+
+}  // namespace
+
+const char* const kNoRemovalBlocker = "the file could not be kept";
+
+std::unique_ptr<RemovalBlocker> blockRemoval(const std::string& file) {
+    return std::make_unique<KeepingBlocker>(file);
+}
 
 }  // namespace wiztest
 

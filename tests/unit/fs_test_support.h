@@ -1,8 +1,10 @@
 // Shared pieces of the temporary-file, clean-up and extraction tests: a guard that gives each
-// test a clean process-wide state and puts the old one back, a current-directory guard, and the
-// per-platform way of making a file impossible to remove (fs_win32_test.cpp, fs_posix_test.cpp).
+// test a clean process-wide state and puts the old one back, a current-directory guard, a file
+// system that keeps chosen files from being removed, and the per-platform way of making a file
+// impossible to remove (fs_win32_test.cpp, fs_posix_test.cpp).
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -11,6 +13,8 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
 #include "services/host.h"
 #include "services/log.h"
 #include "services/settings.h"
@@ -75,16 +79,50 @@ private:
     std::filesystem::path old_;
 };
 
-// Keeps `file` from being deleted while the object lives: on Windows the file is held open
-// without sharing; on POSIX its directory loses write permission, which binds only users other
-// than root. Null when the platform cannot do it here (the caller skips the test).
+// The system's file system, except that the paths in `kept` cannot be removed: the removal
+// fails as if another process held them open.
+class KeepingFileSystem : public wiz::SystemFileSystem {
+public:
+    std::vector<std::string> kept;
+
+    wiz::SysStatus removeEntry(const wiz::LString& path, uint32_t attributes) override {
+        if (isKept(path)) return held();
+        return SystemFileSystem::removeEntry(path, attributes);
+    }
+    wiz::SysStatus removeChild(wiz::Directory& parent, const wiz::LString& name,
+                               uint32_t attributes) override {
+        if (isKept(wiz::joinPath(parent.path(), name))) return held();
+        return SystemFileSystem::removeChild(parent, name, attributes);
+    }
+
+private:
+    bool isKept(const wiz::LString& path) const {
+        return std::find(kept.begin(), kept.end(), path.str()) != kept.end();
+    }
+    static wiz::SysStatus held() { return wiz::SysStatus::of(wiz::ErrorKind::SharingViolation); }
+};
+
+// Keeps `file` from being removed while the object lives, by the code that is handed
+// fileSystem(): on Windows the file is really held open without sharing (and fileSystem() is the
+// system's); on POSIX, which has no such lock, fileSystem() is a KeepingFileSystem. Null when the
+// file cannot be held (the caller skips the test).
 class RemovalBlocker {
 public:
     virtual ~RemovalBlocker() = default;
+    virtual wiz::FileSystem& fileSystem() = 0;
 };
 std::unique_ptr<RemovalBlocker> blockRemoval(const std::string& file);
 // Why blockRemoval gave null.
 extern const char* const kNoRemovalBlocker;
+
+// Takes the write permission away (on Windows: sets the read-only attribute).
+inline void makeReadOnly(const std::filesystem::path& path) {
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+}
 
 inline wiz::LString lstr(const std::filesystem::path& p) { return wiz::LString(p.string()); }
 

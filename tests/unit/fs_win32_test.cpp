@@ -17,10 +17,12 @@ namespace wiztest {
 
 namespace {
 
+// The system's own lock: the file is held open without sharing.
 class OpenFileBlocker : public RemovalBlocker {
 public:
     explicit OpenFileBlocker(int fd) : fd_(fd) {}
     ~OpenFileBlocker() override { _close(fd_); }
+    wiz::FileSystem& fileSystem() override { return wiz::systemFileSystem(); }
 
 private:
     int fd_;

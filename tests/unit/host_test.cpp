@@ -28,13 +28,13 @@ namespace {
 class Facade : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetStatusState();
+        hostState().statusLines = HostState::StatusLines();
         setSilent(false);
         host.title = "Wiz";
     }
     void TearDown() override {
         setSilent(false);
-        resetStatusState();
+        hostState().statusLines = HostState::StatusLines();
     }
 
     RecordingHost host;
@@ -110,7 +110,7 @@ TEST_F(Facade, SilentModeSuppressesAllButHideAndTitle) {
 
 TEST(FacadeWithoutHost, EveryCallIsANoOp) {
     ASSERT_EQ(wiz::hostState().host, nullptr);
-    resetStatusState();
+    hostState().statusLines = HostState::StatusLines();
     uiSetStatusType(0);
     uiSetStatusLine2(3, "x");
     uiStepProgress(1);
@@ -121,7 +121,7 @@ TEST(FacadeWithoutHost, EveryCallIsANoOp) {
     EXPECT_EQ(uiChooseDirectory(), "");
     uiApplyTitle("t");
     StatusLine2Saver().restore();
-    resetStatusState();
+    hostState().statusLines = HostState::StatusLines();
 }
 
 TEST(ExitMessageRule, Table) {

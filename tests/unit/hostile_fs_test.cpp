@@ -1,15 +1,18 @@
 // Temporary directories and tree removal against a local user who can write to the temporary
-// directory: whatever is planted at the worst moment (through the test seams) is never taken over
-// or followed.
+// directory: whatever is planted at the worst moment (by a file system the test hands the code)
+// is never taken over or followed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <system_error>
 
 #include "fs_test_support.h"
+#include "platform/file_system.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "support/temp_dir.h"
 #include "tempfiles/cleanup.h"
 #include "tempfiles/temp_files.h"
@@ -22,28 +25,6 @@ using wiz::LString;
 // What a hostile user puts at a name.
 enum class Planted { Link, Directory, File };
 
-// The directory outside the tree that a planted link leads to, with one file in it.
-fs::path outside;
-Planted planting = Planted::Link;
-std::string plantedAt;
-
-bool plant(const fs::path& at) {
-    std::error_code ec;
-    switch (planting) {
-        case Planted::Link:
-            fs::create_directory_symlink(outside, at, ec);
-            break;
-        case Planted::Directory:
-            fs::create_directory(at, ec);
-            break;
-        case Planted::File:
-            std::ofstream(at) << "planted";
-            break;
-    }
-    plantedAt = at.string();
-    return !ec && fs::exists(fs::symlink_status(at));
-}
-
 // Links need a right that Windows gives to few users; where they cannot be made here, the link
 // cases are skipped.
 bool canMakeLinks(const fs::path& dir) {
@@ -54,19 +35,79 @@ bool canMakeLinks(const fs::path& dir) {
     return true;
 }
 
+// The system's file system with a hostile user who can write to the temporary directory and
+// acts once, at the worst moment of the code that uses it.
+class HostileFileSystem : public wiz::SystemFileSystem {
+public:
+    enum class Moment { BeforeMaking, AfterMaking };
+
+    explicit HostileFileSystem(const fs::path& outside) : outside_(outside) {}
+
+    // Puts `planting` at the name of the directory about to be made, or swaps the made
+    // directory for it before it is checked.
+    void plantAt(Moment moment, Planted planting) {
+        moment_ = moment;
+        planting_ = planting;
+        plantedAt.clear();
+    }
+    // Replaces the directory `victim` by a link to the outside just before it is opened (after
+    // its parent was listed); the directory itself is moved to `movedTo`.
+    void swapForLink(const std::string& victim, const std::string& movedTo) {
+        victim_ = victim;
+        movedTo_ = movedTo;
+    }
+
+    wiz::SysStatus makeDirectory(const LString& path) override {
+        if (moment_ == Moment::BeforeMaking && plantedAt.empty()) plant(path.str());
+        const wiz::SysStatus made = SystemFileSystem::makeDirectory(path);
+        if (moment_ == Moment::AfterMaking && plantedAt.empty() && made.ok()) {
+            fs::remove(path.str());
+            plant(path.str());
+        }
+        return made;
+    }
+    wiz::SysStatus openChild(wiz::Directory& parent, const LString& name,
+                             std::unique_ptr<wiz::Directory>& child,
+                             uint32_t& attributes) override {
+        if (wiz::joinPath(parent.path(), name).str() == victim_) {
+            fs::rename(victim_, movedTo_);
+            fs::create_directory_symlink(outside_, victim_);
+        }
+        return SystemFileSystem::openChild(parent, name, child, attributes);
+    }
+
+    std::string plantedAt;
+
+private:
+    void plant(const std::string& at) {
+        std::error_code ec;
+        switch (planting_) {
+            case Planted::Link:
+                fs::create_directory_symlink(outside_, at, ec);
+                break;
+            case Planted::Directory:
+                fs::create_directory(at, ec);
+                break;
+            case Planted::File:
+                std::ofstream(at) << "planted";
+                break;
+        }
+        if (!ec && fs::exists(fs::symlink_status(at))) plantedAt = at;
+    }
+
+    fs::path outside_;
+    Moment moment_ = Moment::BeforeMaking;
+    Planted planting_ = Planted::Link;
+    std::string victim_, movedTo_;
+};
+
 class HostileFsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        outside = dir.path() / "outside";
         fs::create_directories(outside);
         std::ofstream(outside / "precious.txt") << "keep me";
         fs::create_directories(dir.path() / "tmp");
         wiz::setTempDirectory(wiztest::lstr(dir.path() / "tmp"));
-        plantedAt.clear();
-    }
-    void TearDown() override {
-        wiz::uniqueDirectoryHooks() = wiz::UniqueDirectoryHooks();
-        wiz::tempFiles().directories.clear();
     }
     bool outsideIntact() const {
         return fs::exists(outside / "precious.txt") &&
@@ -75,21 +116,19 @@ protected:
 
     wiztest::FsStateGuard state;
     wiztest::TempDir dir;
+    const fs::path outside = dir.path() / "outside";
+    HostileFileSystem hostile{outside};
 };
 
 TEST_F(HostileFsTest, TemporaryDirectoryIsNeverOneSomebodyElsePlanted) {
     const bool links = canMakeLinks(dir.path());
     for (Planted p : {Planted::Link, Planted::Directory, Planted::File}) {
         if (p == Planted::Link && !links) continue;
-        planting = p;
         // Before the directory is made, at the name it is about to get.
-        wiz::uniqueDirectoryHooks().beforeCreate = [](const LString& name) {
-            if (plantedAt.empty()) plant(fs::path(name.str()));
-        };
-        plantedAt.clear();
-        const LString made = wiz::createTempDirectory();
-        EXPECT_FALSE(plantedAt.empty());
-        EXPECT_NE(made.str(), plantedAt) << "planted thing taken over";
+        hostile.plantAt(HostileFileSystem::Moment::BeforeMaking, p);
+        const LString made = wiz::createTempDirectory(hostile);
+        EXPECT_FALSE(hostile.plantedAt.empty());
+        EXPECT_NE(made.str(), hostile.plantedAt) << "planted thing taken over";
         EXPECT_TRUE(fs::is_directory(fs::symlink_status(made.str())));
         EXPECT_TRUE(fs::is_empty(made.str()));
         EXPECT_TRUE(outsideIntact());
@@ -99,34 +138,16 @@ TEST_F(HostileFsTest, TemporaryDirectoryIsNeverOneSomebodyElsePlanted) {
 
 TEST_F(HostileFsTest, TemporaryDirectorySwappedForALinkAfterItWasMadeIsNotUsed) {
     if (!canMakeLinks(dir.path())) GTEST_SKIP() << "no links on this system";
-    planting = Planted::Link;
-    wiz::uniqueDirectoryHooks().afterCreate = [](const LString& name) {
-        if (!plantedAt.empty()) return;
-        fs::remove(name.str());
-        plant(fs::path(name.str()));
-    };
-    const LString made = wiz::createTempDirectory();
-    EXPECT_FALSE(plantedAt.empty());
-    EXPECT_NE(made.str(), plantedAt);
+    hostile.plantAt(HostileFileSystem::Moment::AfterMaking, Planted::Link);
+    const LString made = wiz::createTempDirectory(hostile);
+    EXPECT_FALSE(hostile.plantedAt.empty());
+    EXPECT_NE(made.str(), hostile.plantedAt);
     EXPECT_TRUE(fs::is_directory(fs::symlink_status(made.str())));
     // Extracting into the returned directory writes inside it, not behind a link.
     std::ofstream(fs::path(made.str()) / "extracted.bin") << "x";
     EXPECT_FALSE(fs::exists(outside / "extracted.bin"));
     EXPECT_TRUE(outsideIntact());
 }
-
-// A deleter through which a subdirectory is replaced by a link to the outside after its parent
-// was listed, just before it is entered.
-class SwappingDeleter : public wiz::TreeDeleter {
-public:
-    void beforeEntering(const LString& directory) override {
-        if (directory.str() != victim) return;
-        fs::rename(directory.str(), movedTo);
-        fs::create_directory_symlink(outside, directory.str());
-    }
-    std::string victim;
-    std::string movedTo;
-};
 
 TEST_F(HostileFsTest, TreeRemovalNeverFollowsALink) {
     if (!canMakeLinks(dir.path())) GTEST_SKIP() << "no links on this system";
@@ -136,9 +157,8 @@ TEST_F(HostileFsTest, TreeRemovalNeverFollowsALink) {
     std::ofstream(tree / "top.txt") << "x";
     // A link that was there from the start, and one swapped in while the tree is removed.
     fs::create_directory_symlink(outside, tree / "old-link");
-    SwappingDeleter deleter;
-    deleter.victim = (tree / "a").string();
-    deleter.movedTo = (dir.path() / "a-moved").string();
+    hostile.swapForLink((tree / "a").string(), (dir.path() / "a-moved").string());
+    wiz::TreeDeleter deleter(hostile);
     deleter.run(wiztest::lstr(tree));
 
     EXPECT_FALSE(fs::exists(fs::symlink_status(tree))) << "the tree is gone";

@@ -16,8 +16,10 @@ namespace {
 // once `stopAfter` were made (0 before), so that a loop can end on it.
 class CountingActions : public ScriptActions {
 public:
-    explicit CountingActions(int stop = 1 << 30) : stopAfter(stop) { scriptVariables.reset(); }
-    ~CountingActions() override { scriptVariables.reset(); }
+    explicit CountingActions(int stop = 1 << 30) : stopAfter(stop) {
+        scriptVariables = ScriptVariables();
+    }
+    ~CountingActions() override { scriptVariables = ScriptVariables(); }
     int starts = 0;
     int stopAfter;
     void findJvm(bool, bool) override {}

@@ -9,7 +9,7 @@
 #include "core/script_actions.h"
 #include "services/host.h"
 #include "services/messages.h"
-#include "support/null_host.h"
+#include "support/recording_host.h"
 
 using namespace wiz;
 
@@ -58,37 +58,18 @@ private:
     }
 };
 
-// A host that records the operations the facade forwards to it.
-class RecordingHost : public wiztest::NullHost {
-public:
-    std::vector<std::string> calls;
-
-    void setStatus(const LString& text) override { calls.push_back("status:" + text.str()); }
-    void setStatus2(const LString& a, const LString& b) override {
-        calls.push_back("status2:" + a.str() + "|" + b.str());
-    }
-    void stepProgress(int) override { calls.push_back("step"); }
-    void setProgress(int) override { calls.push_back("progress"); }
-    void show() override { calls.push_back("show"); }
-    void hide(int seconds) override { calls.push_back("hide " + std::to_string(seconds)); }
-    void showMessage(const LString& text) override { calls.push_back("message:" + text.str()); }
-    LString getTitle() override { return "Setup"; }
-};
-
 class Interpreter : public ::testing::Test {
 protected:
     void SetUp() override {
-        scriptVariables.reset();
-        resetStatusState();
+        scriptVariables = ScriptVariables();
+        hostState().statusLines = HostState::StatusLines();
         setSilent(false);
-        savedHost_ = wiz::hostState().host;
-        wiz::hostState().host = &host;
+        host.title = "Setup";
     }
     void TearDown() override {
-        wiz::hostState().host = savedHost_;
         setSilent(false);
-        resetStatusState();
-        scriptVariables.reset();
+        hostState().statusLines = HostState::StatusLines();
+        scriptVariables = ScriptVariables();
     }
 
     // Runs the lines as the INSTRUCTIONS block; returns "result <n>" or the failure as
@@ -107,10 +88,8 @@ protected:
     }
 
     RecordingActions actions;
-    RecordingHost host;
-
-private:
-    LauncherHost* savedHost_ = nullptr;
+    wiztest::RecordingHost host;
+    wiztest::ScopedHost scopedHost{host};
 };
 
 const std::vector<std::string> kFindAndLaunch = {
@@ -191,7 +170,7 @@ TEST_F(Interpreter, ControlFlow) {
     for (const Case& c : cases) {
         actions.calls.clear();
         actions.launchResults = {1, 2};
-        scriptVariables.reset();
+        scriptVariables = ScriptVariables();
         EXPECT_EQ(run(c.lines), c.outcome) << c.what;
         EXPECT_EQ(actions.calls, c.calls) << c.what;
     }
@@ -261,7 +240,7 @@ TEST_F(Interpreter, ScriptErrorsCarryTheLineNumber) {
          "LAUNCH."},
     };
     for (const Case& c : cases) {
-        scriptVariables.reset();
+        scriptVariables = ScriptVariables();
         EXPECT_EQ(run(c.lines), c.outcome) << c.lines.back();
     }
 }
@@ -309,7 +288,7 @@ TEST_F(Interpreter, FindJvmWithoutUiFindingNothingHidesTheHost) {
     scriptVariables.setNumeric(1, 7);
     scriptVariables.setString(1, "old");
     EXPECT_EQ(run({"FIND_JVM 0 0"}, &launcherActions()), "result 0");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"hide 0"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"hide:0"}));
     EXPECT_EQ(scriptVariables.numeric(1), 0);
     EXPECT_EQ(scriptVariables.string(1), "");
 }
@@ -325,7 +304,7 @@ TEST_F(Interpreter, InitializeUiShowsTheFirstStatusLineAndTheHost) {
     host.calls.clear();
     setSilent(true);
     EXPECT_EQ(run({"INITIALIZE_UI"}), "result 0");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"hide 0"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"hide:0"}));
 }
 
 TEST_F(Interpreter, FindLabelIsCalledByName) {
@@ -394,7 +373,7 @@ TEST_F(Interpreter, ExitEndsTheScriptWithItsCodeAfterShowingItsText) {
          {}},
     };
     for (const Case& c : cases) {
-        scriptVariables.reset();
+        scriptVariables = ScriptVariables();
         actions.calls.clear();
         actions.launchResults = {1, 2};
         host.calls.clear();

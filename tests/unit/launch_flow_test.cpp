@@ -11,6 +11,7 @@
 #include "services/log.h"
 #include "services/messages.h"
 #include "services/settings.h"
+#include "support/process_state.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "tempfiles/temp_files.h"
@@ -27,7 +28,7 @@ std::string text(StringId id) { return loadString(id).str(); }
 class OptionWalk : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetFileIndex();
+        wiztest::resetFileIndex();
         setSilent(false);
         wiz::logState().filePath = LString();
         wiz::runSettings().savedArguments.clear();
@@ -41,7 +42,7 @@ protected:
         launcher = dir.write("launcher.exe", "MZ not a launcher with an index");
     }
     void TearDown() override {
-        resetFileIndex();
+        wiztest::resetFileIndex();
         setSilent(false);
         wiz::logState().filePath = LString();
         wiz::tempFiles().directory = savedTempDirectory;
@@ -236,7 +237,7 @@ TEST_F(OptionWalk, InvalidActions) {
         {"ACTION: FOO\n", text(StringId::InvalidAction) + "FOO"},
     };
     for (const Case& c : cases) {
-        resetFileIndex();
+        wiztest::resetFileIndex();
         wiz::logState().filePath = LString();
         host.messages.clear();
         const std::string log = dir.file("action.log");
@@ -278,7 +279,7 @@ TEST_F(OptionWalk, InstallJvmWithoutKeysOnlyShowsProgress) {
         {"SHOW_FAIL_MSG: 1\n", {"progress:0", "show", "progress:100"}},
     };
     for (const Case& c : cases) {
-        resetFileIndex();
+        wiztest::resetFileIndex();
         host.calls.clear();
         const std::string doc = inputDocument(
             "install.tag", "ACTION: INSTALL_JVM\nINSTALL_JVM_EXE: setup.exe\n" + c.flags);
@@ -300,7 +301,7 @@ TEST_F(OptionWalk, LaterOptionsDecideTheDefaultRun) {
     EXPECT_EQ(host.messages, (std::vector<std::string>{"2.52"}));
 
     // ... and a RUN_INSTRUCTIONS document after it turns the run back on.
-    resetFileIndex();
+    wiztest::resetFileIndex();
     host.messages.clear();
     EXPECT_EQ(run({"-cv:version", "-cv:in", runDocument("BOGUS\n")}), -1);
     EXPECT_EQ(host.messages,

@@ -20,6 +20,7 @@
 #include "services/log.h"
 #include "services/settings.h"
 #include "support/launcher_file.h"
+#include "support/process_state.h"
 #include "support/temp_dir.h"
 #include "tagdoc/tag_document.h"
 #include "tempfiles/temp_files.h"
@@ -42,8 +43,7 @@ protected:
         wiz::runSettings() = wiz::RunSettings();
         wiz::tempFiles() = wiz::TempFiles();
         wiz::logState() = wiz::LogState();
-        wiz::resetFileIndex();
-        wiz::resetApplicationArchive();
+        wiztest::resetFileIndex();
 
         std::filesystem::create_directory(dir.path() / "tmp");
         tempDir = dir.file("tmp") + kSep;
@@ -64,8 +64,7 @@ protected:
         jvmDoc.setValue("MAX_JAVA_HEAP", "-Xmx");
     }
     void TearDown() override {
-        wiz::resetFileIndex();
-        wiz::resetApplicationArchive();
+        wiztest::resetFileIndex();
         wiz::runSettings() = std::move(savedSettings_);
         wiz::tempFiles() = std::move(savedTemp_);
         wiz::logState() = savedLog_;
@@ -362,7 +361,8 @@ TEST(SideFiles, AreNamedAfterTheOriginalLauncher) {
 
 TEST_F(LaunchScriptTest, ValuesThatHoldTheirOwnTokenStopAfterBoundedWork) {
     // A value that holds its own token near its start makes every resolution rewrite the whole
-    // growing text; the work bound ends it long before the 8 MB bound would (many seconds).
+    // growing text; the work bound ends it long before the 8 MB bound would (many seconds), which
+    // ends it with another message.
     const std::string padding(1000, 'x');
     jvmDoc.setValue("LOOP", LString("@LOOP@" + padding));
     wiz::setEnvironmentText("WIZTEST_LOOP", LString("#WIZTEST_LOOP#" + padding));
@@ -372,16 +372,12 @@ TEST_F(LaunchScriptTest, ValuesThatHoldTheirOwnTokenStopAfterBoundedWork) {
         char delimiter;
     } cases[] = {{"@LOOP@", '@'}, {"#WIZTEST_LOOP#", '#'}, {"java %CP%() Main", '%'}};
     for (const Case& c : cases) {
-        const auto started = std::chrono::steady_clock::now();
         const std::string result = expand(c.command);
         EXPECT_EQ(result.rfind(std::string("error: Launch script error: The ") + c.delimiter +
                                    " tokens do not end: a value holds its own token again.",
                                0),
                   0u)
             << result.substr(0, 200);
-        // Generous: each class path makes a work directory, and the disk may be busy.
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10))
-            << c.command;
     }
     wiz::unsetEnvironmentText("WIZTEST_LOOP");
 }

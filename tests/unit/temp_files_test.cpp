@@ -163,7 +163,7 @@ TEST_F(TempFilesTest, RemovalTakesReadOnlyFilesAndNestedTrees) {
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read,
                     fs::perm_options::replace);
     LString file = wiz::createTempFileName();
-    ASSERT_TRUE(wiz::setReadOnly(file, true));
+    wiztest::makeReadOnly(file.str());
 
     wiz::removeTemporaryFiles();
 
@@ -183,7 +183,7 @@ TEST_F(TempFilesTest, LockedEntryIsGivenUpWithAWarning) {
     {
         auto blocker = wiztest::blockRemoval(held);
         if (!blocker) GTEST_SKIP() << wiztest::kNoRemovalBlocker;
-        wiz::removeTemporaryFiles();
+        wiz::removeTemporaryFiles(blocker->fileSystem());
     }
     EXPECT_EQ(wiz::tempFiles().directories.count(), 0);
     EXPECT_TRUE(fs::exists(held));
@@ -217,20 +217,15 @@ TEST_F(TempFilesTest, OneEntryThatCannotBeRemovedKeepsNoOtherFromGoing) {
     wiz::tempFiles().removalAttempts = 2;
     FailingHost host;
     wiztest::ScopedHost scoped(host);
-    // A file that removal cannot take: held open without sharing (Windows), or one of the
-    // system's own that not even root may unlink (POSIX).
-    std::unique_ptr<wiztest::RemovalBlocker> blocker;
-    std::string stuck = temp.write("stuck.bin", "x");
-    blocker = wiztest::blockRemoval(stuck);
-    if (!blocker) {
-        if (!fs::exists("/proc/self/status")) GTEST_SKIP() << wiztest::kNoRemovalBlocker;
-        stuck = "/proc/self/status";
-    }
+    // A file that removal cannot take.
+    const std::string stuck = temp.write("stuck.bin", "x");
+    std::unique_ptr<wiztest::RemovalBlocker> blocker = wiztest::blockRemoval(stuck);
+    if (!blocker) GTEST_SKIP() << wiztest::kNoRemovalBlocker;
     const LString first = wiz::createTempDirectory();
     std::ofstream(fs::path(first.str()) / "a.bin") << "a";
     wiz::registerTempFile(LString(stuck));
     const LString last = wiz::createTempFileName();
-    EXPECT_NO_THROW(wiz::removeTemporaryFiles());
+    EXPECT_NO_THROW(wiz::removeTemporaryFiles(blocker->fileSystem()));
     blocker.reset();
 
     EXPECT_FALSE(fs::exists(first.str()));
@@ -242,29 +237,40 @@ TEST_F(TempFilesTest, OneEntryThatCannotBeRemovedKeepsNoOtherFromGoing) {
               lines.end());
 }
 
+// Before the removal of each entry touches it, another thread uses the registries and must get
+// through at once.
+class InterruptingFileSystem : public wiz::SystemFileSystem {
+public:
+    wiz::SysStatus readAttributes(const LString& path, uint32_t& attributes) override {
+        if (std::find(seen.begin(), seen.end(), path.str()) == seen.end()) {
+            seen.push_back(path.str());
+            // Detached, so that a thread that is blocked cannot block this one in turn.
+            auto done = std::make_shared<std::promise<void>>();
+            std::future<void> finished = done->get_future();
+            std::thread([done] {
+                wiz::unregisterTempFile("not registered");
+                wiz::removeTemporaryFiles();
+                done->set_value();
+            }).detach();
+            if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+                otherThreadGotThrough = false;
+            }
+        }
+        return SystemFileSystem::readAttributes(path, attributes);
+    }
+    std::vector<std::string> seen;
+    bool otherThreadGotThrough = true;
+};
+
 TEST_F(TempFilesTest, RemovalHoldsNoLockWhileItRemoves) {
     // While an entry is being removed, another thread (the user-interface thread at the end of
     // the logon, or the launching thread) must be able to use the registries at once.
-    wiz::createTempDirectory();
-    wiz::createTempFileName();
-    static bool otherThreadGotThrough;
-    otherThreadGotThrough = true;
-    wiz::tempFiles().beforeRemoving = [](const LString&) {
-        // Detached, so that a thread that is blocked cannot block this one in turn.
-        auto done = std::make_shared<std::promise<void>>();
-        std::future<void> finished = done->get_future();
-        std::thread([done] {
-            wiz::unregisterTempFile("not registered");
-            wiz::removeTemporaryFiles();
-            done->set_value();
-        }).detach();
-        if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-            otherThreadGotThrough = false;
-        }
-    };
-    wiz::removeTemporaryFiles();
-    wiz::tempFiles().beforeRemoving = nullptr;
-    EXPECT_TRUE(otherThreadGotThrough);
+    const LString dir = wiz::createTempDirectory();
+    const LString file = wiz::createTempFileName();
+    InterruptingFileSystem interrupting;
+    wiz::removeTemporaryFiles(interrupting);
+    EXPECT_EQ(interrupting.seen, (std::vector<std::string>{dir.str(), file.str()}));
+    EXPECT_TRUE(interrupting.otherThreadGotThrough);
     EXPECT_EQ(wiz::tempFiles().directories.count(), 0);
     EXPECT_EQ(wiz::tempFiles().files.count(), 0);
 }
@@ -336,15 +342,16 @@ TEST_F(TempFilesTest, FileExistenceLogsUnexpectedErrors) {
     const std::string log = temp.file("launcher.log");
     wiz::logState().filePath = LString(log);
     fs::create_directory(temp.path() / "dir");
-    uint32_t error = 0;
-    ASSERT_FALSE(wiz::openExclusive(lstr(temp.path() / "dir"), error));
+    const wiz::SysStatus opened = wiz::openExclusive(lstr(temp.path() / "dir"));
+    ASSERT_FALSE(opened.ok());
     EXPECT_FALSE(wiz::fileExists(lstr(temp.path() / "dir")));
     EXPECT_FALSE(wiz::fileExists(lstr(temp.path() / "absent")));
     // The separator line, then the system's text for the directory without a prefix; nothing
     // for the absent file.
     std::string text = wiztest::TempDir::read(log);
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    std::string expected = "------------------\n" + wiz::systemErrorText(error).str() + "\n";
+    std::string expected =
+        "------------------\n" + wiz::systemErrorText(opened.code()).str() + "\n";
     expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
     EXPECT_EQ(text, expected);
 }

@@ -14,6 +14,7 @@
 #include "services/host.h"
 #include "services/messages.h"
 #include "services/settings.h"
+#include "support/null_host.h"
 #include "support/temp_dir.h"
 #include "tempfiles/temp_files.h"
 #include "ui/progress_dialog_win32.h"
@@ -152,7 +153,6 @@ protected:
     void TearDown() override {
         if (progressDialog()) DestroyWindow(progressDialog());
         windowState().progressDialog = nullptr;
-        wiz::hostState().host = nullptr;
         wiz::hostState().cancelRequested = false;
         setSilent(false);
     }
@@ -161,12 +161,12 @@ protected:
     bool create(int style) {
         INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
-        wiz::hostState().host = &host_;
         return createProgressDialog(GetModuleHandleA(nullptr), style) != nullptr;
     }
 
     ArgumentList args_;
     WindowedHost host_{args_};
+    wiztest::ScopedHost scopedHost_{host_};
 };
 
 #define CREATE_OR_SKIP(style) \
@@ -406,10 +406,7 @@ TEST_F(WindowedDialog, FolderBrowserIsOwnedByTheDialogAndCancelGivesNothing) {
 
 class WindowedMainWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        windowState().workerPending = true;
-        wiz::hostState().host = &host_;
-    }
+    void SetUp() override { windowState().workerPending = true; }
     void TearDown() override {
         if (windowState().mainWindow) DestroyWindow(windowState().mainWindow);
         windowState().mainWindow = nullptr;
@@ -421,12 +418,12 @@ protected:
         if (progressDialog() && IsWindow(progressDialog())) DestroyWindow(progressDialog());
         windowState().progressDialog = nullptr;
         windowState().workerThread.reset();
-        wiz::hostState().host = nullptr;
         wiz::hostState().cancelRequested = false;
     }
 
     ArgumentList args_;  // empty: the worker has nothing to launch and closes at once
     WindowedHost host_{args_};
+    wiztest::ScopedHost scopedHost_{host_};
 };
 
 TEST_F(WindowedMainWindow, StartsOneWorkerThatClosesTheWindowWithTheConsoleHostsExitCode) {

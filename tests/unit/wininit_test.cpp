@@ -74,7 +74,7 @@ TEST_F(RenameFileTest, WriterCreatesOrExtendsTheFileAndClearsItsLines) {
         if (c.exists) dir.write(std::filesystem::path(path).filename().string(), c.old);
         wiz::WininitRenameList list;
         list.lines = twoLines();
-        EXPECT_EQ(list.writeRenameSection(LString(path)), 0u) << c.old;
+        EXPECT_TRUE(list.writeRenameSection(LString(path)).ok()) << c.old;
         EXPECT_EQ(list.lines.count(), 0);
         EXPECT_EQ(wiztest::TempDir::read(path), c.expected) << c.old;
     }
@@ -82,12 +82,12 @@ TEST_F(RenameFileTest, WriterCreatesOrExtendsTheFileAndClearsItsLines) {
 
 TEST_F(RenameFileTest, NoLinesWritesNothingAndAFailureKeepsTheLines) {
     wiz::WininitRenameList empty;
-    EXPECT_EQ(empty.writeRenameSection(LString(dir.file("none.ini"))), 0u);
+    EXPECT_TRUE(empty.writeRenameSection(LString(dir.file("none.ini"))).ok());
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.ini")));
 
     wiz::WininitRenameList list;
     list.lines = twoLines();
-    EXPECT_NE(list.writeRenameSection(LString(dir.file("missing-dir/WinInit.Ini"))), 0u);
+    EXPECT_FALSE(list.writeRenameSection(LString(dir.file("missing-dir/WinInit.Ini"))).ok());
     EXPECT_EQ(list.lines.count(), 2);
 }
 

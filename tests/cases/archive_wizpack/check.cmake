@@ -209,7 +209,7 @@ ENTRIES:
     "path only|bad.manifest:3: an entry is TYPE PATH [id=I] [name=NAME] [compressed=COUNT/SIZE]|LAUNCHER: stub.exe^ENTRIES:^  app.jar^/:"
     "undefined name|bad.manifest:1: \${BUILD} is not defined (give -D BUILD=VALUE)|LAUNCHER: \${BUILD}/stub.exe"
     "bad name|bad.manifest:3: cannot pack 'app.jar': the name is not a plain file name (empty, a path, a drive, dots only, a control character or a device name)|LAUNCHER: stub.exe^ENTRIES:^  application app.jar name=../x.jar^/:"
-    "syntax|Syntax error in bad.manifest at line 2 ==> Missing /: tag completer.|LAUNCHER: stub.exe^ENTRIES:^  application app.jar"
+    "syntax|bad.manifest:2: Missing /: tag completer.|LAUNCHER: stub.exe^ENTRIES:^  application app.jar"
   )
   foreach(c IN LISTS cases)
     string(REPLACE "|" ";" fields "${c}")
