@@ -26,7 +26,8 @@
 #               installer, whose JVM file LAUNCH then uses
 # bad-hive      FIND_JVM 1 1 with a hive name that is not one of the five: the message is string
 #               23, a blank and the hint message; the run ends with the hint message
-# pick          (native) FIND_JVM 1 1 finding nothing asks for the java program on the console
+# pick          (native) FIND_JVM 1 1 finding nothing asks for the java program on the console:
+#               a pick the descriptor refuses is refused with what is required, the next is taken
 # registry      (Windows) platform hints against values added with Wine's reg: a plain hint, and a
 #               "*" segment that picks the newest version
 # views         (Windows) in a 64-bit prefix: a hint found only in the other registry view (the
@@ -276,18 +277,23 @@ bad-hive)
     ;;
 pick)
     home picked "Acme Runtime" 17.0.2
-    # (The pick is verified with the descriptor, which accepts it.)
-    descriptor a.jvm "Nothing here" "Acme Runtime"
+    home old "Acme Runtime" 11.0.22
+    # The pick is verified with the descriptor: a Java 11 is refused with what is required, and
+    # the second pick, a Java 17, is taken.
+    descriptor a.jvm "Acme Runtime 17" "Acme Runtime"
     printf 'COMMAND: """@JVM_HOME@/@JVM_EXE@"" Wizard"\n' >launch.tag
     pack "FIND_JVM 1 1
 JMP0 @N1@ NOTHING
 LAUNCH @S2@ 0
 :NOTHING" --type jvm a.jvm --type launchscript launch.tag
-    printf '  %s  \n' "$work/picked/bin/java" >answer.txt
+    printf '%s\n  %s  \n' "$work/old/bin/java" "$work/picked/bin/java" >answer.txt
     loud=1 stdin_file=answer.txt run_setup
     [ "$code" = 0 ] || fail "exit code $code; output [$out]"
+    grep -aqF "The selected Java runtime is not suitable. Required: Acme Runtime 17" <<<"$out" ||
+        fail "the Java 11 was not refused with what is required: [$out]"
     grep -aq "user selected JVM_HOME=$work/picked" run.log || fail "no pick"
     grep -aq '^arg\[1\]=Wizard' picked/bin/test_jvm.log || fail "the picked JVM was not launched"
+    grep -aq '^arg\[1\]=Wizard' old/bin/test_jvm.log && fail "the refused JVM was launched"
     # Not a java program, and a java program whose folder only ends in "bin".
     mkdir -p mybin
     cp picked/bin/java mybin/java
