@@ -172,11 +172,12 @@ $(diff <(echo "$want") <(echo "$got"))"
     ;;
 range)
     for version in 1.8.0_392 11.0.22 17.0.2 21 25-ea 26.0.1; do home "rt-$version" "$version"; done
-    # The example's descriptor of an installed runtime with an upper bound, looking here.
+    # The example's descriptor of an installed runtime with an upper bound, looking beside the
+    # launcher.
     sed -e 's/^DESC: .*/DESC: Java 17 to 25/' -e 's/^JVM_MIN_VERSION: 17/&\nJVM_MAX_VERSION: 25/' \
         -e '/^PLATFORM_HINT:/,/^\/:/d' -e '/^PATH_HINT:/,/^\/:/d' \
         "$descriptors/java-17-or-newer.jvm" >range.jvm
-    printf 'PATH_HINT: %s\n' "$(native_path "$work/rt-*")" >>range.jvm
+    printf 'PATH_HINT: rt-*\n' >>range.jvm
     printf 'PK' >Verify.jar
     cp "$launcher" "base$suffix"
     cp "$wizpack" "wizpack$suffix"
@@ -225,7 +226,8 @@ no-java)
     message="This installer needs Java 17 or newer. Get it from https://adoptium.net, then run the installer again."
     [ "$code" = 3 ] || fail "exit code $code, not 3; output [$out]"
     [ "$(grep -v '^$' <<<"$out" | tail -n 1)" = "$message" ] || fail "the message is not last: [$out]"
-    grep -aqxF "$message" run.log && grep -aq "^EXIT in line [0-9]* ends the script with 3$" run.log ||
+    log=$(tr -d '\r' <run.log)
+    grep -aqxF "$message" <<<"$log" && grep -aq "^EXIT in line [0-9]* ends the script with 3$" <<<"$log" ||
         fail "not logged: $(show_log run.log)"
     no_temporary_files
     ;;
@@ -362,7 +364,7 @@ manifest | signed)
     }
     observe setup
     observe signed
-    grep -q '^entries 21$' seen-setup/list.txt || fail "unexpected index: $(cat seen-setup/list.txt)"
+    grep -q '^entries 6$' seen-setup/list.txt || fail "unexpected index: $(cat seen-setup/list.txt)"
     grep -q "the wizard ran" seen-setup/run.txt || fail "the unsigned launcher did not run: $(cat seen-setup/run.txt)"
     [ "$(tail -c 2 seen-setup/run.txt)" = .0 ] || fail "exit code of the unsigned run: $(cat seen-setup/run.txt)"
     diff -r seen-setup seen-signed >diff.txt || fail "the signed launcher behaves differently:

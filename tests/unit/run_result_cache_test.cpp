@@ -46,7 +46,8 @@ protected:
     // The launcher sits in the folder `name` of the test directory: the runs' working directory.
     void setLauncherFolder(const std::string& name) {
         std::filesystem::create_directories(dir.path() / name);
-        wiz::runSettings().launcherPath = LString(dir.file(name + "/setup"));
+        // With the system's separators: the working directory is the launcher path's folder.
+        wiz::runSettings().launcherPath = LString((dir.path() / name / "setup").string());
         wiz::runSettings().origLauncherPath = wiz::runSettings().launcherPath;
     }
 
