@@ -2,7 +2,8 @@
 #   - a resource script with one STRINGTABLE per language (Windows executable), and
 #   - a C++ table of the same texts (the POSIX build, and the tests of both builds).
 #
-# Usage: cmake -DSTRINGS_DIR=<dir> -DRC_OUT=<file.rc> -DCPP_OUT=<file.cpp> -P generate_strings.cmake
+# Usage: cmake -DSTRINGS_DIR=<dir> -DRC_OUT=<file.rc> -DCPP_OUT=<file.cpp>
+#              [-DTABLE_SYSTEM=windows|posix] -P generate_strings.cmake
 #
 # A language file is UTF-8 text. Blank lines and lines starting with '#' are ignored. The header
 # lines NAME, LANGID (resource language id), CODEPAGE (the ANSI code page its texts must fit) and
@@ -10,6 +11,11 @@
 # text: the string id, blanks, and the text in double quotes. Inside the quotes "\n" is a line
 # break; other backslashes and double quotes are not allowed. Every language must have exactly
 # the ids of the English file.
+#
+# A few words differ between the systems; a text names them as {WORD} and each system gets its
+# own: {JAVA_PROGRAM} is "java.exe" in the Windows resources and "java" in the POSIX table. The
+# C++ table holds the texts of TABLE_SYSTEM (default posix), so that the Windows tests compare it
+# with the resources.
 cmake_minimum_required(VERSION 3.20)
 
 foreach(var STRINGS_DIR RC_OUT CPP_OUT)
@@ -17,6 +23,30 @@ foreach(var STRINGS_DIR RC_OUT CPP_OUT)
     message(FATAL_ERROR "generate_strings: ${var} is not set")
   endif()
 endforeach()
+if(NOT DEFINED TABLE_SYSTEM)
+  set(TABLE_SYSTEM posix)
+endif()
+if(NOT TABLE_SYSTEM MATCHES "^(windows|posix)$")
+  message(FATAL_ERROR "generate_strings: TABLE_SYSTEM must be windows or posix")
+endif()
+
+# The words of each system: {WORD}=windows=posix.
+set(system_words "JAVA_PROGRAM=java.exe=java")
+
+# The text with every {WORD} in the words of `system`.
+function(system_text out system text)
+  foreach(entry IN LISTS system_words)
+    string(REPLACE "=" ";" parts "${entry}")
+    list(GET parts 0 word)
+    if(system STREQUAL "windows")
+      list(GET parts 1 value)
+    else()
+      list(GET parts 2 value)
+    endif()
+    string(REPLACE "{${word}}" "${value}" text "${text}")
+  endforeach()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
 
 # CMake lists split at ';' (except inside brackets), so these characters travel as placeholders
 # while the file is cut into lines.
@@ -157,8 +187,10 @@ foreach(key IN LISTS keys)
   set(n 0)
   foreach(id IN LISTS ${L}_IDS)
     restore_text(text "${${L}_TEXT_${id}}")
-    string(APPEND rc "  ${id} \"${text}\"\n")
-    string(APPEND cpp "    {${id}, \"${text}\"},\n")
+    system_text(rc_text windows "${text}")
+    system_text(cpp_text ${TABLE_SYSTEM} "${text}")
+    string(APPEND rc "  ${id} \"${rc_text}\"\n")
+    string(APPEND cpp "    {${id}, \"${cpp_text}\"},\n")
     math(EXPR n "${n} + 1")
   endforeach()
   string(APPEND rc "END\n")

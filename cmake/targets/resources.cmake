@@ -4,12 +4,19 @@
 file(GLOB WIZ_STRING_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/strings/*.txt)
 set(WIZ_STRINGS_RC ${CMAKE_BINARY_DIR}/resources/strings.rc)
 set(WIZ_STRINGS_CPP ${CMAKE_BINARY_DIR}/generated/string_table_data.cpp)
+# The C++ table holds this system's texts ("java.exe" on Windows, "java" on POSIX).
+if(WIN32)
+  set(WIZ_STRINGS_SYSTEM windows)
+else()
+  set(WIZ_STRINGS_SYSTEM posix)
+endif()
 add_custom_command(
   OUTPUT ${WIZ_STRINGS_RC} ${WIZ_STRINGS_CPP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/resources
           ${CMAKE_BINARY_DIR}/generated
   COMMAND ${CMAKE_COMMAND} -DSTRINGS_DIR=${CMAKE_SOURCE_DIR}/resources/strings
           -DRC_OUT=${WIZ_STRINGS_RC} -DCPP_OUT=${WIZ_STRINGS_CPP}
+          -DTABLE_SYSTEM=${WIZ_STRINGS_SYSTEM}
           -P ${CMAKE_SOURCE_DIR}/cmake/generate_strings.cmake
   DEPENDS ${WIZ_STRING_FILES} ${CMAKE_SOURCE_DIR}/cmake/generate_strings.cmake
   COMMENT "Generating the string tables"

@@ -23,8 +23,10 @@ namespace {
 
 // String ids of the texts shown here (English texts in the string table).
 
-// The answers of the batch actions, one line each, for the program that started the launcher.
+// The answers of the batch actions, one line each, for the program that started the launcher;
+// each starts a line of its own, also after a row of progress dots.
 void printLine(const LString& text) {
+    uiEndPartialLine();
     std::printf("%s\n", text.c_str());
     std::fflush(stdout);
 }
@@ -65,7 +67,7 @@ void findJvm(JvmSearcher& searcher, bool showUi, bool allowPick) {
             scriptVariables.setInsertedString(2, file);
             scriptVariables.setNumeric(1, 1);
         } else if (allowPick && !hostState().cancelRequested) {
-            pickJvmByDialog();
+            pickJvmByDialog(searcher);
         }
     } catch (const LauncherException& e) {
         const LString text = loadString(StringId::NoJvmFound) + " " + e.message();
@@ -75,26 +77,11 @@ void findJvm(JvmSearcher& searcher, bool showUi, bool allowPick) {
     }
 }
 
-void pickJvmByDialog() {
-    const LString question = loadString(StringId::NoJvmFound);
-    writeLog(question);
-    uiShowMessage(question);
-    // A silent launcher asks nothing.
-    if (hostState().silent) return;
-    LString path;
-    if (!askForJavaProgram(path)) return;
+namespace {
 
-    // The program must be there (another process may hold it open) and named like a JVM's: its
-    // folder "bin" inside the home, so the name ends in a separator and bin/java, and the home
-    // is not empty.
-    const LString program = kPickedJavaProgram;
-    const LString::size_type at = endsWith(path, program);
-    if (!fileExists(path) || at == LString::npos || at < 2 || !isPathSeparator(path[at - 1])) {
-        uiShowMessage(loadString(StringId::NotAJavaProgram));
-        return;
-    }
-    const LString home = path.substr(0, at - 1);
-    writeLog("user selected JVM_HOME=" + home);
+// The JVM file of a picked program when there are no descriptors to verify it with: the
+// class-path and system-property syntax of this system's java, nothing else.
+LString unverifiedPickFile(const LString& home, const LString& program) {
     TagDocument document;
     document.setValue("JVM_HOME", home);
     document.setValue("JVM_EXE", program);
@@ -102,10 +89,55 @@ void pickJvmByDialog() {
     document.setValue("CLASSPATH_SEPARATOR", kPickedClasspathSeparator);
     document.setValue("SYSTEM", " -D");
     document.setValue("SYSTEM_SEPARATOR", "=");
-    const LString file = JvmMatch(home, document).writeJvmFile();
-    scriptVariables.setInsertedString(1, home);
-    scriptVariables.setInsertedString(2, file);
-    scriptVariables.setNumeric(1, 1);
+    return JvmMatch(home, document).writeJvmFile();
+}
+
+}  // namespace
+
+void pickJvmByDialog(JvmSearcher& searcher) {
+    const LString question = loadString(StringId::NoJvmFound);
+    writeLog(question);
+    uiShowMessage(question);
+    // A silent launcher asks nothing.
+    if (hostState().silent) return;
+    // A runtime that fails the verification is refused with what is required, and the user may
+    // pick once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        LString path;
+        if (!askForJavaProgram(path)) return;
+
+        // The program must be there (another process may hold it open) and named like a
+        // JVM's: its folder "bin" inside the home, so the name ends in a separator and bin/java,
+        // and the home is not empty.
+        const LString program = kPickedJavaProgram;
+        const LString::size_type at = endsWith(path, program);
+        if (!fileExists(path) || at == LString::npos || at < 2 || !isPathSeparator(path[at - 1])) {
+            uiShowMessage(loadString(StringId::NotAJavaProgram));
+            return;
+        }
+        const LString home = path.substr(0, at - 1);
+        writeLog("user selected JVM_HOME=" + home);
+        LString file;
+        LString verifiedHome = home;
+        if (searcher.descriptorCount() == 0) {
+            file = unverifiedPickFile(home, program);
+        } else if (std::unique_ptr<JvmMatch> match = searcher.verifyPickedProgram(path)) {
+            verifiedHome = match->home;
+            file = match->writeJvmFile();
+            writeLog("Matching JVM home is " + verifiedHome);
+            writeLog("Matching JVM file is " + file);
+        } else {
+            const LString refusal =
+                formatStringId(StringId::PickNotSuitable, {searcher.requiredDescriptions()});
+            writeLog(refusal, kLogWarning);
+            uiShowMessage(refusal);
+            continue;
+        }
+        scriptVariables.setInsertedString(1, verifiedHome);
+        scriptVariables.setInsertedString(2, file);
+        scriptVariables.setNumeric(1, 1);
+        return;
+    }
 }
 
 void verifyJvmInstruction(JvmSearcher& searcher, bool showUi, bool showFailMessage,
@@ -133,6 +165,7 @@ void verifyDescriptor(JvmSearcher& searcher, bool showUi, bool showFailMessage,
                       TagDocument& document, const LString& home) {
     scriptVariables.setNumeric(1, 0);
     JvmDescriptor descriptor(document);
+    descriptor.keepResultsIn(&searcher.verificationResults());
     if (showUi) uiSetStatusLine2(3, descriptor.tag("DESC"));
     searcher.prepareVerification();
     const LString& classPath = searcher.verifyClassPathArg();

@@ -31,8 +31,10 @@ void verifyDescriptor(JvmSearcher& searcher, bool showUi, bool showFailMessage,
 // file on success; otherwise N1 = 0 and S1 empty.
 void installEmbeddedJvm(int32_t mode);
 
-// The user's pick of a java program, after a search that found nothing.
-void pickJvmByDialog();
+// The user's pick of a java program, after a search that found nothing. The program is verified
+// with the searcher's descriptors like any candidate (taken as it is when there are none); a
+// pick that fails is refused with what is required, and the user may pick once more.
+void pickJvmByDialog(JvmSearcher& searcher);
 
 // The batch actions. Their answers go to standard output.
 void searchAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg);

@@ -10,6 +10,8 @@
 #include "base/ptrlist.h"
 #include "launch/jvm_tags.h"
 #include "launch/launch_script.h"
+#include "launch/run_result_cache.h"
+#include "tagdoc/java_version.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {
@@ -23,6 +25,21 @@ struct PropertyRequirement {
     LString expected;
 };
 class PropertyRequirementList : public TypedList<PropertyRequirement> {};
+
+// What a verification run asks the candidate and what its answer must hold: the JVM_PROPERTIES
+// requirements, in order, and the range of feature versions (JVM_MIN_VERSION, JVM_MAX_VERSION),
+// checked on the java.version the run reports.
+struct VerificationRequest {
+    PropertyRequirementList requirements;
+    JavaVersionRange range;
+    // Where java.version stands among the property names the command asks for: a requirement's
+    // place, or the place after them when the command asks for it for the range alone; -1
+    // without a range.
+    int32_t versionIndex = -1;
+    // For the log: the candidate and the descriptor.
+    LString home;
+    LString description;
+};
 
 class JvmDescriptor : public JvmTags {
 public:
@@ -44,23 +61,34 @@ public:
     bool wasTried(const LString& home) const;
     // Starts a new search: every home may be tried once more.
     void forgetTriedHomes() { triedHomes_.clear(); }
-    // Verifies the home the document's own JVM_HOME names (JVM_PROPERTIES required).
+    // Verifies the home the document's own JVM_HOME names (JVM_PROPERTIES or a version range
+    // required).
     std::unique_ptr<JvmMatch> verifyOwnHome(const LString& classPathArg, const LString& classArg);
-    // Builds and runs the verification command for `home`; whether its output matches.
+    // Whether a candidate can be told suitable or not: the descriptor names JVM_PROPERTIES or a
+    // version range.
+    bool isVerifiable() const;
+    // Builds and runs the verification command for `home`; whether its output matches. A
+    // descriptor whose version range is flawed verifies nothing (logged).
     bool runVerification(const LString& home, const LString& classPathArg, const LString& classArg);
     // The verification run for `home`: the command "HOME\@JVM_EXE@" %CP%("CLASSPATH")
     // @REQ_JAVA_ARGS@ "CLASS" NAMES, with the home, the class path and the class name put in as
     // inserted values (one pair of quotes around the class path or class name taken off
     // first), capturing its output and putting back the environment it sets; in
-    // environment-variable mode its class path goes into CLASSPATH. Fills `requirements` from
-    // JVM_PROPERTIES, whose names end the command.
+    // environment-variable mode its class path goes into CLASSPATH. Fills `request` from
+    // JVM_PROPERTIES, whose names end the command, followed by java.version when the range
+    // needs it and no requirement names it. The range itself is the caller's to read.
     std::unique_ptr<LaunchScript> verificationScript(const LString& home,
                                                      const LString& classPathArg,
                                                      const LString& classArg,
-                                                     PropertyRequirementList& requirements) const;
-    // Whether the output holds the marker line followed by the required values, in order.
-    static bool checkVerifyOutput(const LString& output,
-                                  const PropertyRequirementList& requirements);
+                                                     VerificationRequest& request) const;
+    // Whether the output holds the marker line followed by the values the request asks for, in
+    // order: each required value (requirements beyond the end of the output are not compared),
+    // and with a range a java.version whose feature version lies in it (logged when not).
+    static bool checkVerifyOutput(const LString& output, const VerificationRequest& request);
+    // Lets the verification runs keep their results in `cache` (not owned; null: nothing is
+    // kept): a run with the same command line, folder and variables as a kept one starts nothing
+    // (LaunchScript::resultCache).
+    void keepResultsIn(RunResultCache* cache) { resultCache_ = cache; }
 
     // The strategies of the hint search: registry locations (PLATFORM_HINT), directories
     // (PATH_HINT) and the platform's own java directories. A match, or null.
@@ -71,12 +99,14 @@ public:
                                                      const LString& classArg);
 
 private:
-    // The common opening of the strategies: false (with a warning) without JVM_PROPERTIES.
+    // The common opening of the strategies: false (with a warning) when the descriptor is not
+    // verifiable.
     bool startStrategy(const char* suffix);
 
     StringList triedHomes_;
     // The warning about a missing CLASSPATH tag is logged once.
     bool classpathWarned_ = false;
+    RunResultCache* resultCache_ = nullptr;
 };
 
 // A verified JVM home of one descriptor.
@@ -104,7 +134,10 @@ private:
 // Result lists own their matches.
 class JvmMatchList : public TypedList<JvmMatch> {};
 
-// The warning of a descriptor without JVM_PROPERTIES.
+// The warning of a descriptor without JVM_PROPERTIES or a version range.
 void warnNoProperties(const JvmDescriptor& descriptor);
+// The warning of a descriptor whose version range is flawed: its file, the line where known, and
+// what is wrong.
+void warnFlawedRange(const JvmDescriptor& descriptor, const TagFlaw& flaw);
 
 }  // namespace wiz

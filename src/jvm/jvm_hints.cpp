@@ -14,7 +14,7 @@
 namespace wiz {
 
 bool JvmDescriptor::startStrategy(const char* suffix) {
-    if (tag("JVM_PROPERTIES").empty()) {
+    if (!isVerifiable()) {
         warnNoProperties(*this);
         return false;
     }

@@ -10,8 +10,15 @@
 
 namespace wiz {
 
-JvmDescriptor& JvmSearcher::registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor) {
-    return *descriptors_.appendOwned(std::move(descriptor));
+JvmDescriptor* JvmSearcher::registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor) {
+    JavaVersionRange range;
+    TagFlaw flaw;
+    if (!readJavaVersionRange(descriptor->document(), range, flaw)) {
+        warnFlawedRange(*descriptor, flaw);
+        return nullptr;
+    }
+    descriptor->keepResultsIn(&verificationResults_);
+    return descriptors_.appendOwned(std::move(descriptor));
 }
 
 void JvmSearcher::setVerificationArgs(const LString& classPath, const LString& className) {
@@ -85,6 +92,31 @@ void JvmSearcher::searchForJvm(JvmMatchList& results) {
         foundMatch_ = descriptor.searchPlatformJvmPaths(verifyClassPathArg_, verifyClassArg_);
     }
     if (foundMatch_) results.appendOwned(std::move(foundMatch_));
+}
+
+std::unique_ptr<JvmMatch> JvmSearcher::verifyPickedProgram(const LString& path) {
+    prepareVerification();
+    for (int32_t i = 0; i < descriptors_.count(); ++i) {
+        JvmDescriptor& descriptor = *descriptorAt(i);
+        const LString exe = descriptor.tag("JVM_EXE");
+        const LString::size_type at = exe.empty() ? LString::npos : endsWith(path, exe);
+        if (at == LString::npos || at < 2 || !isPathSeparator(path[at - 1])) continue;
+        std::unique_ptr<JvmMatch> match =
+            descriptor.verifyAt(path.substr(0, at - 1), verifyClassPathArg_, verifyClassArg_);
+        if (match) return match;
+    }
+    return nullptr;
+}
+
+LString JvmSearcher::requiredDescriptions() const {
+    LString text;
+    for (int32_t i = 0; i < descriptors_.count(); ++i) {
+        const LString description = descriptorAt(i)->tag("DESC");
+        if (description.empty()) continue;
+        if (!text.empty()) text += "; ";
+        text += description;
+    }
+    return text;
 }
 
 void JvmSearcher::searchAllJvms(JvmMatchList& results) {

@@ -9,6 +9,7 @@
 #include "base/ptrlist.h"
 #include "jvm/drive_search.h"
 #include "jvm/jvm_descriptor.h"
+#include "launch/run_result_cache.h"
 
 namespace wiz {
 
@@ -25,7 +26,9 @@ public:
     JvmSearcher& operator=(const JvmSearcher&) = delete;
 
     // Appends a descriptor; the registration order is the search order. The searcher owns it.
-    JvmDescriptor& registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor);
+    // A descriptor whose version range is flawed is left out with a warning (null). Its
+    // verification runs keep their results in verificationResults().
+    JvmDescriptor* registerDescriptor(std::unique_ptr<JvmDescriptor> descriptor);
     int32_t descriptorCount() const { return descriptors_.count(); }
     // The descriptor at 0-based `index`; null outside 0..count-1.
     JvmDescriptor* descriptorAt(int32_t index) const { return descriptors_.getPayload(index); }
@@ -46,6 +49,11 @@ public:
     // own places with every descriptor. Each home is verified at most once per descriptor.
     // Appends at most one match.
     void searchForJvm(JvmMatchList& results);
+    // The java program a user picked, verified with each descriptor whose JVM_EXE its path ends
+    // with (after a separator), in order: the first match, or null.
+    std::unique_ptr<JvmMatch> verifyPickedProgram(const LString& path);
+    // The DESC of every descriptor, "; " between them: what a suitable runtime is.
+    LString requiredDescriptions() const;
     // The search behind SEARCH_ALL: every JVM on every drive, each verified home appended.
     void searchAllJvms(JvmMatchList& results);
     // The drive scan for every descriptor's JVM_EXE, then the verification of what it found;
@@ -59,6 +67,10 @@ public:
     void recordUnverified(JvmDescriptor& descriptor, const LString& home);
     const TypedList<UnverifiedMatches>& unverifiedMatches() const { return unverified_; }
 
+    // The results of the verification runs of this launcher run: each java is run once per
+    // command line, folder and variables, whichever descriptor or search asks.
+    RunResultCache& verificationResults() { return verificationResults_; }
+
     bool stopAtFirst = false;
 
 private:
@@ -70,6 +82,7 @@ private:
     TypedList<UnverifiedMatches> unverified_;
     LString verifyClassPathArg_;
     LString verifyClassArg_;
+    RunResultCache verificationResults_;
 };
 
 }  // namespace wiz

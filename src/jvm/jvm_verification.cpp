@@ -1,6 +1,6 @@
 // Verification of a candidate JVM home: the java executable must exist and, run on the
 // verification class with the names of the required properties, print the marker line and
-// the expected values.
+// the expected values, and a java.version within the descriptor's version range.
 #include "base/exceptions.h"
 #include "base/text_quote.h"
 #include "jvm/jvm_descriptor.h"
@@ -16,6 +16,7 @@ namespace wiz {
 namespace {
 
 const char kMagicLine[] = "1739021872";
+const char kVersionProperty[] = "java.version";
 
 bool endsWithSeparator(const LString& path) {
     return !path.empty() && path[path.length() - 1] == kPathSeparator;
@@ -50,6 +51,18 @@ void warnNoProperties(const JvmDescriptor& descriptor) {
              kLogWarning);
 }
 
+void warnFlawedRange(const JvmDescriptor& descriptor, const TagFlaw& flaw) {
+    const LString line = flaw.line > 0 ? " line " + numberToString(flaw.line) : LString();
+    writeLog("JVM File " + descriptor.sourceName() + line + ": " + flaw.message +
+                 " No runtime is verified with it.",
+             kLogWarning);
+}
+
+bool JvmDescriptor::isVerifiable() const {
+    return !tag("JVM_PROPERTIES").empty() || document().hasTag(kMinVersionTag) ||
+           document().hasTag(kMaxVersionTag);
+}
+
 bool JvmDescriptor::wasTried(const LString& home) const {
     for (int32_t i = 0; i < triedHomes_.count(); ++i) {
         if (samePath(triedHomes_.at(i), home)) return true;
@@ -82,7 +95,7 @@ std::unique_ptr<JvmMatch> JvmDescriptor::verifyAt(const LString& home, const LSt
 
 std::unique_ptr<JvmMatch> JvmDescriptor::verifyOwnHome(const LString& classPathArg,
                                                        const LString& classArg) {
-    if (tag("JVM_PROPERTIES").empty()) {
+    if (!isVerifiable()) {
         warnNoProperties(*this);
         return nullptr;
     }
@@ -91,7 +104,7 @@ std::unique_ptr<JvmMatch> JvmDescriptor::verifyOwnHome(const LString& classPathA
 
 std::unique_ptr<LaunchScript> JvmDescriptor::verificationScript(
     const LString& home, const LString& classPathArg, const LString& classArg,
-    PropertyRequirementList& requirements) const {
+    VerificationRequest& request) const {
     const auto written = [](const LString& text) { return ExpansionText(text); };
     ExpansionText command = written("\"");
     command +=
@@ -126,7 +139,16 @@ std::unique_ptr<LaunchScript> JvmDescriptor::verificationScript(
         trim(requirement->name);
         trim(requirement->expected);
         command += written(" " + requirement->name);
-        requirements.appendOwned(std::move(requirement));
+        if (request.range.present() && request.versionIndex < 0 &&
+            requirement->name == kVersionProperty) {
+            request.versionIndex = request.requirements.count();
+        }
+        request.requirements.appendOwned(std::move(requirement));
+    }
+    // The range is checked on java.version: asked for once more when no requirement names it.
+    if (request.range.present() && request.versionIndex < 0) {
+        command += written(LString(" ") + kVersionProperty);
+        request.versionIndex = request.requirements.count();
     }
 
     auto script = std::make_unique<LaunchScript>(command, true, false);
@@ -134,12 +156,21 @@ std::unique_ptr<LaunchScript> JvmDescriptor::verificationScript(
     // mode the class path goes into the one variable every java reads.
     script->restoreEnvironment = true;
     script->classPathVariable = "CLASSPATH";
+    script->resultCache = resultCache_;
     return script;
 }
 
 bool JvmDescriptor::runVerification(const LString& home, const LString& classPathArg,
                                     const LString& classArg) {
     document().setValue("JVM_HOME", home);
+    VerificationRequest request;
+    request.home = home;
+    request.description = tag("DESC");
+    TagFlaw flaw;
+    if (!readJavaVersionRange(document(), request.range, flaw)) {
+        warnFlawedRange(*this, flaw);
+        return false;
+    }
     const bool classPathVariable = tag("USE_CP_ENV_VAR") == "1";
     if (!classPathVariable && tag("CLASSPATH").empty() && !classpathWarned_) {
         classpathWarned_ = true;
@@ -149,13 +180,13 @@ bool JvmDescriptor::runVerification(const LString& home, const LString& classPat
                  kLogWarning);
     }
 
-    PropertyRequirementList requirements;
+    // The command, its run, the check of what it printed.
     const std::unique_ptr<LaunchScript> script =
-        verificationScript(home, classPathArg, classArg, requirements);
+        verificationScript(home, classPathArg, classArg, request);
     bool verified = false;
     try {
         script->launch(*this, nullptr, false);
-        verified = checkVerifyOutput(script->stdoutText, requirements);
+        verified = checkVerifyOutput(script->stdoutText, request);
     } catch (const ProcessStartException& e) {
         // This java cannot run here (not a program for this system, no permission): the next
         // candidate may.
@@ -165,8 +196,27 @@ bool JvmDescriptor::runVerification(const LString& home, const LString& classPat
     return verified;
 }
 
-bool JvmDescriptor::checkVerifyOutput(const LString& output,
-                                      const PropertyRequirementList& requirements) {
+namespace {
+
+// Whether the java.version the candidate reported lies in the range; logs why not.
+bool versionInRange(const LString& value, const VerificationRequest& request) {
+    int32_t feature = 0;
+    if (!javaFeatureVersion(value, feature)) {
+        writeLog("JVM at " + request.home + " reports java.version \"" + quoteForMessage(value) +
+                     "\", which is not a Java version; " + request.description + " accepts Java " +
+                     request.range.text() + ".",
+                 kLogWarning);
+        return false;
+    }
+    if (request.range.contains(feature)) return true;
+    writeLog("JVM at " + request.home + " is Java " + numberToString(feature) + " (" + value +
+             "); " + request.description + " accepts Java " + request.range.text() + ".");
+    return false;
+}
+
+}  // namespace
+
+bool JvmDescriptor::checkVerifyOutput(const LString& output, const VerificationRequest& request) {
     LString::size_type position = 0;
     LString line;
     bool found = false;
@@ -181,12 +231,31 @@ bool JvmDescriptor::checkVerifyOutput(const LString& output,
         writeLog("Invalid magic value: " + quoteForMessage(line) + "\n", kLogError);
         return false;
     }
-    for (int32_t i = 0; i < requirements.count() && position < output.length(); ++i) {
-        if (!matches(nextLine(output, position), requirements.getPayload(i)->expected)) {
+    // One value a line, in the order the command asked for them; a requirement whose value the
+    // output does not reach is not compared, but the range needs its java.version.
+    const PropertyRequirementList& requirements = request.requirements;
+    const int32_t count = request.versionIndex >= requirements.count() ? request.versionIndex + 1
+                                                                       : requirements.count();
+    LString version;
+    bool versionRead = false;
+    for (int32_t i = 0; i < count && position < output.length(); ++i) {
+        const LString value = nextLine(output, position);
+        if (i < requirements.count() && !matches(value, requirements.getPayload(i)->expected)) {
             return false;
         }
+        if (i == request.versionIndex) {
+            version = value;
+            versionRead = true;
+        }
     }
-    return true;
+    if (!request.range.present()) return true;
+    if (!versionRead) {
+        writeLog("JVM at " + request.home + " reported no java.version; " + request.description +
+                     " accepts Java " + request.range.text() + ".",
+                 kLogWarning);
+        return false;
+    }
+    return versionInRange(version, request);
 }
 
 LString JvmMatch::writeJvmFile() const {

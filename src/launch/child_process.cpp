@@ -6,6 +6,9 @@
 namespace wiz {
 
 int runCommand(const LString& commandLine, const RunOptions& options) {
+    // What the launcher has written comes first; a child that shares the console starts its
+    // output on a line of its own.
+    uiBeforeChildRuns(options.showConsole && !options.newConsole && !options.capture);
     ChildProcess child(commandLine, options);
     return child.runProcess();
 }

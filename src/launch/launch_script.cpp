@@ -123,6 +123,11 @@ const FunctionRule* findFunction(const LString& name) {
     return nullptr;
 }
 
+// How often the launcher has set a variable of its own environment and left it so (the
+// wizard's SET_ENV_FOR_WIZARD variables, a class path put into a variable outside a launch):
+// every child started afterwards inherits it.
+uint32_t environmentChangesLeft = 0;
+
 }  // namespace
 
 // The variables one launch has set, each with the value it had before. The destructor puts back
@@ -134,7 +139,10 @@ public:
     EnvironmentChanges& operator=(const EnvironmentChanges&) = delete;
     ~EnvironmentChanges() {
         for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (!restoreAll_ && it->name != "JAVA_HOME") continue;
+            if (!restoreAll_ && it->name != "JAVA_HOME") {
+                ++environmentChangesLeft;
+                continue;
+            }
             if (it->wasSet) {
                 setEnvironmentText(it->name, it->value);
             } else {
@@ -147,8 +155,19 @@ public:
         Saved saved;
         saved.name = name;
         saved.wasSet = findEnvironmentText(name, saved.value);
+        saved.setTo = value;
         saved_.push_back(std::move(saved));
         setEnvironmentText(name, value);
+    }
+
+    // Every variable set, as NAME=VALUE, in order, each ended by a NUL.
+    LString described() const {
+        LString text;
+        for (const Saved& saved : saved_) {
+            text += saved.name + "=" + saved.setTo;
+            text += '\0';
+        }
+        return text;
     }
 
 private:
@@ -156,6 +175,7 @@ private:
         LString name;
         LString value;
         bool wasSet = false;
+        LString setTo;
     };
     bool restoreAll_;
     std::vector<Saved> saved_;
@@ -451,6 +471,7 @@ void LaunchScript::setVariable(const LString& name, const LString& value) {
         environment_->set(name, value);
     } else {
         setEnvironmentText(name, value);
+        ++environmentChangesLeft;
     }
 }
 
@@ -508,7 +529,9 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
         options.capture = captureOutput;
         logOutput = captureOutput;
     }
-    const int code = runCommand(command, options);
+    const int code = runOrReuse(
+        command, options,
+        RunResultCache::keyOf(command, directory, environment.described(), environmentChangesLeft));
     if (logOutput) {
         writeLog("Output from the launch script execution", kLogPlain);
         writeLog("StdOut:", kLogPlain);
@@ -517,6 +540,43 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
         writeLog(stderrText, kLogPlain);
     }
     return code;
+}
+
+int LaunchScript::runOrReuse(const LString& command, const RunOptions& options,
+                             const LString& key) {
+    if (!resultCache) return runCommand(command, options);
+    if (const RunResultCache::Result* kept = resultCache->find(key)) {
+        writeLog(
+            "The same command ran before in the same folder with the same variables: its result "
+            "is used again, nothing is started.",
+            kLogPlain);
+        uiStepProgress(kept->progressSteps);
+        if (kept->startFailed) throw ProcessStartException(kept->startFailure);
+        if (options.stdoutBuffer) *options.stdoutBuffer += kept->stdoutText;
+        if (options.stderrBuffer) *options.stderrBuffer += kept->stderrText;
+        return kept->exitCode;
+    }
+    // What this run adds to the buffers, which may hold earlier output.
+    const LString::size_type stdoutStart =
+        options.stdoutBuffer ? options.stdoutBuffer->length() : 0;
+    const LString::size_type stderrStart =
+        options.stderrBuffer ? options.stderrBuffer->length() : 0;
+    RunResultCache::Result result;
+    ProgressTally tally;
+    try {
+        result.exitCode = runCommand(command, options);
+    } catch (const ProcessStartException& e) {
+        result.startFailed = true;
+        result.startFailure = e.message();
+        result.progressSteps = tally.steps();
+        resultCache->keep(key, result);
+        throw;
+    }
+    if (options.stdoutBuffer) result.stdoutText = options.stdoutBuffer->substr(stdoutStart);
+    if (options.stderrBuffer) result.stderrText = options.stderrBuffer->substr(stderrStart);
+    result.progressSteps = tally.steps();
+    resultCache->keep(key, result);
+    return result.exitCode;
 }
 
 LString sideFile(const LString& suffix) {

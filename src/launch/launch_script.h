@@ -8,7 +8,9 @@
 #include "base/expansion_text.h"
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "launch/child_process.h"
 #include "launch/jvm_tags.h"
+#include "launch/run_result_cache.h"
 #include "launch/token_expander.h"
 #include "tagdoc/tag_document.h"
 
@@ -72,6 +74,12 @@ public:
     // In environment-variable mode, the variable that takes the class path; empty: the
     // descriptor's CP_ENV_VAR.
     LString classPathVariable;
+    // Not owned; null: every launch starts its program. Otherwise a launch whose command line,
+    // working directory and variables (RunResultCache::keyOf) are those of a run kept there
+    // starts nothing: it logs the same lines plus one that says so, makes the same progress
+    // steps and hands back the kept exit code and output (or the kept failure to start). A
+    // launch that starts its program keeps its result there.
+    RunResultCache* resultCache = nullptr;
     // Output captured by launches; appended to, never cleared.
     LString stdoutText;
     LString stderrText;
@@ -87,6 +95,8 @@ private:
     // Sets a variable for the launch under way (put back as restoreEnvironment says), or for
     // the rest of the run outside a launch.
     void setVariable(const LString& name, const LString& value);
+    // Runs the command, or takes the result kept for `key` in resultCache; its exit code.
+    int runOrReuse(const LString& command, const RunOptions& options, const LString& key);
 
     JvmTags* currentJvm_ = nullptr;
     EnvironmentChanges* environment_ = nullptr;

@@ -5,6 +5,8 @@
 #include "base/exceptions.h"
 #include "base/text_quote.h"
 #include "services/host.h"
+#include "services/log.h"
+#include "services/messages.h"
 #include "tagdoc/text.h"
 
 namespace wiz {
@@ -26,6 +28,7 @@ const InstructionInterpreter::Command InstructionInterpreter::commands[] = {
     {"SET", &InstructionInterpreter::set},
     {"GOTO", &InstructionInterpreter::gotoLabel},
     {"JMP0", &InstructionInterpreter::jumpIfZero},
+    {"EXIT", &InstructionInterpreter::exitScript},
 };
 
 InstructionInterpreter::InstructionInterpreter(const TagDocument& document, ScriptActions& actions)
@@ -35,8 +38,9 @@ int InstructionInterpreter::execute() {
     const int32_t count = document_.valueCount(kInstructionsTag);
     int result = 0;
     currentLine_ = 0;
+    ended_ = false;
     uint32_t steps = 0;
-    while (currentLine_ < count) {
+    while (!ended_ && currentLine_ < count) {
         if (stepLimit_ != 0 && steps++ == stepLimit_) {
             instructionError("The script did not end within " +
                              LString(std::to_string(stepLimit_)) + " lines.");
@@ -187,6 +191,56 @@ void InstructionInterpreter::jumpIfZero(const LString& line, LString::size_type&
     const LString label =
         requiredWord(line, position, "JMP0 requires a jump label as its second argument.");
     if (value == 0) currentLine_ = findLabel(label);
+}
+
+}  // namespace wiz
+
+namespace wiz {
+
+LString InstructionInterpreter::exitText(const LString& line, LString::size_type position) const {
+    static const char* const kContext = "Invalid text specified for EXIT.";
+    LString text = line.substr(position < line.length() ? position : line.length());
+    trim(text);
+    if (!text.empty() && text[0] == '"') {
+        LString::size_type cursor = 1;
+        try {
+            text = nextArgument(text, cursor, true);
+        } catch (const LauncherException& e) {
+            instructionError(LString(kContext) + " " + e.message());
+        }
+    }
+    if (text.empty()) return text;
+    // "#N": the launcher's string N, in the user's language.
+    if (text.length() > 1 && text[0] == '#' &&
+        text.find_first_not_of("0123456789", 1) == LString::npos) {
+        int32_t id = 0;
+        const LString digits = text.substr(1);
+        const LString message = readLongNumber(digits, id) && id > 0
+                                    ? loadString(static_cast<StringId>(id))
+                                    : LString();
+        if (message.empty()) {
+            instructionError("EXIT names the text " + quoteForMessage(text) +
+                             ", which the launcher does not have.");
+        }
+        return message;
+    }
+    substituteVariables(text, kContext);
+    return text;
+}
+
+void InstructionInterpreter::exitScript(const LString& line, LString::size_type& position,
+                                        int& result) {
+    const int32_t code = requiredInteger(
+        line, position, "The first argument to EXIT should be the exit code of the launcher.");
+    const LString text = exitText(line, position);
+    if (!text.empty()) {
+        writeLog(text);
+        uiShowMessage(text);
+    }
+    writeLog("EXIT in line " + numberToString(currentLine_ + 1) + " ends the script with " +
+             numberToString(code));
+    result = code;
+    ended_ = true;
 }
 
 }  // namespace wiz

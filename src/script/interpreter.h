@@ -2,7 +2,7 @@
 //
 // Each line is a label (":NAME"), a comment (first word "//") or a command followed by its
 // arguments. Commands: INITIALIZE_UI, FIND_JVM, VERIFY, INSTALL_JVM, LAUNCH, ILAUNCH,
-// EXECUTE_LAUNCHER, SET, GOTO, JMP0.
+// EXECUTE_LAUNCHER, SET, GOTO, JMP0, EXIT.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +31,9 @@ class InstructionInterpreter : public ScriptEvaluator {
 public:
     // The document and the actions are not owned and outlive the interpreter.
     InstructionInterpreter(const TagDocument& document, ScriptActions& actions);
-    // Runs the script; returns the result of the last LAUNCH/ILAUNCH, or 0. Script errors are
-    // thrown as InstructionsException; LauncherException from actions passes through.
+    // Runs the script; returns the code of an EXIT, else the result of the last LAUNCH/ILAUNCH,
+    // or 0. Script errors are thrown as InstructionsException; LauncherException from actions
+    // passes through.
     int execute();
     // The index of the first line that equals ":" + name (references in name substituted).
     int32_t findLabel(const LString& name);
@@ -72,10 +73,17 @@ private:
     void set(const LString& line, LString::size_type& position, int& result);
     void gotoLabel(const LString& line, LString::size_type& position, int& result);
     void jumpIfZero(const LString& line, LString::size_type& position, int& result);
+    // EXIT code [text]: shows and logs the text, then ends the script with the code.
+    void exitScript(const LString& line, LString::size_type& position, int& result);
+    // The text of EXIT: the rest of the line, a text in double quotes without them; "#N" is
+    // string N of the launcher's texts, anything else has its references substituted.
+    LString exitText(const LString& line, LString::size_type position) const;
 
     const TagDocument& document_;
     ScriptActions& actions_;
     uint32_t stepLimit_ = 0;
+    // Set by EXIT: the script ends after the line being executed.
+    bool ended_ = false;
 };
 
 }  // namespace wiz

@@ -1,5 +1,7 @@
 #include "services/host.h"
 
+#include <cstdio>
+
 #include "services/messages.h"
 
 namespace wiz {
@@ -79,7 +81,21 @@ void uiSetStatusLine2(int type, const LString& text) {
     if (status.line2 != kNoLine && composeStatus(line1, line2)) host->setStatus2(line1, line2);
 }
 
+namespace {
+// The innermost tally of this thread; each one counts into those around it too.
+thread_local ProgressTally* currentTally = nullptr;
+}  // namespace
+
+ProgressTally::ProgressTally() : outer_(currentTally) { currentTally = this; }
+
+ProgressTally::~ProgressTally() { currentTally = outer_; }
+
 void uiStepProgress(int delta) {
+    if (delta > 0) {
+        for (ProgressTally* tally = currentTally; tally; tally = tally->outer_) {
+            tally->steps_ += delta;
+        }
+    }
     if (LauncherHost* host = audibleHost()) host->stepProgress(delta);
 }
 
@@ -112,6 +128,16 @@ LString uiChooseDirectory() {
 
 void uiApplyTitle(const LString& /*text*/) {
     if (LauncherHost* host = hostState().host) host->setTitle(loadString(StringId::WindowTitle));
+}
+
+void uiEndPartialLine() {
+    if (LauncherHost* host = audibleHost()) host->endPartialLine();
+}
+
+void uiBeforeChildRuns(bool sharesConsole) {
+    if (sharesConsole) uiEndPartialLine();
+    std::fflush(stdout);
+    std::fflush(stderr);
 }
 
 void setSilent(bool flag) { hostState().silent = flag; }

@@ -28,6 +28,10 @@ public:
     virtual LString getTitle() = 0;
     virtual void setTitle(const LString& text) = 0;
     virtual LString chooseDirectory() = 0;
+    // Another program is about to write to the console the host writes to: a line the host has
+    // begun (a row of progress dots) is ended, so that the program's output starts a line of its
+    // own. Hosts without a console do nothing.
+    virtual void endPartialLine() {}
 };
 
 // Process-wide state of the start-up and the facade.
@@ -78,7 +82,32 @@ void uiHide(int seconds);  // acts in silent mode too
 void uiShowMessage(const LString& text);
 LString uiChooseDirectory();             // empty in silent mode
 void uiApplyTitle(const LString& text);  // sets the standard title; acts in silent mode too
+// Ends a line the host has begun (a row of progress dots), before the launcher or another
+// program writes a line of its own to the same console; nothing in silent mode.
+void uiEndPartialLine();
+// A child process is about to start: standard output and error are flushed, so that what the
+// launcher wrote comes before what the child writes, in a console, a pipe or a file alike; and
+// when the child shares the console (`sharesConsole`), the host first ends a line it has begun.
+void uiBeforeChildRuns(bool sharesConsole);
 void setSilent(bool flag);
+
+// Counts the progress steps asked of the facade on this thread while it lives, whether a host
+// shows them or not, so that work done once can report the same steps when its result is used
+// again. The progress window's own ticks (another thread) are not counted.
+class ProgressTally {
+public:
+    ProgressTally();
+    ~ProgressTally();
+    ProgressTally(const ProgressTally&) = delete;
+    ProgressTally& operator=(const ProgressTally&) = delete;
+
+    int steps() const { return steps_; }
+
+private:
+    friend void uiStepProgress(int delta);
+    ProgressTally* outer_;
+    int steps_ = 0;
+};
 
 // Snapshot of the second status line, put back after a nested search.
 class StatusLine2Saver {

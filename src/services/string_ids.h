@@ -41,7 +41,8 @@ enum class StringId : int {
     NotEnoughTempSpace = 34,      // " There may not be enough temporary disk space. ..."
     Canceled = 35,                // "Canceled by the user."
     TempDirectoryMissing = 36,    // "Cannot use %1!s! as the temp directory because ..."
-    NotAJavaProgram = 37,         // "Selected file is not a a valid JVM. ..."
+    NotAJavaProgram = 37,         // "Selected file is not a valid JVM. ..."
+    PickNotSuitable = 38,         // "The selected Java runtime is not suitable. Required: %1!s!"
     WindowTitle = 105,            // "Corvane Wizard"
 };
 

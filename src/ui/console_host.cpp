@@ -22,11 +22,13 @@ void ConsoleHost::write(const char* text, bool flush) {
 void ConsoleHost::printLine(const LString& text) {
     write((text + "\n").c_str(), false);
     atLineStart_ = true;
+    linePending_ = false;
 }
 
 void ConsoleHost::printRaw(const LString& text) {
     write(text.c_str(), true);
     atLineStart_ = false;
+    linePending_ = true;
 }
 
 void ConsoleHost::endLine() {
@@ -74,6 +76,10 @@ void ConsoleHost::hide(int /*seconds*/) { visible_ = false; }
 bool ConsoleHost::isVisible() { return visible_; }
 
 void ConsoleHost::showMessage(const LString& text) { printLine(text); }
+
+void ConsoleHost::endPartialLine() {
+    if (linePending_) printLine(LString());
+}
 
 LString ConsoleHost::getTitle() { return title_; }
 

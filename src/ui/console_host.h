@@ -39,6 +39,8 @@ public:
     // Prompts with string 30 and reads one whole line: the answer is the line without its line
     // break and the blanks around it; empty at the end of the input.
     LString chooseDirectory() override;
+    // Ends a row of progress dots (or another text printed without a line break).
+    void endPartialLine() override;
 
 private:
     void write(const char* text, bool flush);
@@ -53,6 +55,8 @@ private:
     bool visible_ = false;
     LString title_;
     bool atLineStart_ = false;
+    // Text without a line break was printed last.
+    bool linePending_ = false;
 };
 
 LauncherHost* createConsoleHost(ArgumentList& args);

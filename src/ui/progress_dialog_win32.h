@@ -6,6 +6,8 @@
 // everything that must run on the owning thread (timers belong to the thread that sets them).
 #pragma once
 
+#include <atomic>
+
 #include "base/lstring.h"
 #include "platform/handle_win32.h"
 #include "platform/win32.h"
@@ -22,6 +24,10 @@ struct WindowState {
     HandleHolder workerThread;
     DWORD workerThreadId = 0;
     bool workerPending = true;  // the worker is started at most once per process
+    // The launch's result, the process's exit code: written by the worker before it asks the
+    // main window to close, read by the main thread when the message loop has ended. -1 until
+    // a launch has run.
+    std::atomic<int> launchResult{-1};
 };
 
 WindowState& windowState();

@@ -122,7 +122,8 @@ DWORD WINAPI launchWorker(LPVOID /*unused*/) {
     auto* host = dynamic_cast<WindowedHost*>(hostState().host.load());
     if (host && host->arguments().count() > 0) {
         try {
-            runLaunch(*host, host->arguments(), ExitMessageRoute::Facade, stopProgressTimers);
+            windowState().launchResult =
+                runLaunch(*host, host->arguments(), ExitMessageRoute::Facade, stopProgressTimers);
         } catch (...) {
             // The launch reports its own failures; the window must close whatever happened.
         }
@@ -178,7 +179,12 @@ bool WindowedHost::initialize(void* instance, int /*showCommand*/) {
     return true;
 }
 
-int WindowedHost::run() { return runMessageLoop(); }
+// The exit code is the launch's, as with the console host: a program that starts the launcher
+// (start /wait, a deployment tool) learns how the run ended.
+int WindowedHost::run() {
+    runMessageLoop();
+    return windowState().launchResult;
+}
 
 void WindowedHost::setStatus(const LString& text) {
     if (progressDialog()) SetDlgItemTextA(progressDialog(), kStatusControl, text.c_str());

@@ -22,7 +22,8 @@ public:
     // Registers the window class (string 1) and creates the hidden main window, which creates
     // the progress dialog and starts the worker. The show command is not used.
     bool initialize(void* instance, int showCommand) override;
-    // The message loop; returns the quit code, 0.
+    // The message loop; when it has ended, returns the launch's result (as the console host
+    // does), -1 when no launch ran.
     int run() override;
     void setStatus(const LString& text) override;
     void setStatus2(const LString& line1, const LString& line2) override;

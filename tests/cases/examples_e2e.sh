@@ -12,10 +12,21 @@
 # search     every descriptor packed (each one must parse); SEARCH with a runtime bundled beside
 #            the launcher (jre) prints 1, its home and a JVM file of the bundled descriptor, which
 #            verified it once
-# versions   SEARCH_ALL over a test tree with one runtime per Java version: each version
-#            descriptor accepts exactly its own version (1.8 and 11 to 25 all have one), the
-#            bundled one its 21; 1.7, 9 and 10 are taken by none; every descriptor has the class
-#            path tags of its system
+# versions   SEARCH_ALL over a test tree with runtimes from 1.7 to 26: the bundled descriptor
+#            accepts its 21, "Java 17 or newer" every runtime from 17 on (17.0.2, 21, 25-ea,
+#            26.0.1) and none before; each runtime runs once, whichever descriptors try it;
+#            every descriptor has the class path tags of its system
+# range      the example's descriptor with JVM_MAX_VERSION 25 ("Java 17 to 25") over runtimes
+#            answering 1.8.0_392, 11.0.22, 17.0.2, 21, 25-ea and 26.0.1: SEARCH takes 25-ea (the
+#            newest in range; 26.0.1 is tried first and refused with the range), SEARCH_ALL
+#            reports 17.0.2, 21 and 25-ea
+# javahome   the example with -cv:javahome naming a Java 17 that the bundled descriptor refuses
+#            and the next one accepts: java starts twice (one verification, the wizard)
+# no-java    the example where no runtime is found and the pick is cancelled: the script's
+#            EXIT 3 shows its message and ends the run with exit code 3
+# order      the launcher's lines and the wizard's, read through a pipe, come in the order they
+#            were written: a row of dots is ended before the wizard writes, and a status line
+#            printed just before the wizard starts comes before the wizard's output
 # wizard     the whole example (instructions, descriptors, launch script, archives): the bundled
 #            runtime is started as the sample wizard with the application archive on its class
 #            path, shares the console (its output is not captured), and nothing temporary is left
@@ -25,7 +36,6 @@
 #            self-signed certificate: the signature verifies, and the signed launcher lists,
 #            extracts (wizpack and -cv:extract) and runs the wizard exactly as the unsigned one;
 #            wizpack refuses to pack onto a signed launcher
-# generated  (native) examples/jvm/generate.sh writes exactly the committed descriptors
 set -u
 
 case_name=$1
@@ -66,10 +76,10 @@ home() {
 }
 
 # The descriptors in the order examples/README.md packs them: the bundled runtime's first, then
-# the version descriptors newest first.
+# the one of an installed runtime.
 ordered_descriptors() {
     echo bundled.jvm
-    (cd "$descriptors" && ls java-*.jvm | sort -rV)
+    echo java-17-or-newer.jvm
 }
 
 # pack [ENTRY_OPTIONS...]: setup(.exe) with the example instructions, every descriptor in order,
@@ -78,6 +88,7 @@ ordered_descriptors() {
 pack() {
     local entries=() f
     cp "$examples/wizard/instructions.tag" "$descriptors"/*.jvm .
+    [ -n "${instructions:-}" ] && printf '%s\n' "$instructions" >instructions.tag
     for f in $(ordered_descriptors); do entries+=(--type jvm "$f"); done
     printf 'PK' >Verify.jar
     cp "$launcher" "base$suffix"
@@ -125,21 +136,14 @@ $file
     no_temporary_files
     ;;
 versions)
-    required=(25 24 23 22 21 20 19 18 17 16 15 14 13 12 11 8)
-    for v in "${required[@]}"; do
-        [ -f "$descriptors/java-$v.jvm" ] || fail "no descriptor java-$v.jvm"
-    done
+    [ "$(ls "$descriptors")" = "$(ordered_descriptors | sort)" ] ||
+        fail "descriptors: $(ls "$descriptors")"
     # expected: "DESC=home" for every match SEARCH_ALL must report.
-    expected=("$bundled_desc=rt-21.0.1")
-    for f in "$descriptors"/java-*.jvm; do
-        v=${f##*/java-}
-        v=${v%.jvm}
-        version=$v.0.1
-        [ "$v" = 8 ] && version=1.8.0_432
+    expected=("$bundled_desc=rt-21")
+    for version in 1.7.0_80 1.8.0_432 9.0.4 10.0.2 11.0.22 16.0.2 17.0.2 21 25-ea 26.0.1; do
         home "drives/rt-$version" "$version"
-        expected+=("$(sed -n 's/^DESC: //p' "$f")=rt-$version")
     done
-    for version in 1.7.0_80 9.0.4 10.0.2; do home "drives/rt-$version" "$version"; done
+    for version in 17.0.2 21 25-ea 26.0.1; do expected+=("Java 17 or newer=rt-$version"); done
     pack
     printf 'ACTION: SEARCH_ALL\nLOGFILE: run.log\n' >in.tag
     WIZ_SEARCH_DRIVES=$(native_path "$work/drives") run_setup -cv:silent -cv:in in.tag
@@ -161,6 +165,98 @@ versions)
     got=$(printf '%s\n' "${found[@]}" | sort)
     [ "$got" = "$want" ] || fail "matches (descriptor=home):
 $(diff <(echo "$want") <(echo "$got"))"
+    # Both descriptors ask the same of a runtime: each one ran once.
+    for d in drives/rt-*; do
+        [ "$(runs "$d")" = 1 ] || fail "$d ran $(runs "$d") times"
+    done
+    ;;
+range)
+    for version in 1.8.0_392 11.0.22 17.0.2 21 25-ea 26.0.1; do home "rt-$version" "$version"; done
+    # The example's descriptor of an installed runtime with an upper bound, looking beside the
+    # launcher.
+    sed -e 's/^DESC: .*/DESC: Java 17 to 25/' -e 's/^JVM_MIN_VERSION: 17/&\nJVM_MAX_VERSION: 25/' \
+        -e '/^PLATFORM_HINT:/,/^\/:/d' -e '/^PATH_HINT:/,/^\/:/d' \
+        "$descriptors/java-17-or-newer.jvm" >range.jvm
+    printf 'PATH_HINT: rt-*\n' >>range.jvm
+    printf 'PK' >Verify.jar
+    cp "$launcher" "base$suffix"
+    cp "$wizpack" "wizpack$suffix"
+    $emulator "./wizpack$suffix" -o "setup$suffix" "base$suffix" --type instructions \
+        "$examples/wizard/instructions.tag" --type jvm range.jvm --type verification Verify.jar \
+        >pack.log 2>&1 || fail "wizpack: $(cat pack.log)"
+    printf 'ACTION: SEARCH\nLOGFILE: run.log\n' >in.tag
+    run_setup -cv:silent -cv:in in.tag
+    [ "$code" = 0 ] || fail "exit code $code; output [$out]"
+    [ "$(sed -n 2p <<<"$out")" = "$(native_path "$work/rt-25-ea")" ] || fail "SEARCH found [$out]"
+    grep -aqF "JVM at $(native_path "$work/rt-26.0.1") is Java 26 (26.0.1); Java 17 to 25 accepts Java 17 to 25." run.log ||
+        fail "26.0.1 was not refused with the range: $(grep -a 'Java 2' run.log)"
+    for version in 1.8.0_392 11.0.22 17.0.2 21; do
+        [ "$(runs "rt-$version")" = 0 ] || fail "rt-$version was tried after a match"
+    done
+    mkdir drives
+    mv rt-* drives/
+    printf 'ACTION: SEARCH_ALL\nLOGFILE: run.log\n' >in.tag
+    WIZ_SEARCH_DRIVES=$(native_path "$work/drives") run_setup -cv:silent -cv:in in.tag
+    [ "$code" = 0 ] || fail "exit code $code; output [$out]"
+    got=$(sed -n '2~2p' <<<"${out%$'\n'}" | while read -r h; do local_path "$h" | sed 's|.*/||'; done | sort)
+    [ "$(sed -n 1p <<<"$out")" = 3 ] && [ "$got" = "$(printf 'rt-%s\n' 17.0.2 21 25-ea)" ] ||
+        fail "SEARCH_ALL found [$out]"
+    ;;
+javahome)
+    home installed 17.0.2 'stdout=the wizard ran'$'\n'
+    cp "$examples/wizard/launch-$system.tag" .
+    printf 'PK' >wizard.jar
+    pack --type launchscript "launch-$system.tag" --type application wizard.jar
+    host=""
+    [ -n "$emulator" ] && host=-console
+    run_setup -cv:javahome "$(native_path "$work/installed")"
+    [ "$code" = 0 ] && [[ $out == *"the wizard ran"* ]] || fail "exit code $code; output [$out]"
+    # The bundled descriptor refuses 17, "Java 17 or newer" takes the same run's result.
+    [ "$(runs installed)" = 2 ] ||
+        fail "java started $(runs installed) times, not twice (one verification, the wizard)"
+    grep -aq "^The same command ran before in the same folder with the same variables" run.log ||
+        fail "the second verification did not reuse the first: $(show_log run.log)"
+    no_temporary_files
+    ;;
+no-java)
+    pack
+    # No runtime anywhere (the Linux system's own runtimes get the stand-in archive, which none
+    # of them can run), and the pick is cancelled (no answer on the console).
+    PATH=/usr/bin:/bin JAVA_HOME="" run_setup
+    message="This installer needs Java 17 or newer. Get it from https://adoptium.net, then run the installer again."
+    [ "$code" = 3 ] || fail "exit code $code, not 3; output [$out]"
+    [ "$(grep -v '^$' <<<"$out" | tail -n 1)" = "$message" ] || fail "the message is not last: [$out]"
+    log=$(tr -d '\r' <run.log)
+    grep -aqxF "$message" <<<"$log" && grep -aq "^EXIT in line [0-9]* ends the script with 3$" <<<"$log" ||
+        fail "not logged: $(show_log run.log)"
+    no_temporary_files
+    ;;
+order)
+    home jre 21.0.5 'stdout=the wizard ran'$'\n'
+    cp "$examples/wizard/launch-$system.tag" .
+    printf 'PK' >wizard.jar
+    host=""
+    [ -n "$emulator" ] && host=-console
+    # ordered_run: the example's output through a pipe, each row of dots as one dot.
+    ordered_run() {
+        pack --type launchscript "launch-$system.tag" --type application wizard.jar
+        run_setup
+        [ "$code" = 0 ] || fail "exit code $code; output [$out]"
+        out=$(sed -E 's/^\.+/./' <<<"$out")
+    }
+    # The example hides its UI as the wizard starts: the row of dots of the verification is
+    # ended before the wizard writes.
+    ordered_run
+    grep -qx "the wizard ran" <<<"$out" || fail "the wizard's line is not a line of its own: [$out]"
+    [ "$(grep -B1 -x "the wizard ran" <<<"$out" | head -n 1)" = . ] ||
+        fail "not after the dots: [$out]"
+    # A status line written just before the wizard starts (its launch extracts nothing, which
+    # would draw a dot) comes before its output.
+    instructions=$(sed 's/LAUNCH @S2@ 0/LAUNCH @S2@ 1/' "$examples/wizard/instructions.tag")
+    sed -i -e 's/ %CP%()//' -e '/^ARCHIVE:/d' "launch-$system.tag"
+    ordered_run
+    [ "$(grep -A1 -x "Running Corvane Wizard..." <<<"$out" | tail -n 1)" = "the wizard ran" ] ||
+        fail "the status line and the wizard's output are out of order: [$out]"
     ;;
 wizard)
     home jre 21.0.5 'stdout=the wizard ran'$'\n'
@@ -268,7 +364,7 @@ manifest | signed)
     }
     observe setup
     observe signed
-    grep -q '^entries 21$' seen-setup/list.txt || fail "unexpected index: $(cat seen-setup/list.txt)"
+    grep -q '^entries 6$' seen-setup/list.txt || fail "unexpected index: $(cat seen-setup/list.txt)"
     grep -q "the wizard ran" seen-setup/run.txt || fail "the unsigned launcher did not run: $(cat seen-setup/run.txt)"
     [ "$(tail -c 2 seen-setup/run.txt)" = .0 ] || fail "exit code of the unsigned run: $(cat seen-setup/run.txt)"
     diff -r seen-setup seen-signed >diff.txt || fail "the signed launcher behaves differently:
@@ -282,15 +378,6 @@ $(cat diff.txt)"
     grep -q "is signed (it carries a certificate table): pack the unsigned launcher, then sign the packed file" refused.log ||
         fail "refusal message: $(cat refused.log)"
     [ ! -e out.exe ] || fail "a refused pack left out.exe"
-    ;;
-generated)
-    bash "$examples/jvm/generate.sh" "$work/generated" >gen.log 2>&1 ||
-        fail "generate.sh: $(cat gen.log)"
-    for s in windows linux; do
-        diff -r -x bundled.jvm "$work/generated/$s" "$examples/jvm/$s" >diff.txt ||
-            fail "examples/jvm/$s is not the output of examples/jvm/generate.sh (run it):
-$(cat diff.txt)"
-    done
     ;;
 *)
     fail "unknown case"

@@ -32,7 +32,8 @@
 # pick-line         (native) the java program picked on the console from a piped answer: the
 #                   prompt's line ends before SEARCH prints its answer
 # java-starts       (native) the packed example starts one java per runtime it verifies, plus
-#                   the wizard (counted with strace; skipped without it)
+#                   the wizard (counted with strace; skipped without it); with -cv:javahome
+#                   it starts java twice (a wrapper java counts the starts)
 set -u
 
 case_name=$1
@@ -415,7 +416,8 @@ recycle)
     [ "$(runs '$Recycle.Bin/S-1-5-21/jdk-17')" = 0 ] || fail "the recycle bin was searched"
     ;;
 pick-line)
-    home picked "Acme Runtime" 17.0.2
+    # (The pick is verified with the descriptor, which accepts it.)
+    home picked Nobody 17.0.2
     descriptor a.jvm Nothing Nobody
     pack setup "" --type jvm a.jvm
     printf 'ACTION: SEARCH\nSHOW_FAIL_MSG: 1\nLOGFILE: run.log\n' >in.tag
@@ -446,6 +448,17 @@ java-starts)
     echo "search.java-starts: $starts java starts, $verified runtimes verified, 1 wizard"
     [ "$verified" -ge 1 ] && [ "$starts" = $((verified + 1)) ] ||
         fail "$starts starts for $verified runtimes and the wizard"
+    # -cv:javahome naming a home whose java records each start and runs the real one: both
+    # descriptors try it (the bundled one refuses any version but 21), java starts twice.
+    mkdir -p wrapped/bin
+    printf '#!/bin/sh\necho start >>"%s"\nexec "%s" "$@"\n' "$work/starts.txt" \
+        "$(readlink -f "$real_java")" >wrapped/bin/java
+    chmod +x wrapped/bin/java
+    ./setup -console -cv:log javahome.log -cv:javahome "$work/wrapped" </dev/null >out.txt 2>&1 ||
+        fail "the example with -cv:javahome failed: $(cat out.txt)"
+    grep -q "Sample wizard is running" out.txt || fail "no wizard: $(cat out.txt)"
+    [ "$(wc -l <starts.txt)" = 2 ] ||
+        fail "-cv:javahome started java $(wc -l <starts.txt) times, not twice: $(cat javahome.log)"
     ;;
 *)
     fail "unknown case"

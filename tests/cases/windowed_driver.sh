@@ -5,7 +5,9 @@
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
 # packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
-# shows its message and exits with 0), cancel (closing the dialog cancels a running extraction),
+# shows its message and exits with -1, as the console host does), exit (EXIT shows its text and
+# ends with its code, in the window and on the console alike), cancel (closing the dialog cancels
+# a running extraction),
 # hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
 # wizard's error output is shown after a failed launch, but not after the result 1000 of a
 # launcher with style 0; the stand-in JVM WIZJAVA plays the wizard), close-main (closing the
@@ -174,13 +176,32 @@ GOTO SPIN" --type launchscript launch.tag
     fi
     ;;
 failure)
-    # A failed launch shows its message over the dialog and still exits with 0.
+    # A failed launch shows its message over the dialog and exits with -1 (4294967295).
     pack packed.exe 0 "INITIALIZE_UI
 STOP_HERE" --type launchscript launch.tag
     probe message packed.exe
     expect_report message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
     expect_report message_caption "Corvane Wizard"
-    expect_report exit 0
+    expect_report exit 4294967295
+    # The console host ends the same run with the same code (-1, which the shell sees as 255).
+    wiz_wine ./packed.exe -console </dev/null >console.out 2>&1
+    console_code=$?
+    [ "$console_code" = 255 ] || fail "the console host ended with $console_code: $(cat console.out)"
+    ;;
+exit)
+    # EXIT shows its text in a message box and ends the run with its code; the console host
+    # prints the text and ends with the same code.
+    pack packed.exe 0 "INITIALIZE_UI
+EXIT 7 \"This installer needs Java 17 or newer.\"
+STOP_HERE" --type launchscript launch.tag
+    probe message packed.exe
+    expect_report message "This installer needs Java 17 or newer."
+    expect_report exit 7
+    console_out=$(wiz_wine ./packed.exe -console </dev/null 2>&1 | tr -d '\r'; echo ".${PIPESTATUS[0]}")
+    console_code=${console_out##*.}
+    [ "$console_code" = 7 ] || fail "the console host ended with $console_code: [$console_out]"
+    grep -qx "This installer needs Java 17 or newer." <<<"$console_out" ||
+        fail "the console host did not print the text: [$console_out]"
     ;;
 cancel)
     # A large embedded file keeps the extraction busy long enough to be cancelled.
@@ -197,7 +218,7 @@ cancel)
     *"$s35") ;;
     *) fail "the message does not end with [$s35]: $msg" ;;
     esac
-    expect_report exit 0
+    expect_report exit 4294967295
     ;;
 hide)
     # The launch keeps the dialog up for 3 seconds while the stand-in wizard runs for 8.
@@ -230,7 +251,7 @@ LAUNCH jvm.tag 2" --type launchscript launch.tag
     # The message is the captured error output as it is, line break included.
     exit_case 0 3 message
     expect_report message 'the wizard failed with 3\n'
-    expect_report exit 0
+    expect_report exit 3
     exit_case 1 1000 message
     expect_report message 'the wizard failed with 1000\n'
     exit_case 0 1000 quiet
@@ -255,7 +276,7 @@ FIND_JVM 0 0" --type verification --name Verify.jar big.bin
     *"$s35") ;;
     *) fail "the message does not end with [$s35]: $msg" ;;
     esac
-    expect_report exit 0
+    expect_report exit 4294967295
     left=$(cd temp && find . -mindepth 1)
     [ -z "$left" ] || fail "temporary files left behind: $left"
     ;;
@@ -279,7 +300,7 @@ STOP_HERE" --type launchscript launch.tag
     [ -z "$markers" ] || fail "the launcher loaded planted DLLs: $(echo $markers)"
     [ $probe_result = 0 ] || fail "the launch failed"
     expect_report message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
-    expect_report exit 0
+    expect_report exit 4294967295
     ;;
 *)
     fail "unknown case"

@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The requirements as the verification builds them from JVM_PROPERTIES (values of a tag
     // document hold no line breaks).
-    wiz::PropertyRequirementList requirements;
+    wiz::VerificationRequest request;
+    wiz::PropertyRequirementList& requirements = request.requirements;
     std::vector<std::string> expected;
     size_t start = 0;
     while (start <= parts[0].size()) {
@@ -92,10 +93,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         requirements.appendOwned(std::move(requirement));
     }
 
-    const bool accepted = wiz::JvmDescriptor::checkVerifyOutput(LString(output), requirements);
+    const bool accepted = wiz::JvmDescriptor::checkVerifyOutput(LString(output), request);
     if (accepted != modelCheck(output, expected)) {
         wizfuzz::finding(std::string("the check ") + (accepted ? "accepted" : "rejected") +
                          " the output " + wizfuzz::shown(output));
+    }
+
+    // A version range only adds a condition: the java.version asked for after the properties
+    // must be a Java version within it.
+    wiz::VerificationRequest ranged;
+    for (int32_t i = 0; i < requirements.count(); ++i) {
+        ranged.requirements.appendOwned(
+            std::make_unique<wiz::PropertyRequirement>(*requirements.getPayload(i)));
+    }
+    ranged.range.hasMinimum = true;
+    ranged.range.minimum = size > 0 ? data[0] % 30 : 1;
+    ranged.versionIndex = ranged.requirements.count();
+    if (wiz::JvmDescriptor::checkVerifyOutput(LString(output), ranged) && !accepted) {
+        wizfuzz::finding("a range made the check accept " + wizfuzz::shown(output));
     }
 
     // A runtime that reports every required value (any text after a prefix) passes, whatever
@@ -110,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         report += prefix ? want.substr(0, want.size() - 3) + "_42" : want;
         report += "\r\n";
     }
-    if (!wiz::JvmDescriptor::checkVerifyOutput(LString(report), requirements)) {
+    if (!wiz::JvmDescriptor::checkVerifyOutput(LString(report), request)) {
         wizfuzz::finding("a matching report was rejected: " + wizfuzz::shown(report));
     }
     return 0;

@@ -10,6 +10,7 @@
 #include "platform/file.h"
 #include "services/host.h"
 #include "services/messages.h"
+#include "support/null_host.h"
 #include "support/temp_dir.h"
 
 using namespace wiz;
@@ -94,6 +95,24 @@ TEST(ConsoleHost, PrintsExactly) {
          },
          "..done\n"},
         {"the title is never printed", [](ConsoleHost& h) { h.setTitle("Title"); }, ""},
+        // Before a child that shares the console writes.
+        {"a row of dots is ended for another program's output",
+         [](ConsoleHost& h) {
+             h.setStatus("s");
+             h.stepProgress(3);
+             h.endPartialLine();
+             h.endPartialLine();
+         },
+         "\ns\n...\n"},
+        {"nothing to end after a line or before anything",
+         [](ConsoleHost& h) {
+             h.endPartialLine();
+             h.setStatus("s");
+             h.endPartialLine();
+             h.stepProgress(70);
+             h.endPartialLine();
+         },
+         "\ns\n" + dots(70) + "\n"},
     };
     for (const OutputCase& c : cases) {
         ArgumentList args;
@@ -179,4 +198,25 @@ TEST(ConsoleHost, WritesTheBytesUnchangedToAFile) {
     host.stepProgress(2);
     host.showMessage("\x80\xFF");
     EXPECT_EQ(out.text(), "\nf\xFCr \xE9t\xE9\n..\x80\xFF\n");
+}
+
+// The facade before a child starts: the console host ends its row only for a child that shares
+// the console, and never in silent mode.
+TEST(ConsoleHost, EndsItsRowBeforeAChildThatSharesTheConsole) {
+    const struct {
+        bool shares;
+        bool silent;
+        std::string expected;
+    } cases[] = {{true, false, "..\n"}, {false, false, ".."}, {true, true, ".."}};
+    for (const auto& c : cases) {
+        ArgumentList args;
+        PrintedFile out;
+        ConsoleHost host(args, {stdin, out.get()});
+        wiztest::ScopedHost installed(host);
+        host.stepProgress(2);
+        setSilent(c.silent);
+        uiBeforeChildRuns(c.shares);
+        setSilent(false);
+        EXPECT_EQ(out.text(), c.expected) << c.shares << c.silent;
+    }
 }

@@ -327,3 +327,68 @@ TEST_F(Interpreter, FindLabelIsCalledByName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Interpreter, ExitEndsTheScriptWithItsCodeAfterShowingItsText) {
+    const std::string s37 = loadString(StringId::NotAJavaProgram).str();
+    struct Case {
+        std::vector<std::string> lines;
+        const char* outcome;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {{"LAUNCH a 0", "EXIT 3", "LAUNCH b 0"}, "result 3", {}},
+        {{"EXIT -2 Java 17 or newer is needed:  get it from example.com"},
+         "result -2",
+         {"Java 17 or newer is needed:  get it from example.com"}},
+        {{"EXIT 2147483647 \"  a \"\"quoted\"\" text \" and words after it"},
+         "result 2147483647",
+         {"  a \"quoted\" text "}},
+        {{"SET S1 = C:\\jdk", "SET N2 = 17", "EXIT 4 @S1@ is not Java @N2@ or newer"},
+         "result 4",
+         {"C:\\jdk is not Java 17 or newer"}},
+        {{"EXIT 4 write to help@@example.com"}, "result 4", {"write to help@example.com"}},
+        {{"EXIT 5 #37"}, "result 5", {s37}},
+        {{"EXIT 5 \"#37\""}, "result 5", {s37}},
+        // Only "#" and digits name a text.
+        {{"EXIT 6 #37 please"}, "result 6", {"#37 please"}},
+        {{"LAUNCH a 0", "EXIT 0 \"\""}, "result 0", {}},
+        {{"SET N1 = 7", "EXIT @N1@"}, "result 7", {}},
+        {{"JMP0 0 END", "EXIT 1", ":END", "EXIT 9 done"}, "result 9", {"done"}},
+        // Bad input: a script error with the line.
+        {{"SET N1 = 1", "EXIT"},
+         "I2:The first argument to EXIT should be the exit code of the launcher.",
+         {}},
+        {{"EXIT three"}, "I1:Invalid numeric expression (three)", {}},
+        {{"EXIT 2147483648"}, "I1:Invalid numeric expression (2147483648)", {}},
+        {{"EXIT -2147483649 text"}, "I1:Invalid numeric expression (-2147483649)", {}},
+        {{"EXIT 3 #999"}, "I1:EXIT names the text #999, which the launcher does not have.", {}},
+        {{"EXIT 3 #0"}, "I1:EXIT names the text #0, which the launcher does not have.", {}},
+        {{"EXIT 3 \"unclosed"},
+         "I1:Invalid text specified for EXIT. Expected double quote to end argument near 1",
+         {}},
+        {{"EXIT 3 mail me@example.com"},
+         "I1:Invalid text specified for EXIT. Invalid variable specification.",
+         {}},
+    };
+    for (const Case& c : cases) {
+        scriptVariables = ScriptVariables();
+        actions.calls.clear();
+        actions.launchResults = {1, 2};
+        host.calls.clear();
+        EXPECT_EQ(run(c.lines), c.outcome) << c.lines.back();
+        std::vector<std::string> messages;
+        for (const std::string& call : host.calls) {
+            if (call.rfind("message:", 0) == 0) messages.push_back(call.substr(8));
+        }
+        EXPECT_EQ(messages, c.messages) << c.lines.back();
+    }
+    // Nothing after EXIT runs.
+    actions.calls.clear();
+    actions.launchResults = {1, 2};
+    EXPECT_EQ(run({"LAUNCH a 0", "EXIT 3", "LAUNCH b 0"}), "result 3");
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"LAUNCH [a] 0"}));
+}
+
+}  // namespace

@@ -22,14 +22,14 @@ namespace {
 using wiz::LString;
 
 bool check(const std::string& output, const std::vector<std::string>& expected) {
-    wiz::PropertyRequirementList requirements;
+    wiz::VerificationRequest request;
     for (const std::string& e : expected) {
         auto r = std::make_unique<wiz::PropertyRequirement>();
         r->name = "p";
         r->expected = LString(e);
-        requirements.appendOwned(std::move(r));
+        request.requirements.appendOwned(std::move(r));
     }
-    return wiz::JvmDescriptor::checkVerifyOutput(LString(output), requirements);
+    return wiz::JvmDescriptor::checkVerifyOutput(LString(output), request);
 }
 
 TEST(CheckVerifyOutput, MagicLineThenTheValuesInOrder) {
@@ -160,9 +160,9 @@ protected:
     std::vector<std::string> verificationArgs(const std::string& home,
                                               const std::string& classPath) {
         wiz::JvmDescriptor descriptor(document);
-        wiz::PropertyRequirementList requirements;
-        const auto script = descriptor.verificationScript(LString(home), LString(classPath),
-                                                          "\"Verify\"", requirements);
+        wiz::VerificationRequest request;
+        const auto script =
+            descriptor.verificationScript(LString(home), LString(classPath), "\"Verify\"", request);
         const wiz::StringList split = wiz::splitCommandLine(script->expand(descriptor));
         std::vector<std::string> args;
         for (int32_t i = 0; i < split.count(); ++i) args.push_back(split.at(i).str());

@@ -2,3 +2,5 @@
 #include <string>
 
 std::string systemTextOf(const char* utf8) { return utf8 ? utf8 : ""; }
+
+extern const char* const kTableJavaProgram = "java";

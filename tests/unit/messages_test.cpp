@@ -22,6 +22,8 @@ using namespace wiz;
 // The text of a table entry (UTF-8) as the system's string loader gives it: the same bytes on
 // POSIX, the ANSI code page's bytes on Windows (messages_*_test.cpp).
 std::string systemTextOf(const char* utf8);
+// The name of the java program in this system's texts: "java.exe" on Windows, "java" on POSIX.
+extern const char* const kTableJavaProgram;
 
 namespace {
 
@@ -197,7 +199,7 @@ TEST(MessageText, LoadsEveryTextCompletely) {
 
 TEST(MessageText, UnknownIdsLoadEmpty) {
     // 0x10002 would name string 2 if the id were cut to 16 bits.
-    for (int id : {0, 38, 104, 106, 999, -1, 0x10002}) {
+    for (int id : {0, 39, 104, 106, 999, -1, 0x10002}) {
         MessageText m;
         ASSERT_GT(m.load(36), 0);
         EXPECT_EQ(m.load(id), 0) << id;
@@ -246,7 +248,7 @@ TEST(StringIds, EveryNamedIdHasItsText) {
         EXPECT_EQ(loadString(c.id).str().rfind(c.start, 0), 0u) << static_cast<int>(c.id);
     }
     for (int id = static_cast<int>(StringId::WindowClassName);
-         id <= static_cast<int>(StringId::NotAJavaProgram); ++id) {
+         id <= static_cast<int>(StringId::PickNotSuitable); ++id) {
         EXPECT_FALSE(loadString(static_cast<StringId>(id)).empty()) << id;
     }
     EXPECT_FALSE(loadString(StringId::WindowTitle).empty());
@@ -315,7 +317,7 @@ TEST(StringTable, EnglishTextsAreExact) {
     const StringLanguage& english = englishTable();
     const struct {
         int id;
-        const char* text;
+        std::string text;
     } cases[] = {
         {1, "LauncherMain"},
         {2, "Initializing %1!s!..."},
@@ -332,16 +334,20 @@ TEST(StringTable, EnglishTextsAreExact) {
          "Cannot use %1!s! as the temp directory because it does not exist. Please run the "
          "program again using the option -cv:tempdir <temp dir> to specify a different "
          "directory to use."},
-        {37,
-         "Selected file is not a a valid JVM. Please select the java.exe file for the JVM or "
-         "the application cannot be launched."},
+        // The name of the java program is the system's own.
+        {23, "A suitable JVM could not be found. Please select a JVM by selecting its " +
+                 std::string(kTableJavaProgram) + " file."},
+        {37, "Selected file is not a valid JVM. Please select the " +
+                 std::string(kTableJavaProgram) +
+                 " file for the JVM or the application cannot be launched."},
+        {38, "The selected Java runtime is not suitable. Required: %1!s!"},
         {105, "Corvane Wizard"},
     };
-    for (const auto& c : cases) EXPECT_STREQ(findString(english, c.id), c.text) << c.id;
+    for (const auto& c : cases) EXPECT_STREQ(findString(english, c.id), c.text.c_str()) << c.id;
     std::vector<int> ids;
     for (int i = 0; i < english.count; ++i) ids.push_back(english.texts[i].id);
     std::vector<int> expected;
-    for (int id = 1; id <= 37; ++id) expected.push_back(id);
+    for (int id = 1; id <= 38; ++id) expected.push_back(id);
     expected.push_back(105);
     EXPECT_EQ(ids, expected);
 }
@@ -351,7 +357,8 @@ TEST(StringTable, EnglishTextsAreExact) {
 // breaks, the window class name and the product name.
 TEST(StringTable, TranslationsKeepInsertsOptionsAndBlanks) {
     const StringLanguage& english = englishTable();
-    static const std::regex option("(-cv:[a-z]+|-log|-in|java\\.exe|Corvane)");
+    static const std::regex option(std::string("(-cv:[a-z]+|-log|-in|Corvane|") +
+                                   kTableJavaProgram + ")");
     for (int l = 0; l < kStringLanguageCount; ++l) {
         const StringLanguage& language = kStringLanguages[l];
         ASSERT_EQ(language.count, english.count) << language.name;

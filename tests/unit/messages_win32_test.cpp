@@ -52,6 +52,8 @@ std::wstring resourceText(int id, unsigned langId) {
 
 std::string systemTextOf(const char* utf8) { return utf8 ? fromWide(toWide(utf8), CP_ACP) : ""; }
 
+extern const char* const kTableJavaProgram = "java.exe";
+
 TEST(MessageResources, EveryLanguageHoldsTheTableTextsInItsCodePage) {
     for (int l = 0; l < kStringLanguageCount; ++l) {
         const StringLanguage& language = kStringLanguages[l];
@@ -66,6 +68,6 @@ TEST(MessageResources, EveryLanguageHoldsTheTableTextsInItsCodePage) {
                                 << language.codePage;
         }
         // Nothing beyond the table's ids in the blocks that hold them.
-        EXPECT_EQ(resourceText(38, language.langId), L"<missing>") << language.name;
+        EXPECT_EQ(resourceText(39, language.langId), L"<missing>") << language.name;
     }
 }
