@@ -97,6 +97,29 @@ extract-and-rerun)
     run_launcher -console -cv:in input.tag
     expect 0 "" "Initializing ..." ""
     ;;
+cut-launcher)
+    # An interrupted download: the trailer lacks 1, 4 or 9 bytes (part of the identification, all
+    # of it, the whole trailer). Every mode says the file is damaged, and extraction writes
+    # nothing.
+    pack_script packed.exe "INITIALIZE_UI
+" 0
+    damaged="Unable to load the launcher file index. The launcher file is damaged or incomplete; download it again."
+    size=$(stat -c %s packed.exe)
+    for cut in 1 4 9; do
+        head -c $((size - cut)) packed.exe >cut.exe
+        chmod +x cut.exe
+        launcher=$PWD/cut.exe
+        run_launcher -console
+        expect 255 "$damaged"
+        mkdir out && cd out || fail "cannot make out"
+        run_launcher -console -cv:extract
+        expect 255 "$damaged"
+        [ -z "$(ls -A)" ] || fail "cut by $cut: extract wrote $(ls -A)"
+        cd .. && rmdir out
+        run_launcher -console -cv:silent
+        expect 255
+    done
+    ;;
 debug-log)
     DBGWIN32PPK=debug.log run_launcher -console -cv:version
     expect 0 2.52
