@@ -241,6 +241,23 @@ TEST_F(VerificationTest, AJavaThatCannotStartIsSkippedAndTheDescriptorsFlawsAreN
         << text;
 }
 
+TEST_F(VerificationTest, AMissingMagicLineIsLoggedWithTheLastLineRead) {
+    const struct {
+        std::string output;
+        std::string logged;
+    } cases[] = {
+        {"", "ERROR: Invalid magic value: \n\n"},
+        {"Error: could not find the main class\r\n  Caused by: x  \n",
+         "ERROR: Invalid magic value: Caused by: x\n\n"},
+        {"bell\a\n", "ERROR: Invalid magic value: bell\\x07\n\n"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir.file("run.log"));
+        EXPECT_FALSE(check(c.output, {"Acme"}));
+        EXPECT_EQ(log(), c.logged) << c.output;
+    }
+}
+
 TEST_F(VerificationTest, AHomeIsTriedOncePerSearchWhateverItsTrailingSeparator) {
     wiz::JvmDescriptor descriptor(document);
     const std::string home = dir.file("nothing-here");
