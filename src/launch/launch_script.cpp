@@ -472,7 +472,7 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
             appendQuotedArgument(command, arguments->at(i));
         }
     }
-    writeLog("Executing launch script command: " + command +
+    writeLog("Executing launch script command: " + excerptForLog(command) +
                  (autoWorkingDir ? " in working directory " + directory
                                  : LString(" in current working directory")),
              kLogPlain);
@@ -500,6 +500,8 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
     options.workingDirectory = directory;
     options.stdoutBuffer = &stdoutText;
     options.stderrBuffer = &stderrText;
+    options.stdoutLeftOut = &stdoutLeftOut;
+    options.stderrLeftOut = &stderrLeftOut;
     bool logOutput;
     if (consoleOutput || shareConsole) {
         options.showConsole = true;
@@ -512,9 +514,9 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
     if (logOutput) {
         writeLog("Output from the launch script execution", kLogPlain);
         writeLog("StdOut:", kLogPlain);
-        writeLog(stdoutText, kLogPlain);
+        writeLog(excerptForLog(stdoutText, false, stdoutLeftOut), kLogPlain);
         writeLog("ErrOut:", kLogPlain);
-        writeLog(stderrText, kLogPlain);
+        writeLog(excerptForLog(stderrText, true, stderrLeftOut), kLogPlain);
     }
     return code;
 }

@@ -3,6 +3,7 @@
 // function calls %NAME%(...), descriptor tags @NAME@ and environment variables #NAME#.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "base/expansion_text.h"
@@ -72,9 +73,13 @@ public:
     // In environment-variable mode, the variable that takes the class path; empty: the
     // descriptor's CP_ENV_VAR.
     LString classPathVariable;
-    // Output captured by launches; appended to, never cleared.
+    // Output captured by launches; appended to, never cleared. Each holds a bounded part of its
+    // stream (the start of the output, the end of the error output: OutputCapture); the counts
+    // are the bytes that the capture left out.
     LString stdoutText;
     LString stderrText;
+    uint64_t stdoutLeftOut = 0;
+    uint64_t stderrLeftOut = 0;
 
 private:
     class EnvironmentChanges;

@@ -26,6 +26,12 @@ public:
         options_.stderrBuffer = err;
         return *this;
     }
+    // Counts of the bytes the capture left out of each stream.
+    Options& leftOut(uint64_t* out, uint64_t* err) {
+        options_.stdoutLeftOut = out;
+        options_.stderrLeftOut = err;
+        return *this;
+    }
     Options& onConsole() {
         options_.showConsole = true;
         return *this;

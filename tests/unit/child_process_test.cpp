@@ -62,6 +62,48 @@ TEST(ChildProcess, CapturesLargeOutputOfBothStreamsCompletelyAndInOrder) {
     EXPECT_GE(host.steps, 18 + 2);
 }
 
+TEST(ChildProcess, KeepsTheStartOfTheOutputAndTheEndOfTheErrorOutput) {
+    // However much a child writes, the launcher holds a bounded part of it: the start of the
+    // output and the end of the error output, and counts the rest.
+    wiztest::CountingHost host;
+    const size_t outKept = wiz::OutputCapture::kKeptOutputBytes;
+    const size_t errKept = wiz::OutputCapture::kKeptErrorBytes;
+    const size_t outBytes = 3 * outKept + 5, errBytes = 5 * errKept + 3;
+    LString out, err;
+    uint64_t outLeft = 0, errLeft = 0;
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("write " + std::to_string(outBytes) + " " +
+                                                   std::to_string(errBytes) + " 6")),
+                              Options().capture(&out, &err).leftOut(&outLeft, &errLeft)),
+              6);
+    EXPECT_EQ(out.str(), wiztest::childPattern('o', outBytes).substr(0, outKept));
+    EXPECT_EQ(outLeft, outBytes - outKept);
+    EXPECT_LE(err.length(), errKept);
+    EXPECT_EQ(err.str(), wiztest::childPattern('e', errBytes).substr(errLeft));
+    EXPECT_EQ(errLeft + err.length(), errBytes);
+}
+
+TEST(OutputCapture, TheEndKeptBeginsWithAWholeLineWhereOneBeginsInIt) {
+    wiztest::CountingHost host;
+    const struct {
+        std::string written;
+        std::string kept;
+    } cases[] = {
+        {"first line\nsecond\nlast\n", "last\n"},   // cut inside "second": from "last"
+        {"first line\nsecond\n", "second\n"},        // cut right after a line break
+        {"one line without breaks", "out breaks"},  // no line begins in the part kept
+        {"short\n", "short\n"},
+    };
+    for (const auto& c : cases) {
+        LString buffer;
+        uint64_t left = 0;
+        wiz::OutputCapture capture(&buffer, wiz::OutputCapture::Keep::End, 10, &left);
+        for (char ch : c.written) capture.received(&ch, 1);
+        capture.finish();
+        EXPECT_EQ(buffer.str(), c.kept) << c.written;
+        EXPECT_EQ(left + buffer.length(), c.written.size());
+    }
+}
+
 TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
     wiztest::CountingHost host;
     LString out("before:"), err("kept");
