@@ -46,7 +46,8 @@ public:
     void forgetTriedHomes() { triedHomes_.clear(); }
     // Verifies the home the document's own JVM_HOME names (JVM_PROPERTIES required).
     std::unique_ptr<JvmMatch> verifyOwnHome(const LString& classPathArg, const LString& classArg);
-    // Builds and runs the verification command for `home`; whether its output matches.
+    // Builds and runs the verification command for `home`; whether its output matches. A run
+    // that takes longer than verifyTimeLimit is ended with all it started and does not match.
     bool runVerification(const LString& home, const LString& classPathArg, const LString& classArg);
     // The verification run for `home`: the command "HOME\@JVM_EXE@" %CP%("CLASSPATH")
     // @REQ_JAVA_ARGS@ "CLASS" NAMES, with the home, the class path and the class name put in as
@@ -58,6 +59,9 @@ public:
                                                      const LString& classPathArg,
                                                      const LString& classArg,
                                                      PropertyRequirementList& requirements) const;
+    // Seconds a verification run may take: VERIFY_TIMEOUT (0: no limit), 60 when the tag is
+    // missing or not a number (with a warning).
+    unsigned verifyTimeLimit() const;
     // Whether the output holds the marker line followed by the required values, in order.
     static bool checkVerifyOutput(const LString& output,
                                   const PropertyRequirementList& requirements);

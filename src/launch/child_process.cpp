@@ -17,7 +17,8 @@ int ChildProcess::runProcess() {
                       OutputCapture::kKeptOutputBytes, options_.stdoutLeftOut);
     OutputCapture err(options_.stderrBuffer, OutputCapture::Keep::End,
                       OutputCapture::kKeptErrorBytes, options_.stderrLeftOut);
-    const int code = captureUntilEnd(*child, out, err);
+    const unsigned limitMs = options_.contain ? options_.timeLimitSeconds * 1000u : 0;
+    const int code = captureUntilEnd(*child, out, err, limitMs);
     out.finish();
     err.finish();
     return code;

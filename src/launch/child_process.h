@@ -22,6 +22,13 @@ struct RunOptions {
     // keep (see OutputCapture).
     uint64_t* stdoutLeftOut = nullptr;
     uint64_t* stderrLeftOut = nullptr;
+    // Captured runs only. The child and everything it starts are kept together (POSIX: a process
+    // group of its own; Windows: a job that kills what is left when it closes), and whatever
+    // of it is still running when the child has ended is ended too.
+    bool contain = false;
+    // Contained runs only: seconds the child may run (0: no limit); a child still running then
+    // is ended with everything it started and the run fails with ProcessTimeoutException.
+    unsigned timeLimitSeconds = 0;
 };
 
 // Runs `commandLine` and returns the child's exit code (0 for an uncaptured run that does not

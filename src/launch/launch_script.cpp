@@ -502,6 +502,8 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
     options.stderrBuffer = &stderrText;
     options.stdoutLeftOut = &stdoutLeftOut;
     options.stderrLeftOut = &stderrLeftOut;
+    options.contain = containChild;
+    options.timeLimitSeconds = timeLimitSeconds;
     bool logOutput;
     if (consoleOutput || shareConsole) {
         options.showConsole = true;

@@ -80,6 +80,11 @@ public:
     LString stderrText;
     uint64_t stdoutLeftOut = 0;
     uint64_t stderrLeftOut = 0;
+    // Captured launches: the child and all it starts are kept together and ended with it, and
+    // it may run at most this many seconds (0: no limit; RunOptions::contain and
+    // timeLimitSeconds). Verification runs only; the wizard is never limited.
+    bool containChild = false;
+    unsigned timeLimitSeconds = 0;
 
 private:
     class EnvironmentChanges;

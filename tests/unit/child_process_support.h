@@ -32,6 +32,12 @@ public:
         options_.stderrLeftOut = err;
         return *this;
     }
+    // The child and all it starts kept together, with a time limit (0: none).
+    Options& contained(unsigned timeLimitSeconds = 0) {
+        options_.contain = true;
+        options_.timeLimitSeconds = timeLimitSeconds;
+        return *this;
+    }
     Options& onConsole() {
         options_.showConsole = true;
         return *this;

@@ -197,6 +197,51 @@ TEST(ChildProcess, ReturnsWhenTheChildEndsWhileADescendantHoldsItsOutput) {
     }
 }
 
+// Whether `path` appears within `seconds`.
+bool appears(const std::string& path, int seconds) {
+    for (int i = 0; i < seconds * 100; ++i) {
+        if (std::filesystem::exists(path)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(ChildProcess, AContainedRunEndsWhatTheChildLeftRunning) {
+    // The child starts a process that waits for GO and then creates GO.late. Uncontained it
+    // outlives the run; contained (as verification runs are) it is ended with the child.
+    for (bool contained : {false, true}) {
+        SCOPED_TRACE(contained);
+        wiztest::CountingHost host;
+        wiztest::TempDir dir;
+        const std::string go = dir.file("go");
+        Options options = Options().capture();
+        if (contained) options.contained();
+        EXPECT_EQ(wiz::runCommand(LString(childCommand("spawn late \"" + go + "\"")), options), 0);
+        dir.write("go", "go");
+        EXPECT_EQ(appears(go + ".late", contained ? 1 : 10), !contained);
+    }
+}
+
+TEST(ChildProcess, AContainedRunPastItsTimeLimitIsEndedAndFails) {
+    // The child waits for GO, which comes only after the run: with a limit of 1 s the run is
+    // ended then, and the child never creates DONE.
+    wiztest::CountingHost host;
+    wiztest::TempDir dir;
+    const std::string go = dir.file("go"), done = dir.file("done");
+    LString out, err;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        wiz::runCommand(LString(childCommand("handshake \"" + go + "\" \"" + done + "\"")),
+                        Options().capture(&out, &err).contained(1));
+        ADD_FAILURE() << "no failure";
+    } catch (const wiz::ProcessTimeoutException& e) {
+        EXPECT_EQ(e.message().str(), "it did not end within 1 seconds");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    dir.write("go", "go");
+    EXPECT_FALSE(appears(done, 1));
+}
+
 TEST(ChildProcess, MissingProgramFailsWithTheSystemText) {
     wiztest::CountingHost host;
     wiztest::TempDir dir;
