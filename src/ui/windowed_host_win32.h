@@ -22,6 +22,7 @@ public:
     // Registers the window class (string 1) and creates the hidden main window, which creates
     // the progress dialog and starts the worker. The show command is not used.
     bool initialize(void* instance, int showCommand) override;
+    LString initializeFailure() const override { return initializeFailure_; }
     // The message loop; returns the quit code, 0.
     int run() override;
     void setStatus(const LString& text) override;
@@ -38,6 +39,7 @@ public:
 
 private:
     ArgumentList* args_;
+    LString initializeFailure_;
 };
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -120,6 +120,25 @@ cut-launcher)
         expect 255
     done
     ;;
+no-display)
+    # Without a display the progress window cannot be created: the run goes on as with the
+    # console host, with its exit code, and the log says why.
+    [ -n "$emulator" ] || skip "the Linux launcher has no window"
+    pack_script packed.exe "INITIALIZE_UI
+" 0
+    launcher=$PWD/packed.exe
+    for script in with without; do
+        [ $script = without ] && launcher=$PWD/bare.exe && cp "$2" bare.exe
+        run_launcher -console
+        console_code=$code
+        rm -f run.log
+        run env -u DISPLAY -u WAYLAND_DISPLAY $emulator "$launcher" -cv:log run.log
+        [ "$code" = "$console_code" ] ||
+            fail "$script a script: exit code $code without a window, $console_code on the console"
+        grep -aqF "WARNING: The progress window cannot be shown (the launcher's window cannot be created: " run.log ||
+            fail "$script a script: no log line: $(cat run.log)"
+    done
+    ;;
 debug-log)
     DBGWIN32PPK=debug.log run_launcher -console -cv:version
     expect 0 2.52
