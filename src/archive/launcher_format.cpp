@@ -106,7 +106,8 @@ long peImageEnd(std::FILE* stream) {
         const uint64_t strings = symbols + symbolCount * 18;
         unsigned char stringsSize[4];
         end = std::max(end, strings);
-        if (strings <= kMaxFilePosition && readAt(stream, static_cast<long>(strings), stringsSize, 4))
+        if (strings <= kMaxFilePosition &&
+            readAt(stream, static_cast<long>(strings), stringsSize, 4))
             end = std::max(end, strings + std::max<uint64_t>(4, littleEndian32(stringsSize)));
     }
     return end > kMaxFilePosition ? -1 : static_cast<long>(end);

@@ -29,7 +29,8 @@ LString quoteForMessage(const LString& text) {
 }
 
 LString excerptForLog(const LString& text, bool fromEnd, uint64_t alreadyLeftOut) {
-    const LString::size_type kept = text.length() < kMaxLoggedBytes ? text.length() : kMaxLoggedBytes;
+    const LString::size_type kept =
+        text.length() < kMaxLoggedBytes ? text.length() : kMaxLoggedBytes;
     const uint64_t leftOut = alreadyLeftOut + (text.length() - kept);
     if (leftOut == 0) return text;
     char note[64];

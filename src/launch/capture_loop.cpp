@@ -65,8 +65,8 @@ int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err,
             child.endAll();
             child.waitForEnd();
             throw ProcessTimeoutException(
-                LString(("it did not end within " + std::to_string(timeLimitMs / 1000) +
-                         " seconds").c_str()));
+                LString(("it did not end within " + std::to_string(timeLimitMs / 1000) + " seconds")
+                            .c_str()));
         }
         if (wait) child.waitForActivity(quiet.next());
         int exitCode = 0;

@@ -89,7 +89,7 @@ TEST(OutputCapture, TheEndKeptBeginsWithAWholeLineWhereOneBeginsInIt) {
         std::string kept;
     } cases[] = {
         {"first line\nsecond\nlast\n", "last\n"},   // cut inside "second": from "last"
-        {"first line\nsecond\n", "second\n"},        // cut right after a line break
+        {"first line\nsecond\n", "second\n"},       // cut right after a line break
         {"one line without breaks", "out breaks"},  // no line begins in the part kept
         {"short\n", "short\n"},
     };

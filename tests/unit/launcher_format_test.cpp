@@ -187,12 +187,14 @@ std::string elfImage(int elfClass, uint32_t sectionBytes) {
     auto put = [&](size_t at, uint64_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) image[at + i] = static_cast<char>(v >> (8 * i));
     };
-    image.replace(0, 4, "\x7F" "ELF");
+    image.replace(0, 4,
+                  "\x7F"
+                  "ELF");
     image[4] = static_cast<char>(elfClass);
     image[5] = 1;
     put(wide ? 0x28 : 0x20, table, wide ? 8 : 4);  // e_shoff
-    put(wide ? 0x3A : 0x2E, entry, 2);              // e_shentsize
-    put(wide ? 0x3C : 0x30, 2, 2);                  // e_shnum: the null section and one more
+    put(wide ? 0x3A : 0x2E, entry, 2);             // e_shentsize
+    put(wide ? 0x3C : 0x30, 2, 2);                 // e_shnum: the null section and one more
     const size_t second = table + entry;
     put(second + 4, 1, 4);  // SHT_PROGBITS
     put(second + (wide ? 0x18 : 0x10), header, wide ? 8 : 4);
