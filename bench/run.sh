@@ -228,6 +228,22 @@ printf 'A\tnull\t%s\t%s\nB\tnull\t%s\t%s\n' "$work" \
 collect native "$bench" compare "launcher run, 10,000-entry index vs a one-entry index" \
     "$(runs 9 3)" "-" "$work/index.plan"
 
+# Captured output: a wizard (a shell standing in for java) that writes 40 MB to its output and
+# 40 MB to its error output, against one that writes nothing. Without -console the output is
+# captured; the launcher keeps and logs a bounded part of it, so its peak stays near the other's.
+printf 'DESC: Shell\nJVM_HOME: /\nJVM_EXE: bin/sh\n' >"$work/shell.jvm"
+printf 'INSTRUCTIONS:\n  LAUNCH %s 0\n/:\n' "$work/shell.jvm" >"$work/launch.tag"
+for size in 40000000 0; do
+    printf 'COMMAND: /bin/sh -c "yes | head -c %s; yes e | head -c %s >&2; echo last words >&2"\n' \
+        "$size" "$size" >"$work/print$size.tag"
+    "$native/wizpack" -o "$work/print$size" "$native/wizlaunch" --type instructions \
+        "$work/launch.tag" --type launchscript "$work/print$size.tag" >/dev/null
+done
+printf 'A\tnull\t%s\t%s\nB\tnull\t%s\t%s\n' "$work" "$(quote_args "$work/print40000000")" \
+    "$work" "$(quote_args "$work/print0")" >"$work/print.plan"
+collect native "$bench" compare "launcher run, a wizard printing 2 x 40 MB (captured) vs nothing" \
+    "$(runs 5 3)" "-" "$work/print.plan"
+
 # ---- Windows, under Wine --------------------------------------------------------------------
 win_note="Windows: skipped (SKIP_WINE)"
 if [ "${SKIP_WINE:-}" != 1 ]; then

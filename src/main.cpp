@@ -9,6 +9,7 @@
 #include "core/startup.h"
 #include "platform/system_library.h"
 #include "services/host.h"
+#include "services/log.h"
 #include "ui/console_host.h"
 #include "ui/windowed_host.h"
 
@@ -26,10 +27,24 @@ int main(int argc, char** argv) {
         startDebugLogFromEnvironment();
         state.moduleInstance = moduleHandle();
         if (buildArgumentList(argc, argv, args)) {
-            host.reset(wantsConsoleHost(args) ? createConsoleHost(args) : createWindowedHost(args));
+            const bool console = wantsConsoleHost(args);
+            host.reset(console ? createConsoleHost(args) : createWindowedHost(args));
             state.host = host.get();
             // The show command of a normally started program (SW_SHOW).
-            if (host->initialize(state.moduleInstance, 5)) exitCode = host->run();
+            bool ready = host->initialize(state.moduleInstance, 5);
+            if (!ready && !console) {
+                // No window here (no display, no desktop): the run goes on as on a console, with
+                // the console host's exit code.
+                writeLogOnceOpen("The progress window cannot be shown (" +
+                                     host->initializeFailure() +
+                                     "); the launcher reports on the console instead.",
+                                 kLogWarning);
+                state.host = nullptr;
+                host.reset(createConsoleHost(args));
+                state.host = host.get();
+                ready = host->initialize(state.moduleInstance, 5);
+            }
+            if (ready) exitCode = host->run();
         }
     } catch (...) {
         // Nothing that escapes the launch may end the process abnormally; the host is still

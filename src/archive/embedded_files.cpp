@@ -37,6 +37,16 @@ void EmbeddedFileEntry::readDocument(std::FILE* stream) {
 // ---- EmbeddedFiles -------------------------------------------------------------------------
 
 void EmbeddedFiles::readIndex(std::FILE* stream) {
+    try {
+        readRecords(stream);
+    } catch (const LauncherException& e) {
+        // Whatever part of the trailer or index fails, the user learns the one thing to do.
+        if (e.message() == kDamagedLauncherText) throw;
+        throw LauncherException(e.message() + " " + kDamagedLauncherText);
+    }
+}
+
+void EmbeddedFiles::readRecords(std::FILE* stream) {
     const IndexLocation where = locateIndex(stream);
     if (!where.present) return;
     uint32_t remaining = where.recordBytes;

@@ -39,7 +39,9 @@ class EmbeddedFiles {
 public:
     // Reads the trailer and the index records of an opened launcher file and appends an entry
     // per record (each logged). A file without the trailer's identification has no entries.
-    // Failures throw LauncherException with the exact reason; entries read before stay.
+    // Failures throw LauncherException with the exact reason followed by kDamagedLauncherText
+    // (or that text alone for an executable whose trailer was cut off); entries read before
+    // stay.
     void readIndex(std::FILE* stream);
 
     // The entry at 0-based `position`; null outside 0..count-1.
@@ -49,6 +51,7 @@ public:
     int32_t count() const { return entries_.count(); }
 
 private:
+    void readRecords(std::FILE* stream);
     TypedList<EmbeddedFileEntry> entries_;
 
     // The process-wide entries of the running launcher file and its style byte once read. The

@@ -1,5 +1,6 @@
 #include "archive/launcher_format.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/exceptions.h"
@@ -48,7 +49,141 @@ bool identificationBefore(std::FILE* stream, long end) {
             static_cast<uint32_t>(id[2]) << 8 | id[3]) == kLauncherIdentification;
 }
 
+uint64_t littleEndian64(const unsigned char* p) {
+    return static_cast<uint64_t>(littleEndian32(p + 4)) << 32 | littleEndian32(p);
+}
+
+// Fields of an ELF file, in the byte order its header names.
+struct ElfFields {
+    bool bigEndian = false;
+    uint64_t u16(const unsigned char* p) const {
+        return bigEndian ? static_cast<uint64_t>(p[0] << 8 | p[1]) : littleEndian16(p);
+    }
+    uint64_t u32(const unsigned char* p) const {
+        return bigEndian ? static_cast<uint64_t>(p[0]) << 24 | static_cast<uint64_t>(p[1]) << 16 |
+                               static_cast<uint64_t>(p[2]) << 8 | p[3]
+                         : littleEndian32(p);
+    }
+    uint64_t u64(const unsigned char* p) const {
+        return bigEndian ? u32(p) << 32 | u32(p + 4) : littleEndian64(p);
+    }
+};
+
+// The tables of headers that an image lists are read only up to this many entries; no real
+// executable comes near it, and a corrupt count must not make the reader walk gigabytes.
+constexpr uint32_t kMaxHeaderEntries = 4096;
+
+// The end of a PE image: its headers, the raw data of its sections and the COFF symbol table
+// with its string table (kept by unstripped builds). -1 when the file is no PE image.
+long peImageEnd(std::FILE* stream) {
+    unsigned char dos[64];
+    if (!readAt(stream, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return -1;
+    const uint32_t peOffset = littleEndian32(dos + 0x3C);
+    if (peOffset > kMaxFilePosition - 4096) return -1;
+    unsigned char pe[24];
+    if (!readAt(stream, static_cast<long>(peOffset), pe, sizeof pe) || pe[0] != 'P' ||
+        pe[1] != 'E' || pe[2] != 0 || pe[3] != 0)
+        return -1;
+    const uint32_t sections = littleEndian16(pe + 6);
+    const uint64_t symbols = littleEndian32(pe + 12);
+    const uint64_t symbolCount = littleEndian32(pe + 16);
+    const uint64_t optional = static_cast<uint64_t>(peOffset) + 24;
+    const uint64_t sectionTable = optional + littleEndian16(pe + 20);
+    if (sections > kMaxHeaderEntries) return -1;
+    uint64_t end = sectionTable + static_cast<uint64_t>(sections) * 40;
+    unsigned char headersSize[4];
+    if (readAt(stream, static_cast<long>(optional + 60), headersSize, 4))
+        end = std::max<uint64_t>(end, littleEndian32(headersSize));
+    for (uint32_t i = 0; i < sections; ++i) {
+        unsigned char section[40];
+        if (!readAt(stream, static_cast<long>(sectionTable + i * 40ull), section, sizeof section))
+            return -1;
+        const uint64_t size = littleEndian32(section + 16);
+        if (size != 0) end = std::max(end, littleEndian32(section + 20) + size);
+    }
+    if (symbols != 0) {
+        // 18 bytes a symbol, then the string table, whose first 4 bytes hold its size.
+        const uint64_t strings = symbols + symbolCount * 18;
+        unsigned char stringsSize[4];
+        end = std::max(end, strings);
+        if (strings <= kMaxFilePosition &&
+            readAt(stream, static_cast<long>(strings), stringsSize, 4))
+            end = std::max(end, strings + std::max<uint64_t>(4, littleEndian32(stringsSize)));
+    }
+    return end > kMaxFilePosition ? -1 : static_cast<long>(end);
+}
+
+// The end of an ELF image: its header, the program and section header tables and the contents of
+// every section and segment. -1 when the file is no ELF image.
+long elfImageEnd(std::FILE* stream) {
+    unsigned char h[64];
+    if (!readAt(stream, 0, h, 52) || h[0] != 0x7F || h[1] != 'E' || h[2] != 'L' || h[3] != 'F')
+        return -1;
+    const bool wide = h[4] == 2;
+    if ((h[4] != 1 && !wide) || (h[5] != 1 && h[5] != 2)) return -1;
+    if (wide && !readAt(stream, 0, h, 64)) return -1;
+    ElfFields f;
+    f.bigEndian = h[5] == 2;
+    const uint64_t phoff = wide ? f.u64(h + 0x20) : f.u32(h + 0x1C);
+    const uint64_t shoff = wide ? f.u64(h + 0x28) : f.u32(h + 0x20);
+    const unsigned char* counts = h + (wide ? 0x36 : 0x2A);
+    const uint64_t phentsize = f.u16(counts), phnum = f.u16(counts + 2);
+    const uint64_t shentsize = f.u16(counts + 4), shnum = f.u16(counts + 6);
+    if (phnum > kMaxHeaderEntries || shnum > kMaxHeaderEntries || phentsize > 256 ||
+        shentsize > 256 || phoff > kMaxFilePosition || shoff > kMaxFilePosition)
+        return -1;
+    uint64_t end = wide ? 64 : 52;
+    if (phnum != 0) end = std::max(end, phoff + phnum * phentsize);
+    if (shnum != 0) end = std::max(end, shoff + shnum * shentsize);
+    unsigned char entry[256];
+    for (uint64_t i = 0; i < phnum; ++i) {
+        const size_t need = wide ? 40 : 20;
+        if (phentsize < need ||
+            !readAt(stream, static_cast<long>(phoff + i * phentsize), entry, need))
+            return -1;
+        const uint64_t offset = wide ? f.u64(entry + 8) : f.u32(entry + 4);
+        const uint64_t size = wide ? f.u64(entry + 32) : f.u32(entry + 16);
+        end = std::max(end, offset + size);
+    }
+    for (uint64_t i = 0; i < shnum; ++i) {
+        const size_t need = wide ? 40 : 24;
+        if (shentsize < need ||
+            !readAt(stream, static_cast<long>(shoff + i * shentsize), entry, need))
+            return -1;
+        const uint64_t kNoBits = 8;
+        if (f.u32(entry + 4) == kNoBits) continue;
+        const uint64_t offset = wide ? f.u64(entry + 0x18) : f.u32(entry + 0x10);
+        const uint64_t size = wide ? f.u64(entry + 0x20) : f.u32(entry + 0x14);
+        end = std::max(end, offset + size);
+    }
+    return end > kMaxFilePosition ? -1 : static_cast<long>(end);
+}
+
+// Whether bytes follow the executable image that carry no index: what is left of a launcher
+// whose end was cut off (its trailer is the last thing written) or overwritten. An Authenticode
+// table at the end of the file, with the zero bytes that align it, belongs to the image. False
+// for a file that is no executable image the reader knows.
+bool carriesUnindexedBytes(std::FILE* stream) {
+    long image = peImageEnd(stream);
+    if (image < 0) image = elfImageEnd(stream);
+    long end = fileSize(stream);
+    if (image < 0 || end < 0) return false;
+    uint32_t tableOffset = 0;
+    uint32_t tableSize = 0;
+    if (findCertificateTable(stream, tableOffset, tableSize) &&
+        static_cast<uint64_t>(tableOffset) + tableSize == static_cast<uint64_t>(end) &&
+        static_cast<long>(tableOffset) >= image) {
+        end = static_cast<long>(tableOffset);
+        unsigned char c;
+        while (end > image && end - image < 8 && readAt(stream, end - 1, &c, 1) && c == 0) --end;
+    }
+    return end > image;
+}
+
 }  // namespace
+
+const char* const kDamagedLauncherText =
+    "The launcher file is damaged or incomplete; download it again.";
 
 bool findCertificateTable(std::FILE* stream, uint32_t& offset, uint32_t& size) {
     // DOS header: "MZ", the offset of the PE signature at 0x3C.
@@ -119,7 +254,12 @@ IndexLocation locateIndex(std::FILE* stream) {
     where.offset = readUInt32BE(stream, "Unable to read file index offset.");
     const uint32_t identification =
         readUInt32BE(stream, "Unable to read launcher identification value.");
-    if (identification != kLauncherIdentification) return where;
+    if (identification != kLauncherIdentification) {
+        // An executable with nothing behind its image was never packed; one with bytes behind
+        // it lost its trailer.
+        if (carriesUnindexedBytes(stream)) throw LauncherException(kDamagedLauncherText);
+        return where;
+    }
     where.present = true;
 
     // The index lies in front of the style byte. An offset beyond it (or beyond what a signed

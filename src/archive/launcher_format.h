@@ -83,11 +83,16 @@ struct IndexLocation {
     uint32_t recordBytes = 0;
 };
 
+// What a launcher whose trailer or index cannot be read says after the reason.
+extern const char* const kDamagedLauncherText;
+
 // Reads the trailer and the entry count; on success the stream stands at the first record.
 // Throws LauncherException: "Invalid launcher format." (shorter than the trailer), "Unable to read
 // file index offset.", "Unable to read launcher identification value.", "Invalid file index
 // offset." (the index does not lie between the start of the file and the style byte), "Unable to
-// read the file count.".
+// read the file count.", and kDamagedLauncherText when a PE or ELF executable has no
+// identification at its end but bytes behind its image (a launcher cut short: its trailer is
+// missing).
 IndexLocation locateIndex(std::FILE* stream);
 
 // Reads one record at the stream's position. `remaining` is the number of index bytes left before

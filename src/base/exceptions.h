@@ -26,6 +26,13 @@ public:
     using LauncherException::LauncherException;
 };
 
+// A child did not end within the time it was given and was ended, together with everything it
+// started: a failure of that one program, like ProcessStartException.
+class ProcessTimeoutException : public LauncherException {
+public:
+    using LauncherException::LauncherException;
+};
+
 // Raised only by the instruction interpreter; deliberately not a LauncherException so that
 // handlers of the latter do not swallow it.
 class InstructionsException {

@@ -28,4 +28,16 @@ LString quoteForMessage(const LString& text) {
     return quoted;
 }
 
+LString excerptForLog(const LString& text, bool fromEnd, uint64_t alreadyLeftOut) {
+    const LString::size_type kept =
+        text.length() < kMaxLoggedBytes ? text.length() : kMaxLoggedBytes;
+    const uint64_t leftOut = alreadyLeftOut + (text.length() - kept);
+    if (leftOut == 0) return text;
+    char note[64];
+    std::snprintf(note, sizeof note, "[%llu %s bytes left out]",
+                  static_cast<unsigned long long>(leftOut), fromEnd ? "earlier" : "more");
+    if (fromEnd) return LString(note) + "\n" + text.substr(text.length() - kept);
+    return text.substr(0, kept) + "\n" + note;
+}
+
 }  // namespace wiz

@@ -68,7 +68,8 @@ public:
     // version range.
     bool isVerifiable() const;
     // Builds and runs the verification command for `home`; whether its output matches. A
-    // descriptor whose version range is flawed verifies nothing (logged).
+    // descriptor whose version range is flawed verifies nothing (logged). A run
+    // that takes longer than verifyTimeLimit is ended with all it started and does not match.
     bool runVerification(const LString& home, const LString& classPathArg, const LString& classArg);
     // The verification run for `home`: the command "HOME\@JVM_EXE@" %CP%("CLASSPATH")
     // @REQ_JAVA_ARGS@ "CLASS" NAMES, with the home, the class path and the class name put in as
@@ -89,6 +90,9 @@ public:
     // kept): a run with the same command line, folder and variables as a kept one starts nothing
     // (LaunchScript::resultCache).
     void keepResultsIn(RunResultCache* cache) { resultCache_ = cache; }
+    // Seconds a verification run may take: VERIFY_TIMEOUT (0: no limit), 60 when the tag is
+    // missing or not a number (with a warning).
+    unsigned verifyTimeLimit() const;
 
     // The strategies of the hint search: registry locations (PLATFORM_HINT), directories
     // (PATH_HINT) and the platform's own java directories. A match, or null.

@@ -43,7 +43,31 @@ bool matches(const LString& line, const LString& expected) {
     return line.length() >= prefix && line.compare(0, prefix, expected, 0, prefix) == 0;
 }
 
+// How long a verification run may take unless the descriptor says otherwise, and the most it
+// may say (a longer limit is taken as this one).
+constexpr unsigned kVerifySeconds = 60;
+constexpr unsigned kMostVerifySeconds = 1000000;
+
 }  // namespace
+
+unsigned JvmDescriptor::verifyTimeLimit() const {
+    LString text = tag("VERIFY_TIMEOUT");
+    trim(text);
+    if (text.empty()) return kVerifySeconds;
+    unsigned seconds = 0;
+    for (LString::size_type i = 0; i < text.length(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') {
+            writeLog("Invalid VERIFY_TIMEOUT setting (" + quoteForMessage(text) + ") in JVM File " +
+                         sourceName() + ": verification runs end after " +
+                         numberToString(static_cast<int32_t>(kVerifySeconds)) + " seconds.",
+                     kLogWarning);
+            return kVerifySeconds;
+        }
+        if (seconds < kMostVerifySeconds) seconds = seconds * 10 + static_cast<unsigned>(c - '0');
+    }
+    return seconds < kMostVerifySeconds ? seconds : kMostVerifySeconds;
+}
 
 void warnNoProperties(const JvmDescriptor& descriptor) {
     writeLog("Unable to verify " + descriptor.sourceName() +
@@ -183,6 +207,9 @@ bool JvmDescriptor::runVerification(const LString& home, const LString& classPat
     // The command, its run, the check of what it printed.
     const std::unique_ptr<LaunchScript> script =
         verificationScript(home, classPathArg, classArg, request);
+    // A java that never answers must not hold up the search, nor leave anything running.
+    script->containChild = true;
+    script->timeLimitSeconds = verifyTimeLimit();
     bool verified = false;
     try {
         script->launch(*this, nullptr, false);
@@ -191,6 +218,10 @@ bool JvmDescriptor::runVerification(const LString& home, const LString& classPat
         // This java cannot run here (not a program for this system, no permission): the next
         // candidate may.
         writeLog("Skipping JVM at " + home + ": " + e.message(), kLogWarning);
+    } catch (const ProcessTimeoutException& e) {
+        writeLog("JVM at " + home + " not verified: " + e.message() +
+                     " (VERIFY_TIMEOUT) and was ended with everything it started.",
+                 kLogWarning);
     }
     uiStepProgress(6);
     return verified;

@@ -1,6 +1,10 @@
 #include "launch/capture_loop.h"
 
+#include <chrono>
 #include <cstdint>
+#include <string>
+
+#include "base/exceptions.h"
 
 namespace wiz {
 
@@ -49,11 +53,21 @@ void drain(RunningChild& child, ChildStream stream, OutputCapture& capture, size
 
 }  // namespace
 
-int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err) {
+int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err,
+                    unsigned timeLimitMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeLimitMs);
     QuietWait quiet;
     // A child cannot have written anything before it has started: the loop begins with a wait.
     bool wait = true;
     for (;;) {
+        if (timeLimitMs != 0 && Clock::now() >= deadline) {
+            child.endAll();
+            child.waitForEnd();
+            throw ProcessTimeoutException(
+                LString(("it did not end within " + std::to_string(timeLimitMs / 1000) + " seconds")
+                            .c_str()));
+        }
         if (wait) child.waitForActivity(quiet.next());
         int exitCode = 0;
         if (child.hasEnded(exitCode)) {
@@ -67,8 +81,9 @@ int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err)
         }
         size_t got = readChunk(child, ChildStream::Output, out, kUnlimited);
         got += readChunk(child, ChildStream::Error, err, kUnlimited);
-        // With both pipes ended the child can write nothing more: only its end is left to see.
-        if (out.isEnded() && err.isEnded()) return child.waitForEnd();
+        // With both pipes ended the child can write nothing more: only its end is left to see
+        // (within the time limit, when there is one).
+        if (out.isEnded() && err.isEnded() && timeLimitMs == 0) return child.waitForEnd();
         wait = got == 0;
         if (got != 0) quiet.outputArrived();
     }

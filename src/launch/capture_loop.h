@@ -41,6 +41,10 @@ public:
     // Reads at most `capacity` (1 or more) bytes from a pipe that peek has just found holding
     // some, so it never waits. Returns the number read; 0 when the pipe turned out to be ended.
     virtual size_t read(ChildStream stream, char* buffer, size_t capacity) = 0;
+
+    // Runs started contained (RunOptions::contain): ends the child, if it still runs, and
+    // everything it started (its process group, its job), without waiting. Nothing otherwise.
+    virtual void endAll() = 0;
 };
 
 // How long the capture loop waits while the child's pipes are quiet: one policy for every system.
@@ -75,6 +79,10 @@ private:
 // what the pipes hold at that moment is the rest of its output (a write that has returned is in
 // the pipe): the loop reads that much and returns, without ever waiting for a descendant that
 // inherited a pipe and may keep writing.
-int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err);
+//
+// With a time limit (milliseconds, 0: none) a child that has not ended when it passes is ended
+// with everything it started (endAll), collected, and ProcessTimeoutException is thrown.
+int captureUntilEnd(RunningChild& child, OutputCapture& out, OutputCapture& err,
+                    unsigned timeLimitMs = 0);
 
 }  // namespace wiz

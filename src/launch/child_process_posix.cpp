@@ -183,7 +183,8 @@ int resolveProgram(const std::string& name, std::string& path) {
 // again.
 class PosixChild : public RunningChild {
 public:
-    PosixChild(pid_t pid, UniqueFd outRead, UniqueFd errRead) : pid_(pid) {
+    PosixChild(pid_t pid, UniqueFd outRead, UniqueFd errRead, bool contained)
+        : pid_(pid), contained_(contained) {
         pipes_[0] = std::move(outRead);
         pipes_[1] = std::move(errRead);
         for (UniqueFd& pipe : pipes_) {
@@ -191,8 +192,19 @@ public:
         }
     }
 
-    bool hasEnded(int& exitCode) override { return pid_.poll(exitCode); }
-    int waitForEnd() override { return pid_.wait(); }
+    // A contained child's group is ended once the child has ended but before it is collected:
+    // until then the group's id (the child's process id) cannot be given to another process.
+    bool hasEnded(int& exitCode) override {
+        if (contained_ && pid_.get() > 0 && endedUncollected(WNOHANG)) endAll();
+        return pid_.poll(exitCode);
+    }
+    int waitForEnd() override {
+        if (contained_ && pid_.get() > 0 && endedUncollected(0)) endAll();
+        return pid_.wait();
+    }
+    void endAll() override {
+        if (contained_ && pid_.get() > 0) ::kill(-pid_.get(), SIGKILL);
+    }
 
     // Polls the open pipes and, where the kernel offers one, a descriptor that becomes readable
     // when the child ends.
@@ -255,7 +267,18 @@ public:
 private:
     UniqueFd& pipeOf(ChildStream stream) { return pipes_[stream == ChildStream::Output ? 0 : 1]; }
 
+    // Whether the child has ended, leaving it to be collected; `flags` WNOHANG: without waiting.
+    bool endedUncollected(int flags) {
+        siginfo_t info = {};
+        while (::waitid(P_PID, static_cast<id_t>(pid_.get()), &info, WEXITED | WNOWAIT | flags) !=
+               0) {
+            if (errno != EINTR) return false;
+        }
+        return info.si_pid == pid_.get();
+    }
+
     ChildPid pid_;
+    bool contained_;
     UniqueFd pipes_[2];
     UniqueFd endWatch_;
     bool endWatchTried_ = false;
@@ -305,6 +328,12 @@ std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOp
     posix_spawnattr_setsigdefault(attributes.get(), &defaults);
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     if (o.newConsole && o.showConsole) flags |= POSIX_SPAWN_SETSID;
+    // A contained child leads a process group of its own, which its descendants join.
+    const bool contained = o.capture && o.contain;
+    if (contained) {
+        posix_spawnattr_setpgroup(attributes.get(), 0);
+        flags |= POSIX_SPAWN_SETPGROUP;
+    }
     posix_spawnattr_setflags(attributes.get(), flags);
 
     pid_t pid = 0;
@@ -313,7 +342,7 @@ std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOp
     if (error != 0) throwSystemFailure(SystemCall::StartProcess, error);
     // The launcher's copies of the write ends go at once (when the holders do), so the pipes
     // end with the child.
-    return std::make_unique<PosixChild>(pid, std::move(outRead), std::move(errRead));
+    return std::make_unique<PosixChild>(pid, std::move(outRead), std::move(errRead), contained);
 }
 
 }  // namespace wiz

@@ -52,6 +52,37 @@ StartedProcess createProcess(const LString& commandLine, const LString& workingD
     return started;
 }
 
+// The job functions, which the 9x family lacks: looked up at run time.
+template <typename Function>
+Function kernelJobFunction(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC found = kernel ? GetProcAddress(kernel, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+// A job that ends every process in it when its last handle closes, with `process` (started
+// suspended) in it; an invalid holder where the system has no jobs or refuses this one (the
+// child then runs on its own and only it can be ended).
+HandleHolder containInJob(HANDLE process) {
+    using Create = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCSTR);
+    using SetInformation = BOOL(WINAPI*)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD);
+    using Assign = BOOL(WINAPI*)(HANDLE, HANDLE);
+    const auto create = kernelJobFunction<Create>("CreateJobObjectA");
+    const auto setInformation = kernelJobFunction<SetInformation>("SetInformationJobObject");
+    const auto assign = kernelJobFunction<Assign>("AssignProcessToJobObject");
+    HandleHolder job;
+    if (!create || !setInformation || !assign) return job;
+    job.reset(create(nullptr, nullptr));
+    if (!job.valid()) return HandleHolder();
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!setInformation(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+        !assign(job.get(), process)) {
+        return HandleHolder();
+    }
+    return job;
+}
+
 int exitCodeOf(HANDLE process) {
     DWORD code = 0;
     if (!GetExitCodeProcess(process, &code)) {
@@ -66,20 +97,33 @@ int exitCodeOf(HANDLE process) {
 class Win32Child : public RunningChild {
 public:
     explicit Win32Child(StartedProcess process, HandleHolder outRead = HandleHolder(),
-                        HandleHolder errRead = HandleHolder())
-        : process_(std::move(process)) {
+                        HandleHolder errRead = HandleHolder(), bool contained = false,
+                        HandleHolder job = HandleHolder())
+        : process_(std::move(process)), contained_(contained), job_(std::move(job)) {
         pipes_[0] = std::move(outRead);
         pipes_[1] = std::move(errRead);
     }
 
     bool hasEnded(int& exitCode) override {
         if (!waitFor(0)) return false;
+        endAll();
         exitCode = exitCodeOf(process_.process.get());
         return true;
     }
     int waitForEnd() override {
         waitFor(INFINITE);
+        endAll();
         return exitCodeOf(process_.process.get());
+    }
+    // The job ends the child and all it started; without one, the child alone can be ended.
+    void endAll() override {
+        if (!contained_) return;
+        if (job_.valid()) {
+            using Terminate = BOOL(WINAPI*)(HANDLE, UINT);
+            const auto terminate = kernelJobFunction<Terminate>("TerminateJobObject");
+            if (terminate && terminate(job_.get(), 1)) return;
+        }
+        if (!waitFor(0)) TerminateProcess(process_.process.get(), 1);
     }
     void waitForActivity(unsigned milliseconds) override { waitFor(milliseconds); }
 
@@ -123,6 +167,8 @@ private:
     }
 
     StartedProcess process_;
+    bool contained_;
+    HandleHolder job_;
     HandleHolder pipes_[2];
 };
 
@@ -159,11 +205,18 @@ std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOp
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    StartedProcess process =
-        createProcess(commandLine, o.workingDirectory, &attributes, TRUE, flags, startup);
+    // A contained child starts suspended, so that it is in its job before it can start anything.
+    StartedProcess process = createProcess(commandLine, o.workingDirectory, &attributes, TRUE,
+                                           flags | (o.contain ? CREATE_SUSPENDED : 0), startup);
+    HandleHolder job;
+    if (o.contain) {
+        job = containInJob(process.process.get());
+        ResumeThread(process.thread.get());
+    }
     // The launcher's copies of the write ends go at once (when the holders do), so the pipes
     // break with the child.
-    return std::make_unique<Win32Child>(std::move(process), std::move(outRead), std::move(errRead));
+    return std::make_unique<Win32Child>(std::move(process), std::move(outRead), std::move(errRead),
+                                        o.contain, std::move(job));
 }
 
 }  // namespace wiz

@@ -493,7 +493,7 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
             appendQuotedArgument(command, arguments->at(i));
         }
     }
-    writeLog("Executing launch script command: " + command +
+    writeLog("Executing launch script command: " + excerptForLog(command) +
                  (autoWorkingDir ? " in working directory " + directory
                                  : LString(" in current working directory")),
              kLogPlain);
@@ -521,6 +521,10 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
     options.workingDirectory = directory;
     options.stdoutBuffer = &stdoutText;
     options.stderrBuffer = &stderrText;
+    options.stdoutLeftOut = &stdoutLeftOut;
+    options.stderrLeftOut = &stderrLeftOut;
+    options.contain = containChild;
+    options.timeLimitSeconds = timeLimitSeconds;
     bool logOutput;
     if (consoleOutput || shareConsole) {
         options.showConsole = true;
@@ -535,9 +539,9 @@ int LaunchScript::launch(JvmTags& jvm, const StringList* arguments, bool shareCo
     if (logOutput) {
         writeLog("Output from the launch script execution", kLogPlain);
         writeLog("StdOut:", kLogPlain);
-        writeLog(stdoutText, kLogPlain);
+        writeLog(excerptForLog(stdoutText, false, stdoutLeftOut), kLogPlain);
         writeLog("ErrOut:", kLogPlain);
-        writeLog(stderrText, kLogPlain);
+        writeLog(excerptForLog(stderrText, true, stderrLeftOut), kLogPlain);
     }
     return code;
 }
@@ -552,8 +556,11 @@ int LaunchScript::runOrReuse(const LString& command, const RunOptions& options,
             kLogPlain);
         uiStepProgress(kept->progressSteps);
         if (kept->startFailed) throw ProcessStartException(kept->startFailure);
+        if (kept->timedOut) throw ProcessTimeoutException(kept->startFailure);
         if (options.stdoutBuffer) *options.stdoutBuffer += kept->stdoutText;
         if (options.stderrBuffer) *options.stderrBuffer += kept->stderrText;
+        if (options.stdoutLeftOut) *options.stdoutLeftOut += kept->stdoutLeftOut;
+        if (options.stderrLeftOut) *options.stderrLeftOut += kept->stderrLeftOut;
         return kept->exitCode;
     }
     // What this run adds to the buffers, which may hold earlier output.
@@ -561,6 +568,8 @@ int LaunchScript::runOrReuse(const LString& command, const RunOptions& options,
         options.stdoutBuffer ? options.stdoutBuffer->length() : 0;
     const LString::size_type stderrStart =
         options.stderrBuffer ? options.stderrBuffer->length() : 0;
+    const uint64_t stdoutLeftOutBefore = options.stdoutLeftOut ? *options.stdoutLeftOut : 0;
+    const uint64_t stderrLeftOutBefore = options.stderrLeftOut ? *options.stderrLeftOut : 0;
     RunResultCache::Result result;
     ProgressTally tally;
     try {
@@ -571,7 +580,16 @@ int LaunchScript::runOrReuse(const LString& command, const RunOptions& options,
         result.progressSteps = tally.steps();
         resultCache->keep(key, result);
         throw;
+    } catch (const ProcessTimeoutException& e) {
+        // A java that did not answer in time is not waited for again.
+        result.timedOut = true;
+        result.startFailure = e.message();
+        result.progressSteps = tally.steps();
+        resultCache->keep(key, result);
+        throw;
     }
+    if (options.stdoutLeftOut) result.stdoutLeftOut = *options.stdoutLeftOut - stdoutLeftOutBefore;
+    if (options.stderrLeftOut) result.stderrLeftOut = *options.stderrLeftOut - stderrLeftOutBefore;
     if (options.stdoutBuffer) result.stdoutText = options.stdoutBuffer->substr(stdoutStart);
     if (options.stderrBuffer) result.stderrText = options.stderrBuffer->substr(stderrStart);
     result.progressSteps = tally.steps();

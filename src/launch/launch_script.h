@@ -3,6 +3,7 @@
 // function calls %NAME%(...), descriptor tags @NAME@ and environment variables #NAME#.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "base/expansion_text.h"
@@ -80,9 +81,18 @@ public:
     // steps and hands back the kept exit code and output (or the kept failure to start). A
     // launch that starts its program keeps its result there.
     RunResultCache* resultCache = nullptr;
-    // Output captured by launches; appended to, never cleared.
+    // Output captured by launches; appended to, never cleared. Each holds a bounded part of its
+    // stream (the start of the output, the end of the error output: OutputCapture); the counts
+    // are the bytes that the capture left out.
     LString stdoutText;
     LString stderrText;
+    uint64_t stdoutLeftOut = 0;
+    uint64_t stderrLeftOut = 0;
+    // Captured launches: the child and all it starts are kept together and ended with it, and
+    // it may run at most this many seconds (0: no limit; RunOptions::contain and
+    // timeLimitSeconds). Verification runs only; the wizard is never limited.
+    bool containChild = false;
+    unsigned timeLimitSeconds = 0;
 
 private:
     class EnvironmentChanges;

@@ -3,6 +3,7 @@
 // it.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "base/lstring.h"
@@ -11,14 +12,18 @@ namespace wiz {
 
 class RunResultCache {
 public:
-    // What a run left: its exit code and output, the progress steps it made, or the failure to
-    // start it.
+    // What a run left: its exit code and output (with the bytes the capture left out), the
+    // progress steps it made, or the failure to start it, or its end at the time limit.
     struct Result {
         int exitCode = 0;
         LString stdoutText;
         LString stderrText;
+        uint64_t stdoutLeftOut = 0;
+        uint64_t stderrLeftOut = 0;
         int progressSteps = 0;
         bool startFailed = false;
+        bool timedOut = false;
+        // The message of the failure to start, or of the time limit.
         LString startFailure;
     };
 

@@ -14,8 +14,11 @@ namespace wiz {
 class LauncherHost {
 public:
     virtual ~LauncherHost() = default;
-    // `instance` is the module handle (null on POSIX); false stops the program with exit code -1.
+    // `instance` is the module handle (null on POSIX). False: the host cannot run here; the
+    // entry point then runs the console host instead (or ends with -1 if that fails too).
     virtual bool initialize(void* instance, int showCommand) = 0;
+    // Why initialize returned false, for the log; empty when it did not.
+    virtual LString initializeFailure() const { return LString(); }
     virtual int run() = 0;
     virtual void setStatus(const LString& text) = 0;
     virtual void setStatus2(const LString& line1, const LString& line2) = 0;

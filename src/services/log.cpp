@@ -14,6 +14,10 @@ std::mutex& logLock() {
     return lock;
 }
 
+const char* prefixOf(int kind) {
+    return kind == kLogWarning ? "WARNING: " : kind == kLogError ? "ERROR: " : "";
+}
+
 }  // namespace
 
 LogState& logState() {
@@ -31,9 +35,17 @@ void writeLog(const LString& text, int kind) {
         std::fputs("------------------\n", f.get());
         log.separatorWritten = true;
     }
-    const char* prefix = kind == kLogWarning ? "WARNING: " : kind == kLogError ? "ERROR: " : "";
-    std::fprintf(f.get(), "%s%s\n", prefix, text.c_str());
+    if (!log.pending.empty()) {
+        std::fputs(log.pending.c_str(), f.get());
+        log.pending = LString();
+    }
+    std::fprintf(f.get(), "%s%s\n", prefixOf(kind), text.c_str());
     std::fflush(f.get());
+}
+
+void writeLogOnceOpen(const LString& text, int kind) {
+    std::lock_guard<std::mutex> guard(logLock());
+    logState().pending += prefixOf(kind) + text + "\n";
 }
 
 bool logEnabled() {

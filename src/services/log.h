@@ -13,12 +13,17 @@ enum LogKind { kLogPlain = 0, kLogWarning = 1, kLogError = 2 };
 struct LogState {
     LString filePath;               // empty: no log
     bool separatorWritten = false;  // the process's separator line is in the file
+    LString pending;                // lines of writeLogOnceOpen, each ended by a line feed
     LString debugPath;
     bool debugEnabled = false;
 };
 
 // The process-wide log settings (tests start from a fresh value: logState() = LogState()).
 LogState& logState();
+
+// A line from before the log file is known (the start-up runs before the options name it):
+// written, after the separator, ahead of the first line that writeLog writes to a file.
+void writeLogOnceOpen(const LString& text, int kind = kLogPlain);
 
 // Appends one line to the log file, with "WARNING: " or "ERROR: " for kinds 1 and 2. The file is
 // opened and closed for every line, so other processes can append to the same file; the first

@@ -8,6 +8,7 @@
 #include "archive/embedded_files.h"
 #include "base/exceptions.h"
 #include "platform/process_info.h"
+#include "platform/system_error.h"
 #include "services/host.h"
 #include "services/messages.h"
 #include "tempfiles/temp_files.h"
@@ -172,7 +173,13 @@ bool WindowedHost::initialize(void* instance, int /*showCommand*/) {
     HWND window = CreateWindowExA(0, windowState().className.c_str(), "", WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                   nullptr, nullptr, module, nullptr);
-    if (!window) return false;
+    if (!window) {
+        // No window station or desktop to show a window on (a service, a machine without a
+        // display).
+        initializeFailure_ = "the launcher's window cannot be created: " +
+                             systemErrorText(static_cast<uint32_t>(GetLastError()));
+        return false;
+    }
     windowState().mainWindow = window;
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);

@@ -22,6 +22,7 @@ public:
     // Registers the window class (string 1) and creates the hidden main window, which creates
     // the progress dialog and starts the worker. The show command is not used.
     bool initialize(void* instance, int showCommand) override;
+    LString initializeFailure() const override { return initializeFailure_; }
     // The message loop; when it has ended, returns the launch's result (as the console host
     // does), -1 when no launch ran.
     int run() override;
@@ -39,6 +40,7 @@ public:
 
 private:
     ArgumentList* args_;
+    LString initializeFailure_;
 };
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -97,6 +97,48 @@ extract-and-rerun)
     run_launcher -console -cv:in input.tag
     expect 0 "" "Initializing ..." ""
     ;;
+cut-launcher)
+    # An interrupted download: the trailer lacks 1, 4 or 9 bytes (part of the identification, all
+    # of it, the whole trailer). Every mode says the file is damaged, and extraction writes
+    # nothing.
+    pack_script packed.exe "INITIALIZE_UI
+" 0
+    damaged="Unable to load the launcher file index. The launcher file is damaged or incomplete; download it again."
+    size=$(stat -c %s packed.exe)
+    for cut in 1 4 9; do
+        head -c $((size - cut)) packed.exe >cut.exe
+        chmod +x cut.exe
+        launcher=$PWD/cut.exe
+        run_launcher -console
+        expect 255 "$damaged"
+        mkdir out && cd out || fail "cannot make out"
+        run_launcher -console -cv:extract
+        expect 255 "$damaged"
+        [ -z "$(ls -A)" ] || fail "cut by $cut: extract wrote $(ls -A)"
+        cd .. && rmdir out
+        run_launcher -console -cv:silent
+        expect 255
+    done
+    ;;
+no-display)
+    # Without a display the progress window cannot be created: the run goes on as with the
+    # console host, with its exit code, and the log says why.
+    [ -n "$emulator" ] || skip "the Linux launcher has no window"
+    pack_script packed.exe "INITIALIZE_UI
+" 0
+    launcher=$PWD/packed.exe
+    for script in with without; do
+        [ $script = without ] && launcher=$PWD/bare.exe && cp "$2" bare.exe
+        run_launcher -console
+        console_code=$code
+        rm -f run.log
+        run env -u DISPLAY -u WAYLAND_DISPLAY $emulator "$launcher" -cv:log run.log
+        [ "$code" = "$console_code" ] ||
+            fail "$script a script: exit code $code without a window, $console_code on the console"
+        grep -aqF "WARNING: The progress window cannot be shown (the launcher's window cannot be created: " run.log ||
+            fail "$script a script: no log line: $(cat run.log)"
+    done
+    ;;
 debug-log)
     DBGWIN32PPK=debug.log run_launcher -console -cv:version
     expect 0 2.52

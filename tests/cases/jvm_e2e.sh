@@ -20,6 +20,8 @@
 #               descriptor; recycle folders and the temporary directory are skipped
 # scan-first    SEARCH with a SEARCH_ALL descriptor: the first descriptor's homes are verified
 #               during the walk and the first success ends it
+# hang          SEARCH with a java that never answers the verification: it is ended after
+#               VERIFY_TIMEOUT and the next candidate is found
 # verify        VERIFY_JVM prints 1 or 0; "1.5...." accepts 1.5.0_06 and not 1.50
 # install       INSTALL_JVM runs the installer and prints the JVM file it left
 # script        FIND_JVM 0 0 finding nothing sets N1 to 0; INSTALL_JVM 0 installs the embedded
@@ -216,6 +218,31 @@ search-all | scan-first)
     fi
     [ "$(runs drives/RECYCLER)" = 0 ] || fail "the recycle folder was searched"
     [ "$(runs drives/tmp)" = 0 ] || fail "the temporary directory was searched"
+    ;;
+hang)
+    # The first candidate's java never answers the verification: after VERIFY_TIMEOUT it is
+    # ended (nothing of it keeps running) and the search goes on to the second.
+    home jre-hang "Acme Runtime" 17.0.2
+    printf 'verify_sleep_ms=600000\n' >>jre-hang/bin/test_jvm.cfg
+    home jre "Acme Runtime" 17.0.2
+    descriptor a.jvm "Bundled" "Acme..." $'PATH_HINT:\n  jre-hang\n  jre\n/:\nVERIFY_TIMEOUT: 2\n'
+    pack "" --type jvm --id 1 a.jvm
+    started=$SECONDS
+    action "ACTION: SEARCH" "LOGFILE: run.log"
+    file=$(sed -n 3p <<<"$out")
+    expect 0 "1
+$(native_path "$work/jre")
+$file"
+    [ $((SECONDS - started)) -lt 50 ] || fail "the search waited $((SECONDS - started)) s"
+    grep -aqF "WARNING: JVM at $(native_path "$work/jre-hang") not verified: it did not end within 2 seconds (VERIFY_TIMEOUT)" run.log ||
+        fail "no log line for the candidate that did not answer"
+    sleep 1
+    left=$(ps -eo args | grep -aF jre-hang | grep -v grep)
+    [ -z "$left" ] || fail "still running: $left"
+    # (The JVM file of the match outlives the launcher.)
+    [ -n "$emulator" ] && file=$(sed 's|^Z:||; s|\\|/|g' <<<"$file")
+    rm -f "$file"
+    no_temporary_files
     ;;
 verify)
     descriptor v.jvm "Old runtime" "Acme..."

@@ -11,7 +11,8 @@
 //   spawn MODE GO           print "spawned", start "MODE GO" in the background sharing stdout
 //                           and stderr, wait until it has started (file GO.started), exit 0
 //                           (exit 1 if it does not start within 30 s)
-//   late GO                 create GO.started, wait for file GO (at most 20 s), print "late"
+//   late GO                 create GO.started, wait for file GO (at most 20 s), create GO.late,
+//                           print "late"
 //   spew GO                 write to stdout without end until file GO exists or a write fails
 //                           (GO.started after the first write); after 60 s print "gave up"
 //   signal N                raise signal N
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
     if (mode == "late") {
         std::ofstream(arg(2) + ".started") << "late";
         waitForFile(arg(2), 20);
+        std::ofstream(arg(2) + ".late") << "late";
         put(stdout, "late");
         return 0;
     }

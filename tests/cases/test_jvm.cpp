@@ -9,6 +9,10 @@
 //   stdout=TEXT            one line printed on standard output by a wizard run
 //   stderr=TEXT            one line printed on standard error by a wizard run
 //   sleep_ms=N             how long a wizard run sleeps before it exits
+//   stdout_bytes=N         bytes of filler (lines of "o") a wizard run writes to standard output
+//                          before its line; stderr_bytes=N the same ("e") for standard error
+//   verify_sleep_ms=N      how long a verification run sleeps before it answers (a runtime that
+//                          hangs)
 // Other keys are ignored.
 //
 // Every run appends one record to test_jvm.log beside itself:
@@ -48,6 +52,9 @@ struct Config {
     bool hasStderr = false;
     std::string stderrLine;
     long long sleepMs = 0;
+    long long stdoutBytes = 0;
+    long long stderrBytes = 0;
+    long long verifySleepMs = 0;
 };
 
 // A decimal integer with an optional sign and nothing else; false otherwise.
@@ -93,6 +100,12 @@ Config readConfig(const fs::path& file) {
             config.stderrLine = value;
         } else if (key == "sleep_ms") {
             if (parseInteger(value, number) && number > 0) config.sleepMs = number;
+        } else if (key == "stdout_bytes") {
+            if (parseInteger(value, number) && number > 0) config.stdoutBytes = number;
+        } else if (key == "stderr_bytes") {
+            if (parseInteger(value, number) && number > 0) config.stderrBytes = number;
+        } else if (key == "verify_sleep_ms") {
+            if (parseInteger(value, number) && number > 0) config.verifySleepMs = number;
         }
     }
     return config;
@@ -132,6 +145,15 @@ void appendRecord(const fs::path& logFile, int argc, char** argv, const Config& 
     log.close();
 }
 
+// `bytes` bytes of lines of `c`, 99 and a line feed each (the last one may be short).
+void printFiller(std::FILE* stream, char c, long long bytes) {
+    std::string line(99, c);
+    line += '\n';
+    for (; bytes >= 100; bytes -= 100) std::fwrite(line.data(), 1, line.size(), stream);
+    std::fwrite(line.data(), 1, static_cast<size_t>(bytes), stream);
+    std::fflush(stream);
+}
+
 void printLine(std::FILE* stream, const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stream);
     std::fputc('\n', stream);
@@ -168,6 +190,8 @@ int main(int argc, char** argv) {
 
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) != "Verify") continue;
+        if (config.verifySleepMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(config.verifySleepMs));
         printLine(stdout, "1739021872");
         for (int j = i + 1; j < argc; ++j) {
             auto found = config.properties.find(argv[j]);
@@ -181,6 +205,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    printFiller(stdout, 'o', config.stdoutBytes);
+    printFiller(stderr, 'e', config.stderrBytes);
     if (config.hasStdout) printLine(stdout, config.stdoutLine);
     if (config.hasStderr) printLine(stderr, config.stderrLine);
     if (config.sleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(config.sleepMs));

@@ -1,6 +1,7 @@
 // Fuzz target: the launcher file index over a whole file image (trailer, style byte, index
 // records and the embedded documents of types 0..2, which become the instruction script, the JVM
-// descriptors and the launch script). The image lives in an anonymous memory file that the
+// descriptors and the launch script), unsigned or signed after packing (a certificate table at
+// the end of a PE image). The image lives in an anonymous memory file that the
 // launcher opens by path, as it opens its own file.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -45,11 +46,46 @@ uint32_t bigEndian32(const uint8_t* p) {
            static_cast<uint32_t>(p[2]) << 8 | p[3];
 }
 
+uint32_t littleEndian32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Where the launcher's own bytes end, by the signed layout: a PE image (PE32 or PE32+) whose
+// security data directory places a certificate table exactly at the end of the file has its
+// trailer right in front of the table, or in front of up to 7 zero bytes that align it;
+// anything else ends at the end of the file.
+size_t dataEnd(const uint8_t* data, size_t size) {
+    if (size < 64 || data[0] != 'M' || data[1] != 'Z') return size;
+    const uint64_t pe = littleEndian32(data + 0x3C);
+    if (pe + 26 > size || data[pe] != 'P' || data[pe + 1] != 'E' || data[pe + 2] != 0 ||
+        data[pe + 3] != 0)
+        return size;
+    const uint64_t optionalSize = data[pe + 20] | data[pe + 21] << 8;
+    const uint64_t optional = pe + 24;
+    const unsigned magic = data[optional] | data[optional + 1] << 8;
+    const uint64_t countAt = magic == 0x10B ? 92 : magic == 0x20B ? 108 : 0;
+    const uint64_t directoryAt = countAt + 4 + 4 * 8;  // the fifth directory: security
+    if (countAt == 0 || optionalSize < directoryAt + 8 || optional + directoryAt + 8 > size ||
+        littleEndian32(data + optional + countAt) <= 4)
+        return size;
+    const uint64_t table = littleEndian32(data + optional + directoryAt);
+    const uint64_t tableSize = littleEndian32(data + optional + directoryAt + 4);
+    if (table == 0 || tableSize == 0 || table + tableSize != size) return size;
+    for (uint64_t end = table, padding = 0; padding < 8 && end > 0; ++padding, --end) {
+        if (end >= wiz::kTrailerSize && bigEndian32(data + end - 4) == wiz::kLauncherIdentification)
+            return static_cast<size_t>(end);
+        if (data[end - 1] != 0) break;
+    }
+    return size;
+}
+
 // After a successful load the entries are exactly the records at the index offset, in order:
 // encoding them again gives the image's bytes (a compressed byte other than 1 reads as "not
 // compressed", and the last record's compressed byte may be missing), and each entry's bytes lie
 // before the index.
-void checkAgainstImage(const uint8_t* data, size_t size) {
+void checkAgainstImage(const uint8_t* data, size_t fileSize) {
+    const size_t size = dataEnd(data, fileSize);
     if (size < wiz::kTrailerSize || bigEndian32(data + size - 4) != wiz::kLauncherIdentification) {
         if (wiz::fileIndex().count() != 0) wizfuzz::finding("entries without an index");
         return;
@@ -131,8 +167,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         wizfuzz::finding("entryAt outside the entries");
     }
 
-    // The style byte: 0..255 at size - 9, or -1 for a shorter file; the same when asked again.
-    const int32_t expected = size < wiz::kTrailerSize ? -1 : data[size - wiz::kTrailerSize];
+    // The style byte: 0..255 9 bytes before the end of the launcher's data, or -1 for a shorter
+    // file; the same when asked again.
+    const size_t end = dataEnd(data, size);
+    const int32_t expected = end < wiz::kTrailerSize ? -1 : data[end - wiz::kTrailerSize];
     for (int i = 0; i < 2; ++i) {
         if (wiz::readLauncherStyle(settings.launcherPath) != expected) {
             wizfuzz::finding("style byte misread");

@@ -26,6 +26,18 @@ public:
         options_.stderrBuffer = err;
         return *this;
     }
+    // Counts of the bytes the capture left out of each stream.
+    Options& leftOut(uint64_t* out, uint64_t* err) {
+        options_.stdoutLeftOut = out;
+        options_.stderrLeftOut = err;
+        return *this;
+    }
+    // The child and all it starts kept together, with a time limit (0: none).
+    Options& contained(unsigned timeLimitSeconds = 0) {
+        options_.contain = true;
+        options_.timeLimitSeconds = timeLimitSeconds;
+        return *this;
+    }
     Options& onConsole() {
         options_.showConsole = true;
         return *this;

@@ -62,6 +62,48 @@ TEST(ChildProcess, CapturesLargeOutputOfBothStreamsCompletelyAndInOrder) {
     EXPECT_GE(host.steps, 18 + 2);
 }
 
+TEST(ChildProcess, KeepsTheStartOfTheOutputAndTheEndOfTheErrorOutput) {
+    // However much a child writes, the launcher holds a bounded part of it: the start of the
+    // output and the end of the error output, and counts the rest.
+    wiztest::CountingHost host;
+    const size_t outKept = wiz::OutputCapture::kKeptOutputBytes;
+    const size_t errKept = wiz::OutputCapture::kKeptErrorBytes;
+    const size_t outBytes = 3 * outKept + 5, errBytes = 5 * errKept + 3;
+    LString out, err;
+    uint64_t outLeft = 0, errLeft = 0;
+    EXPECT_EQ(wiz::runCommand(LString(childCommand("write " + std::to_string(outBytes) + " " +
+                                                   std::to_string(errBytes) + " 6")),
+                              Options().capture(&out, &err).leftOut(&outLeft, &errLeft)),
+              6);
+    EXPECT_EQ(out.str(), wiztest::childPattern('o', outBytes).substr(0, outKept));
+    EXPECT_EQ(outLeft, outBytes - outKept);
+    EXPECT_LE(err.length(), errKept);
+    EXPECT_EQ(err.str(), wiztest::childPattern('e', errBytes).substr(errLeft));
+    EXPECT_EQ(errLeft + err.length(), errBytes);
+}
+
+TEST(OutputCapture, TheEndKeptBeginsWithAWholeLineWhereOneBeginsInIt) {
+    wiztest::CountingHost host;
+    const struct {
+        std::string written;
+        std::string kept;
+    } cases[] = {
+        {"first line\nsecond\nlast\n", "last\n"},   // cut inside "second": from "last"
+        {"first line\nsecond\n", "second\n"},       // cut right after a line break
+        {"one line without breaks", "out breaks"},  // no line begins in the part kept
+        {"short\n", "short\n"},
+    };
+    for (const auto& c : cases) {
+        LString buffer;
+        uint64_t left = 0;
+        wiz::OutputCapture capture(&buffer, wiz::OutputCapture::Keep::End, 10, &left);
+        for (char ch : c.written) capture.received(&ch, 1);
+        capture.finish();
+        EXPECT_EQ(buffer.str(), c.kept) << c.written;
+        EXPECT_EQ(left + buffer.length(), c.written.size());
+    }
+}
+
 TEST(ChildProcess, AppendsToTheBuffersAndKeepsZeroBytes) {
     wiztest::CountingHost host;
     LString out("before:"), err("kept");
@@ -153,6 +195,51 @@ TEST(ChildProcess, ReturnsWhenTheChildEndsWhileADescendantHoldsItsOutput) {
         EXPECT_EQ(text.size() > 7, c.writesBeforeTheEnd) << text.size();
         EXPECT_EQ(text.find_first_not_of('s', 7), std::string::npos) << text.substr(0, 200);
     }
+}
+
+// Whether `path` appears within `seconds`.
+bool appears(const std::string& path, int seconds) {
+    for (int i = 0; i < seconds * 100; ++i) {
+        if (std::filesystem::exists(path)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(ChildProcess, AContainedRunEndsWhatTheChildLeftRunning) {
+    // The child starts a process that waits for GO and then creates GO.late. Uncontained it
+    // outlives the run; contained (as verification runs are) it is ended with the child.
+    for (bool contained : {false, true}) {
+        SCOPED_TRACE(contained);
+        wiztest::CountingHost host;
+        wiztest::TempDir dir;
+        const std::string go = dir.file("go");
+        Options options = Options().capture();
+        if (contained) options.contained();
+        EXPECT_EQ(wiz::runCommand(LString(childCommand("spawn late \"" + go + "\"")), options), 0);
+        dir.write("go", "go");
+        EXPECT_EQ(appears(go + ".late", contained ? 1 : 10), !contained);
+    }
+}
+
+TEST(ChildProcess, AContainedRunPastItsTimeLimitIsEndedAndFails) {
+    // The child waits for GO, which comes only after the run: with a limit of 1 s the run is
+    // ended then, and the child never creates DONE.
+    wiztest::CountingHost host;
+    wiztest::TempDir dir;
+    const std::string go = dir.file("go"), done = dir.file("done");
+    LString out, err;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        wiz::runCommand(LString(childCommand("handshake \"" + go + "\" \"" + done + "\"")),
+                        Options().capture(&out, &err).contained(1));
+        ADD_FAILURE() << "no failure";
+    } catch (const wiz::ProcessTimeoutException& e) {
+        EXPECT_EQ(e.message().str(), "it did not end within 1 seconds");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    dir.write("go", "go");
+    EXPECT_FALSE(appears(done, 1));
 }
 
 TEST(ChildProcess, MissingProgramFailsWithTheSystemText) {

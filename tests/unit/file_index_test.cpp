@@ -229,11 +229,13 @@ TEST_F(FileIndexTest, CorruptOrTruncatedIndexFailsWithItsMessage) {
         SCOPED_TRACE(c.what);
         wiztest::resetFileIndex();
         writeLauncher(c.file);
-        EXPECT_EQ(loadFailure(false), c.message);
+        // The reason, then what the user can do about it.
+        const std::string message = c.message + " " + wiz::kDamagedLauncherText;
+        EXPECT_EQ(loadFailure(false), message);
         EXPECT_FALSE(fileIndex().indexLoaded());
         EXPECT_EQ(fileIndex().count(), c.entriesKept);
         // A later load gives the same reason and reads nothing twice.
-        EXPECT_EQ(loadFailure(true), c.message);
+        EXPECT_EQ(loadFailure(true), message);
         EXPECT_EQ(fileIndex().count(), c.entriesKept);
     }
 }

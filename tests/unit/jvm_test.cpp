@@ -3,6 +3,7 @@
 // verification command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -239,6 +240,26 @@ TEST_F(VerificationTest, AJavaThatCannotStartIsSkippedAndTheDescriptorsFlawsAreN
     EXPECT_NE(text.find("Invalid JVM_PROPERTIES setting (no equals sign) in JVM File " + file),
               std::string::npos)
         << text;
+}
+
+TEST_F(VerificationTest, AMissingMagicLineIsLoggedWithTheLastLineRead) {
+    const struct {
+        std::string output;
+        std::string logged;
+    } cases[] = {
+        {"", "ERROR: Invalid magic value: \n\n"},
+        {"Error: could not find the main class\r\n  Caused by: x  \n",
+         "ERROR: Invalid magic value: Caused by: x\n\n"},
+        {"bell\a\n", "ERROR: Invalid magic value: bell\\x07\n\n"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir.file("run.log"));
+        EXPECT_FALSE(check(c.output, {"Acme"}));
+        // (The log is a text file: CR LF on Windows.)
+        std::string text = log();
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        EXPECT_EQ(text, c.logged) << c.output;
+    }
 }
 
 TEST_F(VerificationTest, AHomeIsTriedOncePerSearchWhateverItsTrailingSeparator) {

@@ -172,7 +172,48 @@ std::string peImage(uint16_t magic, size_t imageSize = 512) {
     image[pe + 24] = static_cast<char>(magic & 0xFF);
     image[pe + 25] = static_cast<char>(magic >> 8);
     put32(pe + 24 + (magic == 0x10B ? 92 : 108), 16);
+    // SizeOfHeaders: the headers fill the whole image.
+    put32(pe + 24 + 60, static_cast<uint32_t>(imageSize));
     return image;
+}
+
+// A minimal ELF image: the header of the given class (1: 32-bit, 2: 64-bit), little-endian, with
+// one section of `sectionBytes` bytes after the header and the section header table after it.
+std::string elfImage(int elfClass, uint32_t sectionBytes) {
+    const bool wide = elfClass == 2;
+    const size_t header = wide ? 64 : 52, entry = wide ? 64 : 40;
+    const size_t table = header + sectionBytes;
+    std::string image(table + 2 * entry, '\0');
+    auto put = [&](size_t at, uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) image[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    image.replace(0, 4,
+                  "\x7F"
+                  "ELF");
+    image[4] = static_cast<char>(elfClass);
+    image[5] = 1;
+    put(wide ? 0x28 : 0x20, table, wide ? 8 : 4);  // e_shoff
+    put(wide ? 0x3A : 0x2E, entry, 2);             // e_shentsize
+    put(wide ? 0x3C : 0x30, 2, 2);                 // e_shnum: the null section and one more
+    const size_t second = table + entry;
+    put(second + 4, 1, 4);  // SHT_PROGBITS
+    put(second + (wide ? 0x18 : 0x10), header, wide ? 8 : 4);
+    put(second + (wide ? 0x20 : 0x14), sectionBytes, wide ? 8 : 4);
+    return image;
+}
+
+// A PE32 image with a COFF symbol table of `symbols` symbols and a string table behind its
+// 512 bytes, as unstripped builds are.
+std::string peImageWithSymbols(uint32_t symbols, uint32_t stringBytes) {
+    std::string image = peImage(0x10B);
+    for (int i = 0; i < 4; ++i) {
+        image[0x80 + 12 + i] = static_cast<char>(512u >> (8 * i));
+        image[0x80 + 16 + i] = static_cast<char>(symbols >> (8 * i));
+    }
+    image += std::string(symbols * 18, 's');
+    std::string strings(stringBytes, 't');
+    for (int i = 0; i < 4; ++i) strings[i] = static_cast<char>(stringBytes >> (8 * i));
+    return image + strings;
 }
 
 // Appends a certificate table the way signing tools do: zero padding up to a multiple of 8, then
@@ -241,7 +282,6 @@ TEST_F(LauncherFormatFileTest, EverythingElseReadsToTheEndOfTheFile) {
     } cases[] = {
         {"unsigned packed image", packed, true, 2},
         {"packed after signing", signedThenPacked, true, 3},
-        {"table not at the end", tableNotAtEnd, false, '0'},
         {"signed, nothing packed", signedUnpacked, false, '0'},
         {"not a PE image", "no image here", false, 'm'},
     };
@@ -251,11 +291,61 @@ TEST_F(LauncherFormatFileTest, EverythingElseReadsToTheEndOfTheFile) {
         EXPECT_EQ(wiz::locateIndex(f.get()).present, c.present);
         EXPECT_EQ(wiz::readStyleByte(f.get()), c.style);
     }
+    // Bytes behind the table and no trailer at the end: something was appended to or cut from
+    // the file.
+    wiz::FilePtr tail = open(tableNotAtEnd);
+    EXPECT_EQ(wiz::readStyleByte(tail.get()), '0');
+    try {
+        wiz::locateIndex(tail.get());
+        ADD_FAILURE() << "no failure";
+    } catch (const wiz::LauncherException& e) {
+        EXPECT_STREQ(e.message().c_str(), wiz::kDamagedLauncherText);
+    }
     uint32_t offset = 0, size = 0;
     wiz::FilePtr f = open(signedUnpacked);
     EXPECT_TRUE(wiz::findCertificateTable(f.get(), offset, size));
     EXPECT_EQ(offset, 512u);
     EXPECT_EQ(size, 64u);
+}
+
+TEST_F(LauncherFormatFileTest, ExecutableCutShortIsDamagedAndOneNeverPackedIsNot) {
+    const struct {
+        const char* what;
+        std::string image;
+    } images[] = {
+        {"PE32", peImage(0x10B)},
+        {"PE32+", peImage(0x20B)},
+        {"PE32 with symbols", peImageWithSymbols(3, 20)},
+        {"ELF32", elfImage(1, 100)},
+        {"ELF64", elfImage(2, 100)},
+    };
+    for (const auto& image : images) {
+        SCOPED_TRACE(image.what);
+        {
+            wiz::FilePtr f = open(image.image);
+            EXPECT_FALSE(wiz::locateIndex(f.get()).present);
+        }
+        std::string packed = image.image + "entry bytes";
+        const uint32_t indexOffset = static_cast<uint32_t>(packed.size());
+        wiz::appendUInt32BE(packed, 1);
+        wiz::appendEntryRecord(packed, makeRecord(3, 1, indexOffset - 11, 11, "a.jar"));
+        wiz::appendTrailer(packed, 0, indexOffset);
+        {
+            wiz::FilePtr f = open(packed);
+            EXPECT_TRUE(wiz::locateIndex(f.get()).present);
+        }
+        // Cut inside the identification, right behind the index offset, and the whole trailer.
+        for (size_t cut : {1, 4, 9}) {
+            SCOPED_TRACE(cut);
+            wiz::FilePtr f = open(packed.substr(0, packed.size() - cut));
+            try {
+                wiz::locateIndex(f.get());
+                ADD_FAILURE() << "no failure";
+            } catch (const wiz::LauncherException& e) {
+                EXPECT_STREQ(e.message().c_str(), wiz::kDamagedLauncherText);
+            }
+        }
+    }
 }
 
 }  // namespace

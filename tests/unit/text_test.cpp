@@ -133,6 +133,30 @@ TEST(Text, BigEndianReadersFailOnShortInput) {
     }
 }
 
+TEST(ExcerptForLog, KeepsTheStartOrTheEndAndCountsWhatIsLeftOut) {
+    const size_t limit = wiz::kMaxLoggedBytes;
+    const std::string big = std::string(limit, 'a') + std::string(100, 'z');
+    struct Case {
+        std::string text;
+        bool fromEnd;
+        uint64_t alreadyLeftOut;
+        std::string logged;
+    } cases[] = {
+        {"short", false, 0, "short"},
+        {"", true, 0, ""},
+        {big, false, 0, std::string(limit, 'a') + "\n[100 more bytes left out]"},
+        {big, true, 0, "[100 earlier bytes left out]\n" + big.substr(100)},
+        // Bytes the capture dropped count too, even when the text itself fits.
+        {"start", false, 5000000000ull, "start\n[5000000000 more bytes left out]"},
+        {"end", true, 7, "[7 earlier bytes left out]\nend"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(wiz::excerptForLog(wiz::LString(c.text), c.fromEnd, c.alreadyLeftOut).str(),
+                  c.logged)
+            << c.text.substr(0, 20);
+    }
+}
+
 TEST(QuoteForMessage, ShortAndWithoutControlCharacters) {
     struct Case {
         std::string text;
