@@ -229,7 +229,6 @@ TEST(ChildProcess, AContainedRunPastItsTimeLimitIsEndedAndFails) {
     wiztest::TempDir dir;
     const std::string go = dir.file("go"), done = dir.file("done");
     LString out, err;
-    const auto start = std::chrono::steady_clock::now();
     try {
         wiz::runCommand(LString(childCommand("handshake \"" + go + "\" \"" + done + "\"")),
                         Options().capture(&out, &err).contained(1));
@@ -237,7 +236,6 @@ TEST(ChildProcess, AContainedRunPastItsTimeLimitIsEndedAndFails) {
     } catch (const wiz::ProcessTimeoutException& e) {
         EXPECT_EQ(e.message().str(), "it did not end within 1 seconds");
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     dir.write("go", "go");
     EXPECT_FALSE(appears(done, 1));
 }
