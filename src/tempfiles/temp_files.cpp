@@ -1,5 +1,6 @@
 #include "tempfiles/temp_files.h"
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -30,6 +31,26 @@ std::recursive_mutex& registryLock() {
     return lock;
 }
 
+// How many removals are at work. A removal never waits for another one (the user-interface
+// thread removes when the logon ends while the launching thread may be removing too); only the
+// ending of a run from outside waits, a bounded time, for the others to finish before the
+// process ends.
+std::atomic<int>& activeRemovals() {
+    static std::atomic<int> count{0};
+    return count;
+}
+
+class RemovalAtWork {
+public:
+    RemovalAtWork() { ++activeRemovals(); }
+    ~RemovalAtWork() { --activeRemovals(); }
+    RemovalAtWork(const RemovalAtWork&) = delete;
+    RemovalAtWork& operator=(const RemovalAtWork&) = delete;
+};
+
+// How long closeTemporaryFiles waits for another removal to finish.
+constexpr int kOtherRemovalWaitMs = 10000;
+
 const char kTempPrefix[] = "LRE";
 
 void sleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -40,6 +61,11 @@ bool isDirectory(const LString& path) {
     ensureTrailingSeparator(p);
     uint32_t attributes = 0;
     return readAttributes(p, attributes).ok() && (attributes & kAttrDirectory);
+}
+
+// Throws when the run is being ended (under the lock).
+void refuseWhenClosed() {
+    if (tempFiles().closed) throw LauncherException("The run is being ended.");
 }
 
 void unregisterFrom(StringList& registry, const LString& path) {
@@ -107,18 +133,32 @@ LString getTempDirectory() {
 }
 
 LString createTempDirectory(FileSystem& fs) {
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        refuseWhenClosed();
+    }
     const LString dir = getTempDirectory();
     LString name;
     // The directory is created under a new name and checked, never taken over: another user
     // who can write to the temporary directory cannot hand the launcher a directory or a link.
     const SysStatus created = createUniqueDirectory(fs, dir, kTempPrefix, name);
     if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
-    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    std::unique_lock<std::recursive_mutex> guard(registryLock());
+    if (tempFiles().closed) {
+        // Made while the registries were being emptied: it goes at once.
+        guard.unlock();
+        deletePath(name, fs);
+        refuseWhenClosed();
+    }
     tempFiles().directories.append(name);
     return name;
 }
 
 LString createTempFileName() {
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        refuseWhenClosed();
+    }
     LString name;
     const SysStatus created = createUniqueTempFile(getTempDirectory(), kTempPrefix, name);
     if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
@@ -126,8 +166,20 @@ LString createTempFileName() {
     return name;
 }
 
+LString createUnregisteredTempFile() {
+    LString name;
+    const SysStatus created = createUniqueTempFile(getTempDirectory(), kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    return name;
+}
+
 void registerTempFile(const LString& path) {
-    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    std::unique_lock<std::recursive_mutex> guard(registryLock());
+    if (tempFiles().closed) {
+        guard.unlock();
+        deletePath(path);
+        throw LauncherException("The run is being ended.");
+    }
     tempFiles().files.append(path);
 }
 
@@ -139,6 +191,7 @@ void removeTemporaryFiles(FileSystem& fs) {
     // The entries are taken out under the lock and removed without it: the user-interface thread
     // may run this when the logon ends while the launching thread is still at work, and neither
     // may wait for the other while it holds the lock.
+    RemovalAtWork atWork;
     StringList directories, files;
     takeAll(tempFiles().directories, directories);
     takeAll(tempFiles().files, files);
@@ -151,6 +204,17 @@ void removeTemporaryFiles(FileSystem& fs) {
         writeLog("Could not arrange the removal of the launcher: " + e.message(), kLogWarning);
     } catch (...) {
         writeLog("Could not arrange the removal of the launcher.", kLogWarning);
+    }
+}
+
+void closeTemporaryFiles(FileSystem& fs) {
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        tempFiles().closed = true;
+    }
+    removeTemporaryFiles(fs);
+    for (int waited = 0; activeRemovals() > 0 && waited < kOtherRemovalWaitMs; waited += 10) {
+        sleepMilliseconds(10);
     }
 }
 

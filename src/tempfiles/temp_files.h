@@ -23,6 +23,8 @@ struct TempFiles {
     // Removal gives an entry up with a warning after this many attempts, 50 ms apart, so that
     // a locked file cannot keep the launcher from ending.
     int removalAttempts = 20;
+    // Set when the run is being ended from outside: nothing new is made from then on.
+    bool closed = false;
 };
 
 // The process-wide state (tests start from a fresh value: tempFiles() = TempFiles()).
@@ -36,6 +38,9 @@ LString getTempDirectory();
 LString createTempDirectory(FileSystem& fs = systemFileSystem());
 // A new temporary file name (the empty file exists), registered for removal.
 LString createTempFileName();
+// A new temporary file name, not registered: for what must outlive the run (the batch file that
+// removes the launcher file). Made even while the run is being ended.
+LString createUnregisteredTempFile();
 void registerTempFile(const LString& path);
 void unregisterTempFile(const LString& path);       // case-insensitive match
 void unregisterTempDirectory(const LString& path);  // case-insensitive match
@@ -43,6 +48,11 @@ void unregisterTempDirectory(const LString& path);  // case-insensitive match
 // started with -cv:orig, schedules the removal of the launcher file itself. An entry that is
 // still there after TempFiles::removalAttempts tries is given up with a warning in the log.
 void removeTemporaryFiles(FileSystem& fs = systemFileSystem());
+
+// Removes every registered entry like removeTemporaryFiles and refuses every later request for
+// a temporary directory or name (LauncherException): the run is being ended from another thread
+// while the launching thread may still be at work.
+void closeTemporaryFiles(FileSystem& fs = systemFileSystem());
 
 // Whether the drive (volume) of path can hold size bytes in fileCount files; throws
 // LauncherException "GetDiskFreeSpace failed  ==>  " + system text when it cannot be measured.
