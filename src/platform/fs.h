@@ -41,6 +41,8 @@ SysStatus makeDirectory(const LString& path);
 // by this user with no permission for anybody else; Windows: not a reparse point), checked
 // through a handle to the object itself.
 bool isOwnDirectory(const LString& path);
+// Moves the file at `from` to `to`, replacing the file there (on one volume).
+SysStatus replaceFile(const LString& from, const LString& to);
 // Lets the file be started as a program (POSIX: execute permission wherever it is readable;
 // Windows decides by the name, so nothing to do there).
 SysStatus makeExecutable(const LString& path);

@@ -221,6 +221,10 @@ bool isOwnDirectory(const LString& path) {
            st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
 
+SysStatus replaceFile(const LString& from, const LString& to) {
+    return succeededOr(::rename(from.c_str(), to.c_str()));
+}
+
 SysStatus makeExecutable(const LString& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return lastSystemError();

@@ -1,7 +1,9 @@
 #include "tempfiles/temp_files.h"
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
+#include <vector>
 #include <mutex>
 #include <thread>
 
@@ -73,6 +75,10 @@ void unregisterFrom(StringList& registry, const LString& path) {
     for (int32_t i = 0; i < registry.count(); ++i) {
         if (equalsNoCase(registry.at(i), path)) {
             registry.removeAt(i);
+            const LString& run = tempFiles().runDirectory;
+            if (!run.empty() && path.length() > run.length() && startsWithNoCase(path, run)) {
+                tempFiles().runKept = true;
+            }
             return;
         }
     }
@@ -132,12 +138,49 @@ LString getTempDirectory() {
     return directory;
 }
 
+// The run's own directory, made (after the stale ones of earlier runs went) and marked at first
+// use, and again when the temporary directory changed.
+LString runDirectory(FileSystem& fs) {
+    const LString root = getTempDirectory();
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    TempFiles& state = tempFiles();
+    if (!state.runDirectory.empty() && state.runRoot == root) return state.runDirectory;
+    removeStaleRunDirectories(root, fs);
+    LString name;
+    const SysStatus created = createUniqueDirectory(fs, root, kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    std::unique_ptr<RunMark> mark;
+    const SysStatus marked = markRunDirectory(name, mark);
+    if (!marked.ok()) {
+        deletePath(name, fs);
+        throwSystemFailure(SystemCall::TempFileName, marked.code());
+    }
+    state.runDirectory = name;
+    state.runRoot = root;
+    state.runMark = std::move(mark);
+    return name;
+}
+
+// Whether a directory entry's name is one of a run's own directories: "LRE" + hexadecimal
+// digits + ".tmp", in any letter case.
+bool isRunDirectoryName(const LString& name) {
+    const LString::size_type n = name.length();
+    if (n < 8 || !startsWithNoCase(name, kTempPrefix) ||
+        !equalsNoCase(name.substr(n - 4), ".tmp")) {
+        return false;
+    }
+    for (LString::size_type i = 3; i < n - 4; ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+    }
+    return true;
+}
+
 LString createTempDirectory(FileSystem& fs) {
     {
         std::lock_guard<std::recursive_mutex> guard(registryLock());
         refuseWhenClosed();
     }
-    const LString dir = getTempDirectory();
+    const LString dir = runDirectory(fs);
     LString name;
     // The directory is created under a new name and checked, never taken over: another user
     // who can write to the temporary directory cannot hand the launcher a directory or a link.
@@ -154,13 +197,24 @@ LString createTempDirectory(FileSystem& fs) {
     return name;
 }
 
+LString createLastingTempDirectory(FileSystem& fs) {
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        refuseWhenClosed();
+    }
+    LString name;
+    const SysStatus created = createUniqueDirectory(fs, getTempDirectory(), kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    return name;
+}
+
 LString createTempFileName() {
     {
         std::lock_guard<std::recursive_mutex> guard(registryLock());
         refuseWhenClosed();
     }
     LString name;
-    const SysStatus created = createUniqueTempFile(getTempDirectory(), kTempPrefix, name);
+    const SysStatus created = createUniqueTempFile(runDirectory(systemFileSystem()), kTempPrefix, name);
     if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
     registerTempFile(name);
     return name;
@@ -185,6 +239,33 @@ void registerTempFile(const LString& path) {
 
 void unregisterTempFile(const LString& path) { unregisterFrom(tempFiles().files, path); }
 
+LString keepTempFile(const LString& path) {
+    LString run;
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        run = tempFiles().runDirectory;
+        bool registered = false;
+        StringList& files = tempFiles().files;
+        for (int32_t i = 0; i < files.count() && !registered; ++i) {
+            if (equalsNoCase(files.at(i), path)) {
+                files.removeAt(i);
+                registered = true;
+            }
+        }
+        if (!registered) return path;
+    }
+    if (run.empty() || path.length() <= run.length() || !startsWithNoCase(path, run)) return path;
+    const LString kept = createUnregisteredTempFile();
+    const SysStatus moved = replaceFile(path, kept);
+    if (!moved.ok()) {
+        deletePath(kept);
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        tempFiles().runKept = true;  // it stays where it is, and the run's directory with it
+        return path;
+    }
+    return kept;
+}
+
 void unregisterTempDirectory(const LString& path) { unregisterFrom(tempFiles().directories, path); }
 
 void removeTemporaryFiles(FileSystem& fs) {
@@ -197,6 +278,23 @@ void removeTemporaryFiles(FileSystem& fs) {
     takeAll(tempFiles().files, files);
     removeAll(directories, "Launcher: Deleting dir: ", fs);
     removeAll(files, "Launcher: Deleting file: ", fs);
+    // The run's own directory goes last, its mark released first (Windows cannot remove a file
+    // that is held open without sharing).
+    StringList own;
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        TempFiles& state = tempFiles();
+        if (!state.runDirectory.empty()) {
+            // What was kept stays where it is; only the mark goes.
+            own.append(state.runKept ? joinPath(state.runDirectory, kRunMarkName)
+                                     : state.runDirectory);
+        }
+        state.runDirectory = LString();
+        state.runRoot = LString();
+        state.runMark.reset();
+        state.runKept = false;
+    }
+    removeAll(own, "Launcher: Deleting dir: ", fs);
     if (!runSettings().origGiven) return;
     try {
         scheduleLauncherRemoval();
@@ -204,6 +302,30 @@ void removeTemporaryFiles(FileSystem& fs) {
         writeLog("Could not arrange the removal of the launcher: " + e.message(), kLogWarning);
     } catch (...) {
         writeLog("Could not arrange the removal of the launcher.", kLogWarning);
+    }
+}
+
+void removeStaleRunDirectories(const LString& root, FileSystem& fs) {
+    std::vector<LString> stale;
+    {
+        DirectoryListing listing(root);
+        DirectoryEntry entry;
+        while (listing.next(entry)) {
+            if (entry.isPlainDirectory() && isRunDirectoryName(entry.name)) {
+                stale.push_back(joinPath(root, entry.name));
+            }
+        }
+    }
+    for (const LString& path : stale) {
+        // Only a real directory of this user, never a link or somebody else's.
+        if (!fs.isOwnDirectory(path)) continue;
+        LString owner;
+        if (runMarkOwner(path, owner) != MarkOwner::Gone) continue;
+        trim(owner);
+        const int removed = deletePath(path, fs);
+        writeLog(LString(removed == 0 ? "Removed " : "Could not remove all of ") +
+                 "the temporary directory of an earlier run that has ended (" + owner +
+                 "): " + path);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "base/lstring.h"
 #include "base/ptrlist.h"
 #include "platform/file_system.h"
+#include "platform/run_mark.h"
 
 namespace wiz {
 
@@ -25,6 +26,15 @@ struct TempFiles {
     int removalAttempts = 20;
     // Set when the run is being ended from outside: nothing new is made from then on.
     bool closed = false;
+    // The run's own directory inside `directory`, made at first use with the run's mark in it;
+    // every temporary directory and name of the run is made inside it, and it goes last.
+    // `runRoot` is the `directory` it was made in.
+    LString runDirectory;
+    LString runRoot;
+    std::shared_ptr<RunMark> runMark;
+    // Something inside the run's directory was unregistered to outlive the run: the directory
+    // then stays, without its mark, for whoever took it over.
+    bool runKept = false;
 };
 
 // The process-wide state (tests start from a fresh value: tempFiles() = TempFiles()).
@@ -34,8 +44,16 @@ void setTempDirectory(const LString& path);
 // The temporary directory (with its trailing separator when it came from the system), checked
 // to exist; throws LauncherException (string 36) otherwise.
 LString getTempDirectory();
+// Removes the directories that earlier runs left in `root` (killed before they could remove
+// them): only directories of this user named like the run's own ones whose mark says that their
+// run has ended. Everything else (a directory without the mark, one whose run still lives, a
+// link, another user's directory) is left alone. Each removal is logged.
+void removeStaleRunDirectories(const LString& root, FileSystem& fs = systemFileSystem());
 // A new empty directory inside the temporary directory, registered for removal.
 LString createTempDirectory(FileSystem& fs = systemFileSystem());
+// A new empty directory inside the temporary directory itself, not registered: for what must
+// outlive the run (an embedded launcher that removes itself and its directory).
+LString createLastingTempDirectory(FileSystem& fs = systemFileSystem());
 // A new temporary file name (the empty file exists), registered for removal.
 LString createTempFileName();
 // A new temporary file name, not registered: for what must outlive the run (the batch file that
@@ -43,6 +61,10 @@ LString createTempFileName();
 LString createUnregisteredTempFile();
 void registerTempFile(const LString& path);
 void unregisterTempFile(const LString& path);       // case-insensitive match
+// Hands a registered temporary file over to the caller for good: unregisters it and moves it
+// out of the run's own directory into the temporary directory itself, so that it outlives the
+// run. Returns its path from then on.
+LString keepTempFile(const LString& path);
 void unregisterTempDirectory(const LString& path);  // case-insensitive match
 // Removes every registered directory, then every registered file, last first; then, for a copy
 // started with -cv:orig, schedules the removal of the launcher file itself. An entry that is
