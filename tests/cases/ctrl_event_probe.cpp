@@ -37,16 +37,22 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    // Ctrl+Break goes to the program's own process group (which its children join), as a
+    // console sends it to the group in front; Ctrl+C to everything on the console.
+    const bool brk = std::string(argv[3]) == "break";
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
+                        brk ? CREATE_NEW_PROCESS_GROUP : 0, nullptr, nullptr, &startup, &info)) {
         std::fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
         return 2;
     }
     for (int i = 0; i < 600 && GetFileAttributesA(argv[2]) == INVALID_FILE_ATTRIBUTES; ++i) {
         if (WaitForSingleObject(info.hProcess, 100) == WAIT_OBJECT_0) break;
     }
-    const DWORD event = std::string(argv[3]) == "break" ? CTRL_BREAK_EVENT : CTRL_C_EVENT;
-    GenerateConsoleCtrlEvent(event, 0);
+    if (brk) {
+        GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, info.dwProcessId);
+    } else {
+        GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    }
     std::string report = "timeout";
     if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) {
         DWORD code = 0;
