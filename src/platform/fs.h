@@ -111,6 +111,12 @@ private:
 SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directory,
                         uint32_t& attributes);
 
+// Whether users other than this one (and the administrator) may rename or remove what this
+// user makes in the directory at `path`: POSIX: a directory writable for all without the sticky
+// bit, or one that belongs to another user. Windows answers false: its access lists are not
+// inspected.
+bool othersMayReplaceEntries(const LString& path);
+
 // The system's temporary directory, ending with a separator.
 LString systemTempPath();
 

@@ -135,6 +135,26 @@ LString getTempDirectory() {
     // Temporary paths go into the command lines of children that run in other directories, so
     // a relative -cv:tempdir is made absolute.
     directory = fullPath(directory);
+    // Where other users may rename what the launcher makes, they could put their own files in
+    // its place after it checked them: the system's temporary folder is taken instead.
+    if (othersMayReplaceEntries(directory)) {
+        const LString fallback = fullPath(systemTempPath());
+        if (equalsNoCase(fallback, directory) || !isDirectory(fallback) ||
+            othersMayReplaceEntries(fallback)) {
+            throw LauncherException("Cannot use " + directory +
+                                    " as the temp directory because other users can replace "
+                                    "what the launcher puts there, and there is no private "
+                                    "temporary directory to use instead. Please run the program "
+                                    "again using the option -cv:tempdir <temp dir> to specify a "
+                                    "directory only you can change.");
+        }
+        writeLog("Not using " + directory +
+                     " as the temp directory: other users can replace what the launcher puts "
+                     "there (it is writable for everybody without the sticky bit, or belongs to "
+                     "another user). Using " + fallback + " instead.",
+                 kLogWarning);
+        directory = fallback;
+    }
     return directory;
 }
 
