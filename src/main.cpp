@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/arguments.h"
+#include "core/run_ending.h"
 #include "core/startup.h"
 #include "platform/system_library.h"
 #include "services/host.h"
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
         state.moduleInstance = moduleHandle();
         if (buildArgumentList(argc, argv, args)) {
             const bool console = wantsConsoleHost(args);
+            // From here on a signal or console event ends the run in order: its children end
+            // and its temporary files go.
+            RunEndingWatch endingWatch(!console);
             host.reset(console ? createConsoleHost(args) : createWindowedHost(args));
             state.host = host.get();
             // The show command of a normally started program (SW_SHOW).
@@ -45,6 +49,7 @@ int main(int argc, char** argv) {
                 ready = host->initialize(state.moduleInstance, 5);
             }
             if (ready) exitCode = host->run();
+            runFinished();
         }
     } catch (...) {
         // Nothing that escapes the launch may end the process abnormally; the host is still

@@ -14,6 +14,7 @@
 #include "services/log.h"
 #include "services/messages.h"
 #include "services/settings.h"
+#include "tagdoc/tag_document.h"
 #include "tagdoc/text.h"
 #include "tempfiles/temp_files.h"
 
@@ -230,16 +231,32 @@ void installEmbeddedJvm(int32_t mode) {
     scriptVariables.setInsertedString(1, jvmFile);
 }
 
+// Hands a JVM file over to the caller of a batch action: it leaves the run's own directory, and
+// its JVM_FILE tag names it where it is then.
+namespace {
+
+LString keepJvmFile(const LString& file) {
+    const LString kept = keepTempFile(file);
+    if (kept != file) {
+        TagDocument document(kept);
+        document.setValue("JVM_FILE", kept);
+        if (!document.write(kept)) throw LauncherException("Cannot write the JVM file " + kept + ".");
+    }
+    return kept;
+}
+
+}  // namespace
+
 void searchAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg) {
     try {
         findJvm(searcher, showProgress, showFailMsg);
         const int32_t found = scriptVariables.numeric(1);
         printLine(numberToString(found));
         if (found != 0) {
+            // The caller keeps the JVM file.
+            scriptVariables.setString(2, keepJvmFile(scriptVariables.string(2)));
             printLine(scriptVariables.string(1));
             printLine(scriptVariables.string(2));
-            // The caller keeps the JVM file.
-            unregisterTempFile(scriptVariables.string(2));
         }
     } catch (const LauncherException&) {
         // findJvm has logged it; the answer is no answer.
@@ -257,8 +274,7 @@ void searchAllAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg)
         printLine(numberToString(results.count()));
         for (int32_t i = 0; i < results.count(); ++i) {
             const JvmMatch& match = *results.getPayload(i);
-            const LString file = match.writeJvmFile();
-            unregisterTempFile(file);
+            const LString file = keepJvmFile(match.writeJvmFile());
             printLine(match.home);
             printLine(file);
         }

@@ -20,6 +20,7 @@
 #include "launch/capture_loop.h"
 #include "launch/child_process.h"
 #include "launch/command_line_split.h"
+#include "launch/running_children.h"
 #include "platform/handle_posix.h"
 #include "platform/system_error.h"
 #include "services/messages.h"
@@ -184,7 +185,7 @@ int resolveProgram(const std::string& name, std::string& path) {
 class PosixChild : public RunningChild {
 public:
     PosixChild(pid_t pid, UniqueFd outRead, UniqueFd errRead, bool contained)
-        : pid_(pid), contained_(contained) {
+        : pid_(pid), contained_(contained), registration_(watchChild(pid, true)) {
         pipes_[0] = std::move(outRead);
         pipes_[1] = std::move(errRead);
         for (UniqueFd& pipe : pipes_) {
@@ -279,6 +280,9 @@ private:
 
     ChildPid pid_;
     bool contained_;
+    // Declared after pid_, so it goes first: once the runner is done the child is not ended
+    // with the run (a child that is not waited for runs on).
+    ChildRegistration registration_;
     UniqueFd pipes_[2];
     UniqueFd endWatch_;
     bool endWatchTried_ = false;

@@ -4,6 +4,7 @@
 
 #include "launch/capture_loop.h"
 #include "launch/child_process.h"
+#include "launch/running_children.h"
 #include "platform/handle_win32.h"
 #include "platform/win32.h"
 #include "services/messages.h"
@@ -96,10 +97,14 @@ int exitCodeOf(HANDLE process) {
 // STILL_ACTIVE of GetExitCodeProcess, included); an anonymous pipe cannot be waited on.
 class Win32Child : public RunningChild {
 public:
-    explicit Win32Child(StartedProcess process, HandleHolder outRead = HandleHolder(),
-                        HandleHolder errRead = HandleHolder(), bool contained = false,
-                        HandleHolder job = HandleHolder())
-        : process_(std::move(process)), contained_(contained), job_(std::move(job)) {
+    Win32Child(StartedProcess process, bool sharesConsole, HandleHolder outRead = HandleHolder(),
+               HandleHolder errRead = HandleHolder(), bool contained = false,
+               HandleHolder job = HandleHolder())
+        : process_(std::move(process)),
+          contained_(contained),
+          job_(std::move(job)),
+          registration_(
+              watchChild(reinterpret_cast<intptr_t>(process_.process.get()), sharesConsole)) {
         pipes_[0] = std::move(outRead);
         pipes_[1] = std::move(errRead);
     }
@@ -169,6 +174,9 @@ private:
     StartedProcess process_;
     bool contained_;
     HandleHolder job_;
+    // While the runner waits, an ending run can reach the child; a child that is not waited
+    // for runs on.
+    ChildRegistration registration_;
     HandleHolder pipes_[2];
 };
 
@@ -186,12 +194,14 @@ void createCapturePipe(HandleHolder& readEnd, HandleHolder& writeEnd,
 
 std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOptions& o) {
     const DWORD flags = creationFlags(o.showConsole, o.newConsole);
+    const bool sharesConsole = o.showConsole && !o.newConsole;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
 
     if (!o.capture) {
         return std::make_unique<Win32Child>(
-            createProcess(commandLine, o.workingDirectory, nullptr, FALSE, flags, startup));
+            createProcess(commandLine, o.workingDirectory, nullptr, FALSE, flags, startup),
+            sharesConsole);
     }
 
     SECURITY_ATTRIBUTES attributes = {};
@@ -215,8 +225,8 @@ std::unique_ptr<RunningChild> startChild(const LString& commandLine, const RunOp
     }
     // The launcher's copies of the write ends go at once (when the holders do), so the pipes
     // break with the child.
-    return std::make_unique<Win32Child>(std::move(process), std::move(outRead), std::move(errRead),
-                                        o.contain, std::move(job));
+    return std::make_unique<Win32Child>(std::move(process), sharesConsole, std::move(outRead),
+                                        std::move(errRead), o.contain, std::move(job));
 }
 
 }  // namespace wiz

@@ -58,8 +58,7 @@ void executeEmbeddedLauncher(int32_t position) {
         return;
     }
     // The started launcher works on behalf of this one and removes itself and this directory.
-    const LString directory = createTempDirectory();
-    unregisterTempDirectory(directory);
+    const LString directory = createLastingTempDirectory();
     const LString path = entry->extractTo(directory);
     // When this fails, starting the launcher fails, and that is reported.
     (void)makeExecutable(path);

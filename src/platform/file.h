@@ -22,10 +22,14 @@ inline FilePtr openFile(const LString& path, const char* mode) {
 }
 
 // Creates the file at `path`, or empties an existing one, for writing (text or binary), without
-// ever writing through a link: when `path` is a link (a symbolic link or a junction) it is left
-// as it is and the result is null with `isLink` set. Null with the C library's error number in
-// `error` for any other failure, as fopen would set it (file_posix.cpp, file_win32.cpp).
+// ever writing through a link: when `path` is a link (a symbolic link or a junction), a file
+// with more than one name (a hard link, whose other names may be anywhere), or not a regular
+// file at all (a FIFO, a device), it is left as it is, without waiting for anything, and the
+// result is null with `isLink` set. Null with the C library's error number in `error` for any
+// other failure, as fopen would set it (file_posix.cpp, file_win32.cpp).
 FilePtr createFileNoLink(const LString& path, bool text, bool& isLink, uint32_t& error);
+// The same for appending to the file at `path` (created when missing), in text mode.
+FilePtr appendFileNoLink(const LString& path, bool& isLink);
 
 // Closes the file and reports whether everything written reached it.
 inline bool closeFile(FilePtr f) {

@@ -1,5 +1,6 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/file.h"
@@ -7,13 +8,42 @@
 
 namespace wiz {
 
-FilePtr createFileNoLink(const LString& path, bool text, bool& isLink, uint32_t& error) {
+namespace {
+
+// Opens the path itself for writing: O_NOFOLLOW fails on a link (ELOOP) and O_NONBLOCK keeps a
+// FIFO from waiting for a reader. Only a regular file with one name is kept; nothing has been
+// changed in it yet.
+UniqueFd openPlainForWriting(const LString& path, int flags, bool& isLink, uint32_t& error) {
     isLink = false;
     error = 0;
-    // O_NOFOLLOW: a link at the path fails with ELOOP instead of being followed.
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | flags,
+                       0666));
     if (!fd.valid()) {
-        isLink = errno == ELOOP;
+        // ENXIO: a FIFO without a reader.
+        isLink = errno == ELOOP || errno == ENXIO;
+        error = static_cast<uint32_t>(errno);
+        return UniqueFd();
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        error = static_cast<uint32_t>(errno);
+        return UniqueFd();
+    }
+    if (!S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        isLink = true;
+        return UniqueFd();
+    }
+    // Writes wait as usual again.
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+FilePtr createFileNoLink(const LString& path, bool text, bool& isLink, uint32_t& error) {
+    UniqueFd fd = openPlainForWriting(path, 0, isLink, error);
+    if (!fd.valid()) return nullptr;
+    if (::ftruncate(fd.get(), 0) != 0) {
         error = static_cast<uint32_t>(errno);
         return nullptr;
     }
@@ -23,6 +53,15 @@ FilePtr createFileNoLink(const LString& path, bool text, bool& isLink, uint32_t&
         return nullptr;
     }
     fd.release();
+    return file;
+}
+
+FilePtr appendFileNoLink(const LString& path, bool& isLink) {
+    uint32_t error = 0;
+    UniqueFd fd = openPlainForWriting(path, O_APPEND, isLink, error);
+    if (!fd.valid()) return nullptr;
+    FilePtr file(::fdopen(fd.get(), "a"));
+    if (file) fd.release();
     return file;
 }
 

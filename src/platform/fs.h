@@ -41,6 +41,8 @@ SysStatus makeDirectory(const LString& path);
 // by this user with no permission for anybody else; Windows: not a reparse point), checked
 // through a handle to the object itself.
 bool isOwnDirectory(const LString& path);
+// Moves the file at `from` to `to`, replacing the file there (on one volume).
+SysStatus replaceFile(const LString& from, const LString& to);
 // Lets the file be started as a program (POSIX: execute permission wherever it is readable;
 // Windows decides by the name, so nothing to do there).
 SysStatus makeExecutable(const LString& path);
@@ -108,6 +110,12 @@ private:
 // something else is there.
 SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directory,
                         uint32_t& attributes);
+
+// Whether users other than this one (and the administrator) may rename or remove what this
+// user makes in the directory at `path`: POSIX: a directory writable for all without the sticky
+// bit, or one that belongs to another user. Windows answers false: its access lists are not
+// inspected.
+bool othersMayReplaceEntries(const LString& path);
 
 // The system's temporary directory, ending with a separator.
 LString systemTempPath();

@@ -221,6 +221,10 @@ bool isOwnDirectory(const LString& path) {
            st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
 
+SysStatus replaceFile(const LString& from, const LString& to) {
+    return succeededOr(::rename(from.c_str(), to.c_str()));
+}
+
 SysStatus makeExecutable(const LString& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return lastSystemError();
@@ -248,6 +252,13 @@ bool DirectoryListing::next(DirectoryEntry& entry) {
 SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directory,
                         uint32_t& attributes) {
     return openDirectoryAt(AT_FDCWD, path, path, directory, attributes);
+}
+
+bool othersMayReplaceEntries(const LString& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (st.st_uid != ::geteuid() && st.st_uid != 0) return true;
+    return (st.st_mode & S_IWOTH) != 0 && (st.st_mode & S_ISVTX) == 0;
 }
 
 LString systemTempPath() {

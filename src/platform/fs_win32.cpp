@@ -115,6 +115,16 @@ bool isOwnDirectory(const LString& path) {
     return isPlainDirectory(info.dwFileAttributes);
 }
 
+bool othersMayReplaceEntries(const LString&) { return false; }
+
+// The Windows 9x family has no MoveFileEx: there the file at `to` goes first.
+SysStatus replaceFile(const LString& from, const LString& to) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return SysStatus();
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return lastSystemError();
+    DeleteFileA(to.c_str());
+    return succeededIf(MoveFileA(from.c_str(), to.c_str()));
+}
+
 SysStatus makeExecutable(const LString&) { return SysStatus(); }
 
 struct DirectoryListing::Impl {

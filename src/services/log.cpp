@@ -29,7 +29,9 @@ void writeLog(const LString& text, int kind) {
     std::lock_guard<std::mutex> guard(logLock());
     LogState& log = logState();
     if (log.filePath.empty()) return;
-    FilePtr f = openFile(log.filePath, "a");
+    // Never appended through a link, to a file with other names or into a FIFO or device.
+    bool refused = false;
+    FilePtr f = appendFileNoLink(log.filePath, refused);
     if (!f) return;
     if (!log.separatorWritten) {
         std::fputs("------------------\n", f.get());

@@ -34,11 +34,10 @@ LString absolutePath(const LString& path) {
 void startRemovalBatch(const LString& path, const LString& dir) {
     LString name;
     try {
-        name = createTempFileName();
+        name = createUnregisteredTempFile();
     } catch (const LauncherException&) {
         return;  // no batch file: the launcher file stays
     }
-    unregisterTempFile(name);
     if (logState().debugEnabled) debugLog(LString("Launcher: Cleanup batch file called: ") + name);
     (void)removeEntry(name,
                       0);  // the empty file the system made; the batch file is written beside it

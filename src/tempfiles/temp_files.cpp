@@ -1,6 +1,9 @@
 #include "tempfiles/temp_files.h"
 
+#include <atomic>
+#include <cctype>
 #include <chrono>
+#include <vector>
 #include <mutex>
 #include <thread>
 
@@ -30,6 +33,26 @@ std::recursive_mutex& registryLock() {
     return lock;
 }
 
+// How many removals are at work. A removal never waits for another one (the user-interface
+// thread removes when the logon ends while the launching thread may be removing too); only the
+// ending of a run from outside waits, a bounded time, for the others to finish before the
+// process ends.
+std::atomic<int>& activeRemovals() {
+    static std::atomic<int> count{0};
+    return count;
+}
+
+class RemovalAtWork {
+public:
+    RemovalAtWork() { ++activeRemovals(); }
+    ~RemovalAtWork() { --activeRemovals(); }
+    RemovalAtWork(const RemovalAtWork&) = delete;
+    RemovalAtWork& operator=(const RemovalAtWork&) = delete;
+};
+
+// How long closeTemporaryFiles waits for another removal to finish.
+constexpr int kOtherRemovalWaitMs = 10000;
+
 const char kTempPrefix[] = "LRE";
 
 void sleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -42,11 +65,20 @@ bool isDirectory(const LString& path) {
     return readAttributes(p, attributes).ok() && (attributes & kAttrDirectory);
 }
 
+// Throws when the run is being ended (under the lock).
+void refuseWhenClosed() {
+    if (tempFiles().closed) throw LauncherException("The run is being ended.");
+}
+
 void unregisterFrom(StringList& registry, const LString& path) {
     std::lock_guard<std::recursive_mutex> guard(registryLock());
     for (int32_t i = 0; i < registry.count(); ++i) {
         if (equalsNoCase(registry.at(i), path)) {
             registry.removeAt(i);
+            const LString& run = tempFiles().runDirectory;
+            if (!run.empty() && path.length() > run.length() && startsWithNoCase(path, run)) {
+                tempFiles().runKept = true;
+            }
             return;
         }
     }
@@ -103,35 +135,156 @@ LString getTempDirectory() {
     // Temporary paths go into the command lines of children that run in other directories, so
     // a relative -cv:tempdir is made absolute.
     directory = fullPath(directory);
+    // Where other users may rename what the launcher makes, they could put their own files in
+    // its place after it checked them: the system's temporary folder is taken instead.
+    if (othersMayReplaceEntries(directory)) {
+        const LString fallback = fullPath(systemTempPath());
+        if (equalsNoCase(fallback, directory) || !isDirectory(fallback) ||
+            othersMayReplaceEntries(fallback)) {
+            throw LauncherException("Cannot use " + directory +
+                                    " as the temp directory because other users can replace "
+                                    "what the launcher puts there, and there is no private "
+                                    "temporary directory to use instead. Please run the program "
+                                    "again using the option -cv:tempdir <temp dir> to specify a "
+                                    "directory only you can change.");
+        }
+        writeLog("Not using " + directory +
+                     " as the temp directory: other users can replace what the launcher puts "
+                     "there (it is writable for everybody without the sticky bit, or belongs to "
+                     "another user). Using " + fallback + " instead.",
+                 kLogWarning);
+        directory = fallback;
+    }
     return directory;
 }
 
+// The run's own directory, made (after the stale ones of earlier runs went) and marked at first
+// use, and again when the temporary directory changed.
+LString runDirectory(FileSystem& fs) {
+    const LString root = getTempDirectory();
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    TempFiles& state = tempFiles();
+    if (!state.runDirectory.empty() && state.runRoot == root) return state.runDirectory;
+    removeStaleRunDirectories(root, fs);
+    LString name;
+    const SysStatus created = createUniqueDirectory(fs, root, kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    std::unique_ptr<RunMark> mark;
+    const SysStatus marked = markRunDirectory(name, mark);
+    if (!marked.ok()) {
+        deletePath(name, fs);
+        throwSystemFailure(SystemCall::TempFileName, marked.code());
+    }
+    state.runDirectory = name;
+    state.runRoot = root;
+    state.runMark = std::move(mark);
+    return name;
+}
+
+// Whether a directory entry's name is one of a run's own directories: "LRE" + hexadecimal
+// digits + ".tmp", in any letter case.
+bool isRunDirectoryName(const LString& name) {
+    const LString::size_type n = name.length();
+    if (n < 8 || !startsWithNoCase(name, kTempPrefix) ||
+        !equalsNoCase(name.substr(n - 4), ".tmp")) {
+        return false;
+    }
+    for (LString::size_type i = 3; i < n - 4; ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+    }
+    return true;
+}
+
 LString createTempDirectory(FileSystem& fs) {
-    const LString dir = getTempDirectory();
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        refuseWhenClosed();
+    }
+    const LString dir = runDirectory(fs);
     LString name;
     // The directory is created under a new name and checked, never taken over: another user
     // who can write to the temporary directory cannot hand the launcher a directory or a link.
     const SysStatus created = createUniqueDirectory(fs, dir, kTempPrefix, name);
     if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
-    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    std::unique_lock<std::recursive_mutex> guard(registryLock());
+    if (tempFiles().closed) {
+        // Made while the registries were being emptied: it goes at once.
+        guard.unlock();
+        deletePath(name, fs);
+        refuseWhenClosed();
+    }
     tempFiles().directories.append(name);
     return name;
 }
 
-LString createTempFileName() {
+LString createLastingTempDirectory(FileSystem& fs) {
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        refuseWhenClosed();
+    }
     LString name;
-    const SysStatus created = createUniqueTempFile(getTempDirectory(), kTempPrefix, name);
+    const SysStatus created = createUniqueDirectory(fs, getTempDirectory(), kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    return name;
+}
+
+LString createTempFileName() {
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        refuseWhenClosed();
+    }
+    LString name;
+    const SysStatus created = createUniqueTempFile(runDirectory(systemFileSystem()), kTempPrefix, name);
     if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
     registerTempFile(name);
     return name;
 }
 
+LString createUnregisteredTempFile() {
+    LString name;
+    const SysStatus created = createUniqueTempFile(getTempDirectory(), kTempPrefix, name);
+    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    return name;
+}
+
 void registerTempFile(const LString& path) {
-    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    std::unique_lock<std::recursive_mutex> guard(registryLock());
+    if (tempFiles().closed) {
+        guard.unlock();
+        deletePath(path);
+        throw LauncherException("The run is being ended.");
+    }
     tempFiles().files.append(path);
 }
 
 void unregisterTempFile(const LString& path) { unregisterFrom(tempFiles().files, path); }
+
+LString keepTempFile(const LString& path) {
+    LString run;
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        run = tempFiles().runDirectory;
+        bool registered = false;
+        StringList& files = tempFiles().files;
+        for (int32_t i = 0; i < files.count() && !registered; ++i) {
+            if (equalsNoCase(files.at(i), path)) {
+                files.removeAt(i);
+                registered = true;
+            }
+        }
+        if (!registered) return path;
+    }
+    if (run.empty() || path.length() <= run.length() || !startsWithNoCase(path, run)) return path;
+    const LString kept = createUnregisteredTempFile();
+    const SysStatus moved = replaceFile(path, kept);
+    if (!moved.ok()) {
+        deletePath(kept);
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        tempFiles().runKept = true;  // it stays where it is, and the run's directory with it
+        return path;
+    }
+    return kept;
+}
 
 void unregisterTempDirectory(const LString& path) { unregisterFrom(tempFiles().directories, path); }
 
@@ -139,11 +292,29 @@ void removeTemporaryFiles(FileSystem& fs) {
     // The entries are taken out under the lock and removed without it: the user-interface thread
     // may run this when the logon ends while the launching thread is still at work, and neither
     // may wait for the other while it holds the lock.
+    RemovalAtWork atWork;
     StringList directories, files;
     takeAll(tempFiles().directories, directories);
     takeAll(tempFiles().files, files);
     removeAll(directories, "Launcher: Deleting dir: ", fs);
     removeAll(files, "Launcher: Deleting file: ", fs);
+    // The run's own directory goes last, its mark released first (Windows cannot remove a file
+    // that is held open without sharing).
+    StringList own;
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        TempFiles& state = tempFiles();
+        if (!state.runDirectory.empty()) {
+            // What was kept stays where it is; only the mark goes.
+            own.append(state.runKept ? joinPath(state.runDirectory, kRunMarkName)
+                                     : state.runDirectory);
+        }
+        state.runDirectory = LString();
+        state.runRoot = LString();
+        state.runMark.reset();
+        state.runKept = false;
+    }
+    removeAll(own, "Launcher: Deleting dir: ", fs);
     if (!runSettings().origGiven) return;
     try {
         scheduleLauncherRemoval();
@@ -151,6 +322,41 @@ void removeTemporaryFiles(FileSystem& fs) {
         writeLog("Could not arrange the removal of the launcher: " + e.message(), kLogWarning);
     } catch (...) {
         writeLog("Could not arrange the removal of the launcher.", kLogWarning);
+    }
+}
+
+void removeStaleRunDirectories(const LString& root, FileSystem& fs) {
+    std::vector<LString> stale;
+    {
+        DirectoryListing listing(root);
+        DirectoryEntry entry;
+        while (listing.next(entry)) {
+            if (entry.isPlainDirectory() && isRunDirectoryName(entry.name)) {
+                stale.push_back(joinPath(root, entry.name));
+            }
+        }
+    }
+    for (const LString& path : stale) {
+        // Only a real directory of this user, never a link or somebody else's.
+        if (!fs.isOwnDirectory(path)) continue;
+        LString owner;
+        if (runMarkOwner(path, owner) != MarkOwner::Gone) continue;
+        trim(owner);
+        const int removed = deletePath(path, fs);
+        writeLog(LString(removed == 0 ? "Removed " : "Could not remove all of ") +
+                 "the temporary directory of an earlier run that has ended (" + owner +
+                 "): " + path);
+    }
+}
+
+void closeTemporaryFiles(FileSystem& fs) {
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        tempFiles().closed = true;
+    }
+    removeTemporaryFiles(fs);
+    for (int waited = 0; activeRemovals() > 0 && waited < kOtherRemovalWaitMs; waited += 10) {
+        sleepMilliseconds(10);
     }
 }
 

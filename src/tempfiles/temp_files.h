@@ -7,6 +7,7 @@
 #include "base/lstring.h"
 #include "base/ptrlist.h"
 #include "platform/file_system.h"
+#include "platform/run_mark.h"
 
 namespace wiz {
 
@@ -23,6 +24,17 @@ struct TempFiles {
     // Removal gives an entry up with a warning after this many attempts, 50 ms apart, so that
     // a locked file cannot keep the launcher from ending.
     int removalAttempts = 20;
+    // Set when the run is being ended from outside: nothing new is made from then on.
+    bool closed = false;
+    // The run's own directory inside `directory`, made at first use with the run's mark in it;
+    // every temporary directory and name of the run is made inside it, and it goes last.
+    // `runRoot` is the `directory` it was made in.
+    LString runDirectory;
+    LString runRoot;
+    std::shared_ptr<RunMark> runMark;
+    // Something inside the run's directory was unregistered to outlive the run: the directory
+    // then stays, without its mark, for whoever took it over.
+    bool runKept = false;
 };
 
 // The process-wide state (tests start from a fresh value: tempFiles() = TempFiles()).
@@ -32,17 +44,37 @@ void setTempDirectory(const LString& path);
 // The temporary directory (with its trailing separator when it came from the system), checked
 // to exist; throws LauncherException (string 36) otherwise.
 LString getTempDirectory();
+// Removes the directories that earlier runs left in `root` (killed before they could remove
+// them): only directories of this user named like the run's own ones whose mark says that their
+// run has ended. Everything else (a directory without the mark, one whose run still lives, a
+// link, another user's directory) is left alone. Each removal is logged.
+void removeStaleRunDirectories(const LString& root, FileSystem& fs = systemFileSystem());
 // A new empty directory inside the temporary directory, registered for removal.
 LString createTempDirectory(FileSystem& fs = systemFileSystem());
+// A new empty directory inside the temporary directory itself, not registered: for what must
+// outlive the run (an embedded launcher that removes itself and its directory).
+LString createLastingTempDirectory(FileSystem& fs = systemFileSystem());
 // A new temporary file name (the empty file exists), registered for removal.
 LString createTempFileName();
+// A new temporary file name, not registered: for what must outlive the run (the batch file that
+// removes the launcher file). Made even while the run is being ended.
+LString createUnregisteredTempFile();
 void registerTempFile(const LString& path);
 void unregisterTempFile(const LString& path);       // case-insensitive match
+// Hands a registered temporary file over to the caller for good: unregisters it and moves it
+// out of the run's own directory into the temporary directory itself, so that it outlives the
+// run. Returns its path from then on.
+LString keepTempFile(const LString& path);
 void unregisterTempDirectory(const LString& path);  // case-insensitive match
 // Removes every registered directory, then every registered file, last first; then, for a copy
 // started with -cv:orig, schedules the removal of the launcher file itself. An entry that is
 // still there after TempFiles::removalAttempts tries is given up with a warning in the log.
 void removeTemporaryFiles(FileSystem& fs = systemFileSystem());
+
+// Removes every registered entry like removeTemporaryFiles and refuses every later request for
+// a temporary directory or name (LauncherException): the run is being ended from another thread
+// while the launching thread may still be at work.
+void closeTemporaryFiles(FileSystem& fs = systemFileSystem());
 
 // Whether the drive (volume) of path can hold size bytes in fileCount files; throws
 // LauncherException "GetDiskFreeSpace failed  ==>  " + system text when it cannot be measured.

@@ -35,6 +35,7 @@ public:
           attempts_(wiz::tempFiles().removalAttempts) {
         wiz::tempFiles().directories.clear();
         wiz::tempFiles().files.clear();
+        forgetRunDirectory();
         wiz::hostState().cancelRequested = false;
         wiz::hostState().silent = false;
         wiz::runSettings().origGiven = false;
@@ -43,6 +44,7 @@ public:
     ~FsStateGuard() {
         wiz::tempFiles().directories.clear();
         wiz::tempFiles().files.clear();
+        forgetRunDirectory();
         wiz::hostState().cancelRequested = false;
         wiz::tempFiles().directory = tempDirectory_;
         wiz::runSettings().launcherPath = launcherPath_;
@@ -55,6 +57,15 @@ public:
     }
     FsStateGuard(const FsStateGuard&) = delete;
     FsStateGuard& operator=(const FsStateGuard&) = delete;
+
+    // The run's own directory of an earlier test is not this test's.
+    static void forgetRunDirectory() {
+        wiz::tempFiles().runDirectory = wiz::LString();
+        wiz::tempFiles().runRoot = wiz::LString();
+        wiz::tempFiles().runMark.reset();
+        wiz::tempFiles().runKept = false;
+        wiz::tempFiles().closed = false;
+    }
 
 private:
     wiz::LString tempDirectory_, launcherPath_, logFilePath_, debugLogPath_;

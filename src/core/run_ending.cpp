@@ -1,0 +1,74 @@
+#include "core/run_ending.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include "services/host.h"
+#include "services/log.h"
+#include "tagdoc/text.h"
+#include "tempfiles/temp_files.h"
+
+namespace wiz {
+
+namespace {
+
+enum class RunState { Running, Ending, Finished };
+
+struct EndingState {
+    std::mutex lock;
+    RunState state = RunState::Running;
+};
+
+EndingState& endingState() {
+    static EndingState state;
+    return state;
+}
+
+[[noreturn]] void waitForever() {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
+}  // namespace
+
+void endRun(const RunEnding& ending) {
+    {
+        EndingState& s = endingState();
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (s.state != RunState::Running) return;
+        s.state = RunState::Ending;
+    }
+    // Long operations of the launching thread (extraction, drive walks) stop early.
+    hostState().cancelRequested = true;
+    int exitCode = ending.exitCode;
+    try {
+        writeLog(LString("The run was ended by ") + ending.event + ".", kLogWarning);
+        const ChildEndingResult children = endRunningChildren(ending.children);
+        if (children.hadChild) {
+            writeLog(children.endedInTime ? LString("The running program has ended.")
+                                          : LString("The running program did not end in time "
+                                                    "and was ended."));
+        }
+        if (ending.childCodeWins && children.hadChild && children.endedInTime) {
+            exitCode = children.exitCode;
+        }
+        closeTemporaryFiles();
+        writeLog(LString("Exit code ") + numberToString(exitCode) + ".");
+    } catch (...) {
+        // Nothing may keep the process from ending.
+    }
+    std::_Exit(exitCode);
+}
+
+void runFinished() {
+    EndingState& s = endingState();
+    std::unique_lock<std::mutex> guard(s.lock);
+    if (s.state == RunState::Ending) {
+        guard.unlock();
+        waitForever();
+    }
+    s.state = RunState::Finished;
+}
+
+}  // namespace wiz
