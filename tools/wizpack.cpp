@@ -21,6 +21,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/system_library.h"
+#include "tools/branding.h"
 #include "tools/manifest.h"
 #include "tools/pack_job.h"
 #include "wiz_version.h"
@@ -89,6 +90,19 @@ uint64_t inputSize(const std::string& path) {
     return size;
 }
 
+// The branding value an option such as --product-name sets; null for any other word.
+BrandValue* brandOption(BrandingRequest& b, const std::string& option) {
+    if (option == "--product-name") return &b.productName;
+    if (option == "--texts") return &b.textsPath;
+    if (option == "--icon") return &b.iconPath;
+    if (option == "--version-number") return &b.version;
+    if (option == "--company") return &b.company;
+    if (option == "--description") return &b.description;
+    if (option == "--copyright") return &b.copyright;
+    if (option == "--execution-level") return &b.executionLevel;
+    return nullptr;
+}
+
 PackJob parsePackArguments(const std::vector<std::string>& args) {
     PackJob job;
     bool haveStyle = false;
@@ -127,6 +141,10 @@ PackJob parsePackArguments(const std::vector<std::string>& args) {
             pending.decompressedSize = parseUInt32("--compressed", value(i));
             pending.compressed = true;
             haveCompressed = true;
+        } else if (BrandValue* brand = brandOption(job.branding, a)) {
+            if (brand->given()) usageError(a + " given twice");
+            brand->value = value(i);
+            brand->origin = a;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
             usageError("unknown option '" + a + "'");
         } else if (job.base.empty()) {
@@ -159,10 +177,60 @@ void refuseSignedBase(const std::string& path) {
              "sign the packed file");
 }
 
+// The first `count` bytes of a file (fewer when it is shorter).
+Bytes readHead(const std::string& path, uint64_t count) {
+    wiz::FilePtr in = wiz::openFile(path.c_str(), "rb");
+    if (!in) fail("cannot open '" + path + "': " + std::strerror(errno));
+    Bytes bytes(count);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
+    if (std::ferror(in.get())) fail("cannot read '" + path + "'");
+    return bytes;
+}
+
+// Refuses an output that names one of the inputs: the pack would destroy what it reads.
+void refuseOutputAsInput(const PackJob& job) {
+    std::vector<std::pair<std::string, std::string>> inputs = {{job.base, job.baseOrigin}};
+    if (!job.manifest.empty()) inputs.emplace_back(job.manifest, job.manifest);
+    for (const PlannedEntry& e : job.entries) inputs.emplace_back(e.path, e.origin);
+    for (const BrandValue* b : {&job.branding.iconPath, &job.branding.textsPath})
+        if (b->given()) inputs.emplace_back(b->value, b->origin);
+    for (const auto& input : inputs) {
+        std::error_code ec;
+        if (fs::equivalent(job.output, input.first, ec) && !ec)
+            fail((input.second.empty() ? std::string() : input.second + ": ") + "the output '" +
+                 job.output + "' is this input ('" + input.first + "'): name another output");
+    }
+}
+
 // Lays the entries out after the base and checks every record before anything is written.
-void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset) {
-    baseSize = inputSize(job.base);
-    refuseSignedBase(job.base);
+void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset, Bytes& branded) {
+    checkBranding(job.branding);
+    atOrigin(job.baseOrigin, [&] {
+        baseSize = inputSize(job.base);
+        refuseSignedBase(job.base);
+        const Bytes head = readHead(job.base, 4);
+        const bool windows = head.size() >= 2 && head[0] == 'M' && head[1] == 'Z';
+        const bool elf = head.size() == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' &&
+                         head[3] == 'F';
+        if (!windows && !elf)
+            fail("'" + job.base + "' is not a launcher executable (neither a Windows nor an ELF "
+                 "executable)");
+        const BrandingRequest& b = job.branding;
+        if (windows && b.any()) {
+            try {
+                branded = brandExecutable(readHead(job.base, baseSize), b, baseName(job.output));
+            } catch (const PackError& e) {
+                fail("cannot rewrite the resources of '" + job.base + "': " + e.what());
+            }
+            baseSize = branded.size();
+        }
+        if (elf && (b.iconPath.given() || b.version.given() || b.company.given() ||
+                    b.description.given() || b.copyright.given() || b.executionLevel.given()))
+            std::fprintf(stderr,
+                         "wizpack: ICON, VERSION, COMPANY, DESCRIPTION, COPYRIGHT and "
+                         "EXECUTION_LEVEL do not apply to a Linux launcher: not used\n");
+    });
+    refuseOutputAsInput(job);
     uint64_t position = baseSize;
     for (PlannedEntry& e : job.entries)
         atOrigin(e.origin, [&] {
@@ -223,13 +291,21 @@ void copyInto(std::FILE* out, const std::string& path, uint64_t expected) {
 PackJob parseManifestArguments(const std::vector<std::string>& args) {
     std::string output, manifest;
     std::vector<std::string> defines;
+    std::vector<std::pair<std::string, std::string>> options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a != "-o" && a != "--manifest" && a != "-D")
-            usageError("with --manifest, only -o and -D are given, not '" + a + "'");
+        BrandingRequest unused;
+        const bool brand = brandOption(unused, a) != nullptr;
+        if (a != "-o" && a != "--manifest" && a != "-D" && !brand)
+            usageError("with --manifest, only -o, -D and the branding options are given, not '" +
+                       a + "'");
         if (i + 1 >= args.size()) usageError(a + " needs a value");
         const std::string& v = args[++i];
-        if (a == "-o") {
+        if (brand) {
+            for (const auto& given : options)
+                if (given.first == a) usageError(a + " given twice");
+            options.emplace_back(a, v);
+        } else if (a == "-o") {
             if (!output.empty()) usageError("-o given twice");
             output = v;
         } else if (a == "--manifest") {
@@ -246,6 +322,12 @@ PackJob parseManifestArguments(const std::vector<std::string>& args) {
     if (manifest.empty()) usageError("no manifest");
     PackJob job = readManifest(manifest, defines);
     job.output = output;
+    // An option overrides the manifest's tag of the same meaning.
+    for (const auto& option : options) {
+        BrandValue* brand = brandOption(job.branding, option.first);
+        brand->value = option.second;
+        brand->origin = option.first;
+    }
     return job;
 }
 
@@ -258,7 +340,8 @@ bool hasManifestOption(const std::vector<std::string>& args) {
 int pack(const std::vector<std::string>& args) {
     PackJob job = hasManifestOption(args) ? parseManifestArguments(args) : parsePackArguments(args);
     uint64_t baseSize = 0, indexOffset = 0;
-    planLayout(job, baseSize, indexOffset);
+    Bytes branded;
+    planLayout(job, baseSize, indexOffset, branded);
 
     std::string index;
     wiz::appendUInt32BE(index, static_cast<uint32_t>(job.entries.size()));
@@ -273,7 +356,12 @@ int pack(const std::vector<std::string>& args) {
     {
         wiz::FilePtr out = wiz::openFile(temp.path().c_str(), "wb");
         if (!out) fail("cannot create '" + temp.path() + "': " + std::strerror(errno));
-        copyInto(out.get(), job.base, baseSize);
+        if (!branded.empty()) {
+            if (std::fwrite(branded.data(), 1, branded.size(), out.get()) != branded.size())
+                fail("cannot write the output: " + std::string(std::strerror(errno)));
+        } else {
+            copyInto(out.get(), job.base, baseSize);
+        }
         for (const PlannedEntry& e : job.entries) copyInto(out.get(), e.path, e.record.length);
         if (std::fwrite(index.data(), 1, index.size(), out.get()) != index.size())
             fail("cannot write the output: " + std::string(std::strerror(errno)));

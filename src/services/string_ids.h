@@ -42,7 +42,9 @@ enum class StringId : int {
     Canceled = 35,                // "Canceled by the user."
     TempDirectoryMissing = 36,    // "Cannot use %1!s! as the temp directory because ..."
     NotAJavaProgram = 37,         // "Selected file is not a a valid JVM. ..."
-    WindowTitle = 105,            // "Corvane Wizard"
+    WindowTitle = 105,            // "{PRODUCT}"
+    ProductName = 106,            // what {PRODUCT} in a text stands for: "Corvane Wizard"
+    CompanyName = 107,            // what {COMPANY} in a text stands for: "Corvane®"
 };
 
 }  // namespace wiz

@@ -195,9 +195,19 @@ TEST(MessageText, LoadsEveryTextCompletely) {
     EXPECT_GT(loadedText(36).size(), 64u);
 }
 
+// Where a text marks the product's or its maker's name, a loaded text holds the name.
+TEST(MessageText, MarkedNamesAreFilledIn) {
+    EXPECT_EQ(loadString(StringId::WindowTitle), "Corvane Wizard");
+    EXPECT_EQ(loadString(StringId::PleaseWait),
+              "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you through the "
+              "rest of the process.\nPlease wait...");
+    EXPECT_EQ(formatStringId(StringId::StatusInitializing, {loadString(StringId::WindowTitle)}),
+              "Initializing Corvane Wizard...");
+}
+
 TEST(MessageText, UnknownIdsLoadEmpty) {
     // 0x10002 would name string 2 if the id were cut to 16 bits.
-    for (int id : {0, 38, 104, 106, 999, -1, 0x10002}) {
+    for (int id : {0, 38, 104, 108, 999, -1, 0x10002}) {
         MessageText m;
         ASSERT_GT(m.load(36), 0);
         EXPECT_EQ(m.load(id), 0) << id;
@@ -323,8 +333,8 @@ TEST(StringTable, EnglishTextsAreExact) {
         {14, "A log file name must be specified after the -log option on the command line."},
         {22, "An input file name must follow the '-in' command line option."},
         {31,
-         "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you through the "
-         "rest of the process.\nPlease wait..."},
+         "{COMPANY} is preparing the {PRODUCT}, which\nwill guide you through the rest of the "
+         "process.\nPlease wait..."},
         {34,
          " There may not be enough temporary disk space. Try using -cv:tempdir to use a "
          "temporary directory on a partition with more disk space."},
@@ -335,14 +345,16 @@ TEST(StringTable, EnglishTextsAreExact) {
         {37,
          "Selected file is not a a valid JVM. Please select the java.exe file for the JVM or "
          "the application cannot be launched."},
-        {105, "Corvane Wizard"},
+        {105, "{PRODUCT}"},
+        {106, "Corvane Wizard"},
+        {107, "Corvane\xc2\xae"},
     };
     for (const auto& c : cases) EXPECT_STREQ(findString(english, c.id), c.text) << c.id;
     std::vector<int> ids;
     for (int i = 0; i < english.count; ++i) ids.push_back(english.texts[i].id);
     std::vector<int> expected;
     for (int id = 1; id <= 37; ++id) expected.push_back(id);
-    expected.push_back(105);
+    for (int id = 105; id <= 107; ++id) expected.push_back(id);
     EXPECT_EQ(ids, expected);
 }
 
@@ -373,7 +385,11 @@ TEST(StringTable, TranslationsKeepInsertsOptionsAndBlanks) {
                 << where;
         }
         EXPECT_STREQ(findString(language, 1), "LauncherMain") << language.name;
-        EXPECT_STREQ(findString(language, 105), "Corvane Wizard") << language.name;
+        EXPECT_STREQ(findString(language, 105), "{PRODUCT}") << language.name;
+        EXPECT_STREQ(findString(language, 106), "Corvane Wizard") << language.name;
+        for (int id : {31, 105})
+            EXPECT_EQ(std::string(findString(language, id)).find("Corvane"), std::string::npos)
+                << language.name << " " << id << ": the name goes in through its marker";
     }
 }
 
