@@ -54,6 +54,8 @@ struct PlannedEntry {
     std::string path;
     wiz::EntryRecord record;
     std::string origin;  // "MANIFEST:LINE" of a manifest entry, for its messages
+    bool generated = false;  // written by wizpack from `content`, not read from `path`
+    std::string content;
 };
 
 // A value of the branding with the place it was given, for its messages.

@@ -72,6 +72,26 @@ void parseLine(const std::string& line, const wiz::StringLanguage& english, int&
 
 }  // namespace
 
+std::string textsDocument(const TextOverrides& texts) {
+    std::string document;
+    for (int i = 0; i < wiz::kStringLanguageCount; ++i) {
+        const auto found = texts.find(wiz::kStringLanguages[i].langId);
+        if (found == texts.end()) continue;
+        document += std::string(wiz::kStringLanguages[i].code) + ":\n";
+        for (const auto& text : found->second) {
+            document += std::to_string(text.first) + " \"";
+            for (char c : text.second) {
+                if (c == '\n') document += "\\n";
+                else if (c == '"' || c == '\\') document += std::string("\\") + c;
+                else document += c;
+            }
+            document += "\"\n";
+        }
+        document += "/:\n";
+    }
+    return document;
+}
+
 TextOverrides readTexts(const BrandingRequest& b) {
     TextOverrides texts;
     const wiz::StringLanguage* english = languageOfCode("en");

@@ -18,6 +18,9 @@ using TextOverrides = std::map<unsigned, std::map<int, std::string>>;
 // refusal names the manifest line (or option) and the line of the TEXTS file.
 TextOverrides readTexts(const BrandingRequest& branding);
 
+// The texts as the document a Linux launcher reads them from (kTextsEntryName).
+std::string textsDocument(const TextOverrides& texts);
+
 // The longest text a string resource holds, in UTF-16 units.
 constexpr size_t kMaxStringUnits = 65535;
 

@@ -22,7 +22,9 @@
 #include "platform/path.h"
 #include "platform/system_library.h"
 #include "tools/branding.h"
+#include "services/string_table.h"
 #include "tools/manifest.h"
+#include "tools/texts.h"
 #include "tools/pack_job.h"
 #include "wiz_version.h"
 
@@ -154,7 +156,7 @@ PackJob parsePackArguments(const std::vector<std::string>& args) {
         } else {
             if (!haveType) usageError("--type is missing for '" + a + "'");
             if (!haveName) pending.name = LString(baseName(a));
-            job.entries.push_back(PlannedEntry{a, pending, std::string()});
+            job.entries.push_back(PlannedEntry{a, pending, std::string(), false, std::string()});
             pending = EntryRecord();
             haveType = haveId = haveName = haveCompressed = false;
         }
@@ -191,7 +193,8 @@ Bytes readHead(const std::string& path, uint64_t count) {
 void refuseOutputAsInput(const PackJob& job) {
     std::vector<std::pair<std::string, std::string>> inputs = {{job.base, job.baseOrigin}};
     if (!job.manifest.empty()) inputs.emplace_back(job.manifest, job.manifest);
-    for (const PlannedEntry& e : job.entries) inputs.emplace_back(e.path, e.origin);
+    for (const PlannedEntry& e : job.entries)
+        if (!e.generated) inputs.emplace_back(e.path, e.origin);
     for (const BrandValue* b : {&job.branding.iconPath, &job.branding.textsPath})
         if (b->given()) inputs.emplace_back(b->value, b->origin);
     for (const auto& input : inputs) {
@@ -224,17 +227,36 @@ void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset, Bytes& 
             }
             baseSize = branded.size();
         }
-        if (elf && (b.iconPath.given() || b.version.given() || b.company.given() ||
-                    b.description.given() || b.copyright.given() || b.executionLevel.given()))
-            std::fprintf(stderr,
-                         "wizpack: ICON, VERSION, COMPANY, DESCRIPTION, COPYRIGHT and "
-                         "EXECUTION_LEVEL do not apply to a Linux launcher: not used\n");
+        if (elf && (b.productName.given() || b.textsPath.given())) {
+            // A Linux launcher reads its texts from the payload, first of all.
+            PlannedEntry texts;
+            texts.path = wiz::kTextsEntryName;
+            texts.record.type = wiz::kEntryInstructions;
+            texts.record.name = LString(wiz::kTextsEntryName);
+            texts.generated = true;
+            texts.content = textsDocument(readTexts(b));
+            job.entries.insert(job.entries.begin(), texts);
+        }
+        if (elf) {
+            std::string unused;
+            for (const auto& tag : {std::make_pair("ICON", &b.iconPath),
+                                    std::make_pair("VERSION", &b.version),
+                                    std::make_pair("DESCRIPTION", &b.description),
+                                    std::make_pair("COPYRIGHT", &b.copyright),
+                                    std::make_pair("EXECUTION_LEVEL", &b.executionLevel)})
+                if (tag.second->given()) unused += std::string(unused.empty() ? "" : ", ") + tag.first;
+            if (!unused.empty())
+                std::fprintf(stderr,
+                             "wizpack: %s: for a Windows launcher only, not used for this Linux "
+                             "launcher\n",
+                             unused.c_str());
+        }
     });
     refuseOutputAsInput(job);
     uint64_t position = baseSize;
     for (PlannedEntry& e : job.entries)
         atOrigin(e.origin, [&] {
-            const uint64_t size = inputSize(e.path);
+            const uint64_t size = e.generated ? e.content.size() : inputSize(e.path);
             if (size > wiz::kMaxFilePosition)
                 fail("'" + e.path + "' is too large for the launcher format (" +
                      std::to_string(size) + " bytes, at most 2147483647)");
@@ -362,7 +384,14 @@ int pack(const std::vector<std::string>& args) {
         } else {
             copyInto(out.get(), job.base, baseSize);
         }
-        for (const PlannedEntry& e : job.entries) copyInto(out.get(), e.path, e.record.length);
+        for (const PlannedEntry& e : job.entries) {
+            if (!e.generated) {
+                copyInto(out.get(), e.path, e.record.length);
+            } else if (std::fwrite(e.content.data(), 1, e.content.size(), out.get()) !=
+                       e.content.size()) {
+                fail("cannot write the output: " + std::string(std::strerror(errno)));
+            }
+        }
         if (std::fwrite(index.data(), 1, index.size(), out.get()) != index.size())
             fail("cannot write the output: " + std::string(std::strerror(errno)));
         if (!wiz::closeFile(std::move(out)))

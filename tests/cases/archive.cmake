@@ -28,3 +28,9 @@ if(WIN32 AND TARGET wizlaunch AND TARGET wizpack)
     set_tests_properties(branding.${case} PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
   endforeach()
 endif()
+if(NOT WIN32 AND TARGET wizlaunch AND TARGET wizpack)
+  add_test(NAME branding.linux
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/branding.sh linux "" $<TARGET_FILE:wizlaunch>
+                   $<TARGET_FILE:wizpack> "")
+  set_tests_properties(branding.linux PROPERTIES TIMEOUT 60)
+endif()

@@ -4,7 +4,9 @@
 # independent readers find them there.
 #
 #   branding.sh CASE WINE LAUNCHER WIZPACK PROBE [NATIVE_WIZPACK]
+#   branding.sh linux "" LAUNCHER WIZPACK ""
 #
+# linux      (native build) the Linux launcher shows the product name in English and German.
 # resources  windres (binutils) and wrestool (icoutils) read the packed launcher back: the icon
 #            group holds the .ico's images byte for byte, the version strings and numbers, the
 #            manifest's execution level, the product name in every language's string table;
@@ -20,7 +22,7 @@ case_name=$1
 wine=$2
 launcher=$(realpath "$3")
 wizpack=$(realpath "$4")
-probe=$(realpath "$5")
+probe=${5:+$(realpath "$5")}
 native_wizpack=${6:-}
 fixtures=$(realpath "$(dirname "${BASH_SOURCE[0]}")/branding")
 test_name=branding.$case_name
@@ -30,7 +32,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wiz-branding.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 cp "$launcher" base.exe
-cp "$wizpack" wizpack.exe
+[ -n "$wine" ] && cp "$wizpack" wizpack.exe
 cp "$fixtures/app.ico" "$fixtures/big.ico" .
 printf 'INSTRUCTIONS:\nINITIALIZE_UI\n/:\n' >script.tag
 printf 'COMMAND: java -version\n' >launch.tag
@@ -52,6 +54,20 @@ manifest brand.manifest "PRODUCT_NAME: Acme Setup" "ICON: app.ico" "VERSION: 3.1
 pack() { run "$wine" ./wizpack.exe "$@"; }
 
 case $case_name in
+linux)
+    # The Linux launcher carries the texts in its payload; the Windows-only tags are named once
+    # as not used.
+    cp "$launcher" base
+    sed 's/^LAUNCHER: base.exe/LAUNCHER: base/' brand.manifest >linux.manifest
+    run "$wizpack" -o setup --manifest linux.manifest
+    expect 0
+    [ "$err" = "wizpack: ICON, VERSION, DESCRIPTION, COPYRIGHT, EXECUTION_LEVEL: for a Windows launcher only, not used for this Linux launcher
+" ] || fail "wizpack says [$err]"
+    for locale in C de_DE.UTF-8; do
+        run env LANG=$locale LC_ALL= ./setup -console
+        [[ $out == *"Acme Setup"* && $out != *Corvane* ]] || fail "$locale: the branded run shows [$out]"
+    done
+    ;;
 resources)
     command -v wrestool >/dev/null || skip "wrestool is not installed (apt-get install icoutils)"
     pack -o setup.exe --manifest brand.manifest
