@@ -10,6 +10,7 @@
 #include "base/ptrlist.h"
 #include "launch/jvm_tags.h"
 #include "launch/launch_script.h"
+#include "tagdoc/document_check.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {
@@ -23,6 +24,9 @@ struct PropertyRequirement {
     LString expected;
 };
 class PropertyRequirementList : public TypedList<PropertyRequirement> {};
+
+// Reads a JVM_PROPERTIES entry "name=value" (both trimmed); false for one without "=".
+bool parsePropertyRequirement(const LString& entry, PropertyRequirement& requirement);
 
 class JvmDescriptor : public JvmTags {
 public:
@@ -106,5 +110,10 @@ class JvmMatchList : public TypedList<JvmMatch> {};
 
 // The warning of a descriptor without JVM_PROPERTIES.
 void warnNoProperties(const JvmDescriptor& descriptor);
+
+// Checks a descriptor before it is packed: it names its family (DESC) and its java executable
+// (JVM_EXE), and every JVM_PROPERTIES entry has its "=" (the launcher skips one without); no
+// JVM_PROPERTIES at all is a warning, as no hint search can then verify a runtime.
+void checkJvmDescriptor(const TagDocument& document, DocumentProblems& problems);
 
 }  // namespace wiz
