@@ -22,6 +22,7 @@
 #include "platform/path.h"
 #include "platform/system_library.h"
 #include "tools/branding.h"
+#include "tools/check.h"
 #include "services/string_table.h"
 #include "tools/manifest.h"
 #include "tools/texts.h"
@@ -39,6 +40,7 @@ const char* const kUsage =
     "Usage:\n"
     "  wizpack -o OUTPUT [--style N] BASE [ENTRY]...\n"
     "  wizpack -o OUTPUT --manifest MANIFEST [-D NAME=VALUE]...\n"
+    "  wizpack --check [-o OUTPUT] (--manifest MANIFEST [-D NAME=VALUE]... | BASE [ENTRY]...)\n"
     "  wizpack --list LAUNCHER\n"
     "  wizpack --extract LAUNCHER DIRECTORY\n"
     "  wizpack --version | --help\n"
@@ -71,6 +73,20 @@ const char* const kUsage =
     "Relative paths are taken from the manifest's folder; a PATH or NAME with blanks is written\n"
     "in double quotes. ${NAME} in a path stands for the VALUE of a -D NAME=VALUE option.\n"
     "The same manifest and files give the same bytes.\n"
+    "\n"
+    "Branding (each also a manifest tag: PRODUCT_NAME, TEXTS, ICON, VERSION, COMPANY,\n"
+    "DESCRIPTION, COPYRIGHT, EXECUTION_LEVEL; an option overrides its tag):\n"
+    "  --product-name TEXT   the product's name in every text and in the version information\n"
+    "  --texts FILE          the author's texts by language and string id\n"
+    "  --icon FILE.ico       the icon (Windows)\n"
+    "  --version-number A.B.C.D, --company TEXT, --description TEXT, --copyright TEXT\n"
+    "                        the version information (Windows)\n"
+    "  --execution-level asInvoker|highestAvailable|requireAdministrator  (Windows)\n"
+    "See docs/packing.md.\n"
+    "\n"
+    "Before packing, each instruction script, JVM descriptor and launch script is read as the\n"
+    "launcher will read it; what it would reject is reported as FILE:LINE: message and nothing\n"
+    "is written. --check runs these checks and the branding's, and writes nothing.\n"
     "\n"
     "--list prints the style byte and one line per index entry:\n"
     "  POSITION type=T id=I offset=O length=L name=NAME [compressed=COUNT/SIZE]\n"
@@ -105,7 +121,7 @@ BrandValue* brandOption(BrandingRequest& b, const std::string& option) {
     return nullptr;
 }
 
-PackJob parsePackArguments(const std::vector<std::string>& args) {
+PackJob parsePackArguments(const std::vector<std::string>& args, bool checkOnly) {
     PackJob job;
     bool haveStyle = false;
     // Options of the entry being described; they apply to the next FILE only.
@@ -163,7 +179,7 @@ PackJob parsePackArguments(const std::vector<std::string>& args) {
     }
     if (haveType || haveId || haveName || haveCompressed)
         usageError("entry options at the end without a FILE");
-    if (job.output.empty()) usageError("no output file (-o OUTPUT)");
+    if (job.output.empty() && !checkOnly) usageError("no output file (-o OUTPUT)");
     if (job.base.empty()) usageError("no BASE executable");
     return job;
 }
@@ -310,7 +326,7 @@ void copyInto(std::FILE* out, const std::string& path, uint64_t expected) {
 }
 
 // -o OUTPUT --manifest MANIFEST [-D NAME=VALUE]..., in any order.
-PackJob parseManifestArguments(const std::vector<std::string>& args) {
+PackJob parseManifestArguments(const std::vector<std::string>& args, bool checkOnly) {
     std::string output, manifest;
     std::vector<std::string> defines;
     std::vector<std::pair<std::string, std::string>> options;
@@ -340,7 +356,7 @@ PackJob parseManifestArguments(const std::vector<std::string>& args) {
             defines.push_back(v);
         }
     }
-    if (output.empty()) usageError("no output file (-o OUTPUT)");
+    if (output.empty() && !checkOnly) usageError("no output file (-o OUTPUT)");
     if (manifest.empty()) usageError("no manifest");
     PackJob job = readManifest(manifest, defines);
     job.output = output;
@@ -359,8 +375,15 @@ bool hasManifestOption(const std::vector<std::string>& args) {
     return false;
 }
 
-int pack(const std::vector<std::string>& args) {
-    PackJob job = hasManifestOption(args) ? parseManifestArguments(args) : parsePackArguments(args);
+int pack(const std::vector<std::string>& args, bool checkOnly) {
+    PackJob job = hasManifestOption(args) ? parseManifestArguments(args, checkOnly)
+                                          : parsePackArguments(args, checkOnly);
+    // The documents first: a launcher that would reject its own script is not written.
+    checkDocuments(job, stderr);
+    if (checkOnly) {
+        checkBranding(job.branding);
+        return 0;
+    }
     uint64_t baseSize = 0, indexOffset = 0;
     Bytes branded;
     planLayout(job, baseSize, indexOffset, branded);
@@ -521,7 +544,8 @@ int run(const std::vector<std::string>& args) {
         if (args.size() != 3) usageError("--extract takes a LAUNCHER file and a DIRECTORY");
         return extract(args[1], args[2]);
     }
-    return pack(args);
+    if (args[0] == "--check") return pack(std::vector<std::string>(args.begin() + 1, args.end()), true);
+    return pack(args, false);
 }
 
 }  // namespace

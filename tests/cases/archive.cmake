@@ -29,8 +29,10 @@ if(WIN32 AND TARGET wizlaunch AND TARGET wizpack)
   endforeach()
 endif()
 if(NOT WIN32 AND TARGET wizlaunch AND TARGET wizpack)
-  add_test(NAME branding.linux
-           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/branding.sh linux "" $<TARGET_FILE:wizlaunch>
-                   $<TARGET_FILE:wizpack> "")
-  set_tests_properties(branding.linux PROPERTIES TIMEOUT 60)
+  foreach(case check linux)
+    add_test(NAME branding.${case}
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/branding.sh ${case} "" $<TARGET_FILE:wizlaunch>
+                     $<TARGET_FILE:wizpack> "")
+    set_tests_properties(branding.${case} PROPERTIES TIMEOUT 60)
+  endforeach()
 endif()

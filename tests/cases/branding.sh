@@ -6,6 +6,7 @@
 #   branding.sh CASE WINE LAUNCHER WIZPACK PROBE [NATIVE_WIZPACK]
 #   branding.sh linux "" LAUNCHER WIZPACK ""
 #
+# check      (native build) --check reports each bad line of a script with its line.
 # linux      (native build) the Linux launcher shows the product name in English and German.
 # resources  windres (binutils) and wrestool (icoutils) read the packed launcher back: the icon
 #            group holds the .ico's images byte for byte, the version strings and numbers, the
@@ -54,6 +55,23 @@ manifest brand.manifest "PRODUCT_NAME: Acme Setup" "ICON: app.ico" "VERSION: 3.1
 pack() { run "$wine" ./wizpack.exe "$@"; }
 
 case $case_name in
+check)
+    # --check reads each document as the launcher will; a pack checks the same and writes
+    # nothing when a document would be rejected.
+    printf 'INSTRUCTIONS:\nINITIALIZE_UI\nFROB 1\nGOTO NOWHERE\n/:\n' >bad.tag
+    printf 'COMMAND: %%CP%%("a" java\n' >bad-launch.tag
+    run "$wizpack" --check "$launcher" --type instructions bad.tag --type launchscript bad-launch.tag
+    expect 1
+    [ "$err" = "bad.tag:3: Invalid command (FROB). 
+bad.tag:4: Label not found (NOWHERE)
+bad-launch.tag:1: Launch script error: Expected right parenthesis. (near character 8)
+wizpack: 3 errors in the documents: the launcher would reject them at run time
+" ] || fail "--check reports [$err]"
+    run "$wizpack" -o out "$launcher" --type instructions bad.tag
+    [ "$code" = 1 ] && [ ! -e out ] || fail "a pack with a bad script: exit code $code"
+    run "$wizpack" --check --manifest brand.manifest
+    expect 0
+    ;;
 linux)
     # The Linux launcher carries the texts in its payload; the Windows-only tags are named once
     # as not used.

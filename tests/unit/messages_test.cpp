@@ -195,14 +195,22 @@ TEST(MessageText, LoadsEveryTextCompletely) {
     EXPECT_GT(loadedText(36).size(), 64u);
 }
 
-// Where a text marks the product's or its maker's name, a loaded text holds the name.
+// Where a text marks the product's or its maker's name, a loaded text holds the name, in the
+// language of the run.
 TEST(MessageText, MarkedNamesAreFilledIn) {
-    EXPECT_EQ(loadString(StringId::WindowTitle), "Corvane Wizard");
-    EXPECT_EQ(loadString(StringId::PleaseWait),
-              "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you through the "
-              "rest of the process.\nPlease wait...");
-    EXPECT_EQ(formatStringId(StringId::StatusInitializing, {loadString(StringId::WindowTitle)}),
-              "Initializing Corvane Wizard...");
+    const StringLanguage& language = currentStringLanguage();
+    std::string expected = findString(language, 31);
+    for (const auto& marker : {std::make_pair("{COMPANY}", 107), std::make_pair("{PRODUCT}", 106)})
+        expected.replace(expected.find(marker.first), std::strlen(marker.first),
+                         findString(language, marker.second));
+    EXPECT_EQ(loadString(StringId::PleaseWait), expected.c_str());
+    EXPECT_EQ(loadString(StringId::WindowTitle), findString(language, 106));
+    if (language.langId == 0x09) {
+        EXPECT_EQ(expected, "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you "
+                            "through the rest of the process.\nPlease wait...");
+        EXPECT_EQ(formatStringId(StringId::StatusInitializing, {loadString(StringId::WindowTitle)}),
+                  "Initializing Corvane Wizard...");
+    }
 }
 
 TEST(MessageText, UnknownIdsLoadEmpty) {
@@ -401,5 +409,10 @@ TEST(MessagesSystemLanguage, LoadsTheLanguageOfTheLocale) {
     const StringLanguage* loaded = loadedLanguage();
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->langId, std::strtoul(want, nullptr, 16)) << loaded->name;
-    EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(findString(*loaded, 31)));
+    // The text with its marked names filled in (MarkedNamesAreFilledIn).
+    std::string expected = findString(*loaded, 31);
+    for (const auto& marker : {std::make_pair("{COMPANY}", 107), std::make_pair("{PRODUCT}", 106)})
+        expected.replace(expected.find(marker.first), std::strlen(marker.first),
+                         findString(*loaded, marker.second));
+    EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(expected.c_str()));
 }
