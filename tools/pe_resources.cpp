@@ -388,14 +388,30 @@ Bytes PeResources::write() const {
 
     const uint32_t rva = alignUp(endRva, sectionAlignment);
     const Bytes tree = buildResourceTree(resources_, rva);
-    const uint32_t rawOffset = alignUp(out.size(), fileAlignment);
+    // The new section's bytes follow the last section's. What the file holds after them (the
+    // COFF symbol table of an unstripped build) moves behind the new section, and the header
+    // that points to it moves with it.
+    uint64_t sectionsEnd = sizeOfHeaders;
+    for (uint16_t i = 0; i < sectionCount_; ++i) {
+        const uint32_t at = sectionTable_ + i * kSectionHeaderSize;
+        const uint32_t rawSize = get32(out, at + 16);
+        if (rawSize) sectionsEnd = std::max<uint64_t>(sectionsEnd, uint64_t(get32(out, at + 20)) + rawSize);
+    }
+    if (sectionsEnd > out.size()) fail("its sections run beyond the end of the file");
+    const uint32_t rawOffset = alignUp(sectionsEnd, fileAlignment);
     // Padded to a whole page as well: readers that map a section by its page-rounded size then
     // find all of it in the file.
     const uint32_t rawSize =
         alignUp(alignUp(tree.size(), fileAlignment), std::max(fileAlignment, sectionAlignment));
+    Bytes trailing(out.begin() + static_cast<std::ptrdiff_t>(sectionsEnd), out.end());
     out.resize(rawOffset, 0);
     out.insert(out.end(), tree.begin(), tree.end());
     out.resize(uint64_t(rawOffset) + rawSize, 0);
+    const uint64_t trailingAt = out.size();
+    out.insert(out.end(), trailing.begin(), trailing.end());
+    const uint32_t symbols = get32(out, peOffset_ + 12);
+    if (symbols != 0 && symbols >= sectionsEnd)
+        put32(out, peOffset_ + 12, static_cast<uint32_t>(symbols - sectionsEnd + trailingAt));
 
     const uint32_t oldHeader = sectionTable_ + resourceSection_ * kSectionHeaderSize;
     const uint32_t characteristics = get32(out, oldHeader + 36);

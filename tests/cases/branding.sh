@@ -101,25 +101,20 @@ resources)
     # Every language's table names the product (106) and the texts' fallback reaches them all.
     [ "$(grep -c '106, "Acme Setup"' setup.rc)" = 27 ] || fail "not every language names the product"
     [ "$(grep -c 'acme.example/java' setup.rc)" = 27 ] || fail "FALLBACK: en did not reach every language"
-    # The icon group lists the .ico's images, each byte for byte. (wrestool maps a section by its
-    # file offset; it reads the branded launcher once the COFF symbols are stripped off.)
-    x86_64-w64-mingw32-strip -o stripped.exe base.exe
-    sed 's/^LAUNCHER: base.exe/LAUNCHER: stripped.exe/' brand.manifest >stripped.manifest
-    pack -o setup2.exe --manifest stripped.manifest
-    expect 0
-    [ "$(wrestool -l --type=14 setup2.exe | wc -l)" -ge 1 ] || fail "no icon group"
-    [ "$(wrestool -l --type=3 setup2.exe | wc -l)" = 3 ] ||
-        fail "the icons are [$(wrestool -l --type=3 setup2.exe)], not the .ico's three"
+    # The icon group lists the .ico's images, each byte for byte.
+    [ "$(wrestool -l --type=14 setup.exe | wc -l)" -ge 1 ] || fail "no icon group"
+    [ "$(wrestool -l --type=3 setup.exe | wc -l)" = 3 ] ||
+        fail "the icons are [$(wrestool -l --type=3 setup.exe)], not the .ico's three"
     for k in 1 2 3; do
         read -r size offset < <(od -An -t u4 -j $((6 + 16 * (k - 1) + 8)) -N 8 app.ico)
         dd if=app.ico of=want.bin bs=1 skip="$offset" count="$size" status=none
-        wrestool -x --raw --type=3 --name=$k setup2.exe >got.bin
+        wrestool -x --raw --type=3 --name=$k setup.exe >got.bin
         cmp -s got.bin want.bin || fail "icon $k is not image $k of the .ico"
     done
     # The group lists them with the .ico's sizes (16, 32, 256 shown as 0).
-    wrestool -x --raw --type=14 --language=9 setup2.exe | od -An -t u1 -j 6 -w14 | awk '{print $1}' >sizes.txt
+    wrestool -x --raw --type=14 --language=9 setup.exe | od -An -t u1 -j 6 -w14 | awk '{print $1}' >sizes.txt
     [ "$(tr '\n' ' ' <sizes.txt)" = "16 32 0 " ] || fail "the icon group lists [$(cat sizes.txt)]"
-    wrestool -x --raw --type=24 setup2.exe | grep -q 'requestedExecutionLevel level="highestAvailable"' ||
+    wrestool -x --raw --type=24 setup.exe | grep -q 'requestedExecutionLevel level="highestAvailable"' ||
         fail "the manifest does not request highestAvailable"
     # Windows reads the version information.
     cp "$probe" probe.exe
@@ -132,7 +127,7 @@ resources)
     expect 0
     cmp -s -n "$(stat -c %s base.exe)" plain.exe base.exe || fail "the base was not copied unchanged"
     # The default manifest runs as the invoker, names Windows 10 and is DPI aware.
-    wrestool -x --raw --type=24 stripped.exe >default.manifest
+    wrestool -x --raw --type=24 base.exe >default.manifest
     for want in 'level="asInvoker"' '8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a' 'PerMonitorV2'; do
         grep -q "$want" default.manifest || fail "the default manifest lacks $want"
     done

@@ -104,6 +104,21 @@ TEST(PeResources, RewriteRoundTrip) {
                                               "10/Config:named"}));
 }
 
+// What follows the sections in the file (the COFF symbol table of an unstripped build) moves
+// behind the new section, and its pointer with it.
+TEST(PeResources, SymbolTableMovesBehindTheNewSection) {
+    Bytes base = image({resource(6, 1, 9, "x")});
+    const uint32_t symbols = static_cast<uint32_t>(base.size());
+    put32(base, 0x40 + 12, symbols);
+    for (char c : std::string("SYMBOLS")) base.push_back(static_cast<uint8_t>(c));
+    const Bytes written = PeResources(base).write();
+    const uint32_t moved = get32(written, 0x40 + 12);
+    EXPECT_EQ(std::string(written.begin() + moved, written.end()), "SYMBOLS");
+    const size_t added = kOptional + 224 + 40;
+    EXPECT_EQ(get32(written, added + 20), symbols) << "the new section takes the table's place";
+    EXPECT_EQ(moved, get32(written, added + 20) + get32(written, added + 16));
+}
+
 TEST(PeResources, ChecksumAsTheLinkerComputesIt) {
     const Bytes written = PeResources(image({resource(6, 1, 9, "x")}, 0x1234)).write();
     const uint32_t field = kOptional + 64;
