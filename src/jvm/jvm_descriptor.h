@@ -113,7 +113,8 @@ void warnNoProperties(const JvmDescriptor& descriptor);
 
 // Checks a descriptor before it is packed: it names its family (DESC) and its java executable
 // (JVM_EXE), and every JVM_PROPERTIES entry has its "=" (the launcher skips one without); no
-// JVM_PROPERTIES at all is a warning, as no hint search can then verify a runtime.
+// JVM_PROPERTIES at all is a warning, as no hint search can then verify a runtime. A JVM file
+// (one with JVM_HOME: a runtime already found) needs neither DESC nor JVM_EXE.
 void checkJvmDescriptor(const TagDocument& document, DocumentProblems& problems);
 
 }  // namespace wiz

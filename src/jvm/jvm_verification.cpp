@@ -68,14 +68,17 @@ bool parsePropertyRequirement(const LString& entry, PropertyRequirement& require
 }
 
 void checkJvmDescriptor(const TagDocument& document, DocumentProblems& problems) {
-    if (document.getValue("DESC").empty())
+    // A JVM file (a runtime already found, as ILAUNCH takes it) names its home and is not
+    // searched for.
+    const bool jvmFile = !document.getValue("JVM_HOME").empty();
+    if (document.getValue("DESC").empty() && !jvmFile)
         problems.error(document.valueLine("DESC"),
                        "no DESC: the name of the runtime shown while it is searched for");
-    if (document.getValue("JVM_EXE").empty())
+    if (document.getValue("JVM_EXE").empty() && !jvmFile)
         problems.error(document.valueLine("JVM_EXE"),
                        "no JVM_EXE: without the java executable no runtime can be verified");
     const int32_t count = document.valueCount("JVM_PROPERTIES");
-    if (count == 0)
+    if (count == 0 && !jvmFile)
         problems.warning(0, "no JVM_PROPERTIES: no hint search can verify a runtime");
     for (int32_t i = 0; i < count; ++i) {
         PropertyRequirement requirement;

@@ -203,8 +203,8 @@ TEST(MessageText, MarkedNamesAreFilledIn) {
     for (const auto& marker : {std::make_pair("{COMPANY}", 107), std::make_pair("{PRODUCT}", 106)})
         expected.replace(expected.find(marker.first), std::strlen(marker.first),
                          findString(language, marker.second));
-    EXPECT_EQ(loadString(StringId::PleaseWait), expected.c_str());
-    EXPECT_EQ(loadString(StringId::WindowTitle), findString(language, 106));
+    EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(expected.c_str()));
+    EXPECT_EQ(loadString(StringId::WindowTitle).str(), systemTextOf(findString(language, 106)));
     if (language.langId == 0x09) {
         EXPECT_EQ(expected, "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you "
                             "through the rest of the process.\nPlease wait...");
