@@ -91,6 +91,8 @@ struct PackJob {
     uint8_t style = 0;
     std::vector<PlannedEntry> entries;
     BrandingRequest branding;
+    // --no-check: pack documents the launcher would reject (to see how it reports them).
+    bool skipDocumentChecks = false;
 };
 
 }  // namespace wizpack

@@ -86,7 +86,8 @@ const char* const kUsage =
     "\n"
     "Before packing, each instruction script, JVM descriptor and launch script is read as the\n"
     "launcher will read it; what it would reject is reported as FILE:LINE: message and nothing\n"
-    "is written. --check runs these checks and the branding's, and writes nothing.\n"
+    "is written. --check runs these checks and the branding's, and writes nothing; --no-check\n"
+    "packs such documents all the same (to see how the launcher reports them).\n"
     "\n"
     "--list prints the style byte and one line per index entry:\n"
     "  POSITION type=T id=I offset=O length=L name=NAME [compressed=COUNT/SIZE]\n"
@@ -159,6 +160,8 @@ PackJob parsePackArguments(const std::vector<std::string>& args, bool checkOnly)
             pending.decompressedSize = parseUInt32("--compressed", value(i));
             pending.compressed = true;
             haveCompressed = true;
+        } else if (a == "--no-check") {
+            job.skipDocumentChecks = true;
         } else if (BrandValue* brand = brandOption(job.branding, a)) {
             if (brand->given()) usageError(a + " given twice");
             brand->value = value(i);
@@ -330,12 +333,17 @@ PackJob parseManifestArguments(const std::vector<std::string>& args, bool checkO
     std::string output, manifest;
     std::vector<std::string> defines;
     std::vector<std::pair<std::string, std::string>> options;
+    bool skipChecks = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--no-check") {
+            skipChecks = true;
+            continue;
+        }
         BrandingRequest unused;
         const bool brand = brandOption(unused, a) != nullptr;
         if (a != "-o" && a != "--manifest" && a != "-D" && !brand)
-            usageError("with --manifest, only -o, -D and the branding options are given, not '" +
+            usageError("with --manifest, only -o, -D, --no-check and the branding options are given, not '" +
                        a + "'");
         if (i + 1 >= args.size()) usageError(a + " needs a value");
         const std::string& v = args[++i];
@@ -360,6 +368,7 @@ PackJob parseManifestArguments(const std::vector<std::string>& args, bool checkO
     if (manifest.empty()) usageError("no manifest");
     PackJob job = readManifest(manifest, defines);
     job.output = output;
+    job.skipDocumentChecks = skipChecks;
     // An option overrides the manifest's tag of the same meaning.
     for (const auto& option : options) {
         BrandValue* brand = brandOption(job.branding, option.first);
@@ -379,7 +388,7 @@ int pack(const std::vector<std::string>& args, bool checkOnly) {
     PackJob job = hasManifestOption(args) ? parseManifestArguments(args, checkOnly)
                                           : parsePackArguments(args, checkOnly);
     // The documents first: a launcher that would reject its own script is not written.
-    checkDocuments(job, stderr);
+    if (!job.skipDocumentChecks || checkOnly) checkDocuments(job, stderr);
     if (checkOnly) {
         checkBranding(job.branding);
         return 0;

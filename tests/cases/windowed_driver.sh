@@ -174,9 +174,10 @@ GOTO SPIN" --type launchscript launch.tag
     fi
     ;;
 failure)
-    # A failed launch shows its message over the dialog and still exits with 0.
+    # A failed launch shows its message over the dialog and still exits with 0. (--no-check: the
+    # script the launcher rejects is packed all the same.)
     pack packed.exe 0 "INITIALIZE_UI
-STOP_HERE" --type launchscript launch.tag
+STOP_HERE" --no-check --type launchscript launch.tag
     probe message packed.exe
     expect_report message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
     expect_report message_caption "Corvane Wizard"
@@ -263,7 +264,7 @@ planted-dlls)
     # The launch shows the dialog and fails with a message, which uses Common Controls, the
     # window functions and the string table.
     pack packed.exe 0 "INITIALIZE_UI
-STOP_HERE" --type launchscript launch.tag
+STOP_HERE" --no-check --type launchscript launch.tag
     mkdir app
     mv packed.exe app/
     # Not ole32: Wine's own imm32, which the window functions load, delay-loads it through the
