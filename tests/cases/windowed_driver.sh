@@ -4,7 +4,8 @@
 #   windowed_driver.sh CASE WINE LAUNCHER WIZPACK PROBE UNIT_TESTS PREFIX SHOTS WIZJAVA MARKER_DLL
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
-# packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
+# packed with style byte 0 or 1; a screenshot of each goes to SHOTS), branded (the dialog of a
+# launcher packed with a product name, maker and icon; a screenshot too), failure (a failed launch
 # shows its message and exits with 0), cancel (closing the dialog cancels a running extraction),
 # hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
 # wizard's error output is shown after a failed launch, but not after the result 1000 of a
@@ -31,6 +32,7 @@ wizjava=${9:-}
 marker_dll=${10:-}
 
 test_name=windowed.$case_name
+branding_fixtures=$(realpath "$(dirname "${BASH_SOURCE[0]}")/branding")
 . "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 # A failure leaves a screenshot of the virtual screen.
 on_fail() {
@@ -172,6 +174,20 @@ GOTO SPIN" --type launchscript launch.tag
         expect_report form small
         expect_report wait_text_visible 0
     fi
+    ;;
+branded)
+    # A launcher packed under its author's name shows that name in the title, the status and
+    # the text of the large dialog, and nothing names the launcher's own product.
+    pack packed.exe 0 "INITIALIZE_UI
+:SPIN
+GOTO SPIN" --type launchscript launch.tag --product-name "Acme Setup" --company "Acme Corp" \
+        --icon "$branding_fixtures/app.ico"
+    SHOT=windowed-branded.png probe dialog packed.exe
+    expect_report title "Acme Setup"
+    expect_report status "Initializing Acme Setup..."
+    expect_report wait_text "Acme Corp is preparing the Acme Setup, which\nwill guide you through the rest of the process.\nPlease wait..."
+    expect_report icon 1
+    ! grep -q Corvane probe.out || fail "the dialog names Corvane: $(grep Corvane probe.out)"
     ;;
 failure)
     # A failed launch shows its message over the dialog and still exits with 0. (--no-check: the
