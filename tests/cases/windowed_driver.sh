@@ -5,7 +5,8 @@
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
 # packed with style byte 0 or 1; a screenshot of each goes to SHOTS), branded (the dialog of a
-# launcher packed with a product name, maker and icon; a screenshot too), failure (a failed launch
+# launcher packed with a product name, maker and icon; a screenshot too), scaled (the large dialog
+# at 150% and 200%, a screenshot of each), failure (a failed launch
 # shows its message and exits with 0), cancel (closing the dialog cancels a running extraction),
 # hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
 # wizard's error output is shown after a failed launch, but not after the result 1000 of a
@@ -123,8 +124,8 @@ probe() {
         done
         if [ -f ready ] && [ -n "${SHOT:-}" ]; then
             mkdir -p "$shots"
-            # The virtual desktop fills the top left 640 x 480 pixels of the screen.
-            import -window root -crop 640x480+0+0 +repage "$shots/$SHOT" 2>/dev/null ||
+            # The virtual desktop fills the top left SHOT_SIZE (640 x 480) pixels of the screen.
+            import -window root -crop "${SHOT_SIZE:-640x480}+0+0" +repage "$shots/$SHOT" 2>/dev/null ||
                 echo "no screenshot (import failed)"
         fi
         touch done
@@ -188,6 +189,35 @@ GOTO SPIN" --type launchscript launch.tag --product-name "Acme Setup" --company 
     expect_report wait_text "Acme Corp is preparing the Acme Setup, which\nwill guide you through the rest of the process.\nPlease wait..."
     expect_report icon 1
     ! grep -q Corvane probe.out || fail "the dialog names Corvane: $(grep Corvane probe.out)"
+    ;;
+scaled)
+    # At 150% and 200% (the display's DPI set to 144 and 192) the dialog is laid out at that
+    # scale: its texts read as at 100%, and the screenshots show them whole.
+    # set_dpi DPI DESKTOP: the display's DPI and the virtual desktop's size, read by the next
+    # Wine session.
+    set_dpi() {
+        wiz_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+        wiz_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$2" /f >/dev/null 2>&1
+        wiz_wineserver -k
+        wiz_wineserver -w
+        wiz_wineserver -p
+    }
+    cleanup_scaled() {
+        set_dpi 96 640x480
+        cleanup
+    }
+    trap cleanup_scaled EXIT
+    pack packed.exe 0 "INITIALIZE_UI
+:SPIN
+GOTO SPIN" --type launchscript launch.tag
+    for dpi in 144 192; do
+        set_dpi $dpi 1024x768
+        SHOT=windowed-scaled-$dpi.png SHOT_SIZE=1024x768 probe dialog packed.exe
+        expect_report title "Corvane Wizard"
+        expect_report status "Initializing Corvane Wizard..."
+        expect_report wait_text "$s31"
+        expect_report wait_text_visible 1
+    done
     ;;
 failure)
     # A failed launch shows its message over the dialog and still exits with 0. (--no-check: the
