@@ -115,7 +115,8 @@ void brandVersion(PeResources& pe, const BrandingRequest& b, const std::string& 
     const std::u16string version = versionText(v);
     std::vector<Bytes> strings;
     auto add = [&](const char16_t* key, const BrandValue& value) {
-        if (value.given()) strings.push_back(versionString(key, utf16(value.value, "a version text")));
+        if (value.given())
+            strings.push_back(versionString(key, utf16(value.value, "a version text")));
     };
     add(u"CompanyName", b.company);
     add(u"FileDescription", b.description.given() ? b.description : b.productName);
@@ -258,8 +259,7 @@ void checkText(const BrandValue& value, const char* what) {
     atOrigin(value.origin, [&] {
         if (value.value.empty()) fail(std::string(what) + " is empty");
         for (unsigned char c : value.value)
-            if (c < 0x20 || c == 0x7F)
-                fail(std::string(what) + " holds a control character");
+            if (c < 0x20 || c == 0x7F) fail(std::string(what) + " holds a control character");
         const std::u16string text = utf16(value.value, what);
         if (text.size() > 255) fail(std::string(what) + " is longer than 255 characters");
     });
@@ -294,7 +294,10 @@ std::vector<IconImage> readIcon(const Bytes& file) {
         const uint32_t size = read32(file, e + 8), offset = read32(file, e + 12);
         if (size < 40 || offset > file.size() || size > file.size() - offset)
             fail("image " + std::to_string(i + 1) + " lies outside the .ico file");
-        IconImage image{file[e], file[e + 1], file[e + 2], uint16_t(get16(e + 4)),
+        IconImage image{file[e],
+                        file[e + 1],
+                        file[e + 2],
+                        uint16_t(get16(e + 4)),
                         uint16_t(get16(e + 6)),
                         Bytes(file.begin() + offset, file.begin() + offset + size)};
         const Bytes& d = image.data;
@@ -323,18 +326,23 @@ void checkBranding(const BrandingRequest& b) {
     checkText(b.company, "COMPANY");
     checkText(b.description, "DESCRIPTION");
     checkText(b.copyright, "COPYRIGHT");
-    if (b.version.given()) atOrigin(b.version.origin, [&] {
+    if (b.version.given())
+        atOrigin(b.version.origin, [&] {
             uint16_t parts[4];
             parseVersion(b.version.value, parts);
         });
-    if (b.executionLevel.given()) atOrigin(b.executionLevel.origin, [&] {
+    if (b.executionLevel.given())
+        atOrigin(b.executionLevel.origin, [&] {
             const std::string& l = b.executionLevel.value;
             if (l != "asInvoker" && l != "highestAvailable" && l != "requireAdministrator")
-                fail("EXECUTION_LEVEL is asInvoker, highestAvailable or requireAdministrator, "
-                     "not '" + l + "'");
+                fail(
+                    "EXECUTION_LEVEL is asInvoker, highestAvailable or requireAdministrator, "
+                    "not '" +
+                    l + "'");
         });
     readTexts(b);
-    if (b.iconPath.given()) atOrigin(b.iconPath.origin, [&] {
+    if (b.iconPath.given())
+        atOrigin(b.iconPath.origin, [&] {
             try {
                 readIcon(readWholeFile(b.iconPath.value));
             } catch (const PackError& e) {

@@ -17,8 +17,8 @@ namespace wizpack {
 namespace {
 
 // The tags that take one value.
-const char* const kSingleTags[] = {"LAUNCHER", "STYLE",   "PRODUCT_NAME", "TEXTS",
-                                   "ICON",     "VERSION", "COMPANY",      "DESCRIPTION",
+const char* const kSingleTags[] = {"LAUNCHER",  "STYLE",          "PRODUCT_NAME", "TEXTS",
+                                   "ICON",      "VERSION",        "COMPANY",      "DESCRIPTION",
                                    "COPYRIGHT", "EXECUTION_LEVEL"};
 
 // A manifest path: substituted, then taken from the manifest's folder unless absolute.
@@ -187,7 +187,9 @@ PackJob readManifest(std::FILE* stream, const std::string& manifest,
         BrandValue& value = job.branding.*b.value;
         value.origin = origin(b.tag, 0);
         value.value = doc.getValue(b.tag).str();
-        if (b.path) atOrigin(value.origin, [&] { value.value = manifestPath(value.value, folder, defines); });
+        if (b.path)
+            atOrigin(value.origin,
+                     [&] { value.value = manifestPath(value.value, folder, defines); });
     }
     return job;
 }

@@ -53,7 +53,7 @@ std::string baseName(const std::string& path);
 struct PlannedEntry {
     std::string path;
     wiz::EntryRecord record;
-    std::string origin;  // "MANIFEST:LINE" of a manifest entry, for its messages
+    std::string origin;      // "MANIFEST:LINE" of a manifest entry, for its messages
     bool generated = false;  // written by wizpack from `content`, not read from `path`
     std::string content;
 };

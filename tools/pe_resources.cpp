@@ -318,8 +318,9 @@ PeResources::PeResources(Bytes image) : image_(std::move(image)) {
         directories + 8 * directoryCount > optionalOffset_ + optionalSize)
         fail("its PE header has no resource directory entry");
     if (get32(image_, directories + 8 * kCertificateDirectory + 4) != 0)
-        fail("it is signed (it carries a certificate table): pack the unsigned launcher, then "
-             "sign the packed file");
+        fail(
+            "it is signed (it carries a certificate table): pack the unsigned launcher, then "
+            "sign the packed file");
     sectionTable_ = optionalOffset_ + optionalSize;
     if (sectionCount_ == 0) fail("it has no sections");
     get32(image_, sectionTable_ + sectionCount_ * kSectionHeaderSize - 4);
@@ -352,13 +353,13 @@ Resource* PeResources::find(uint32_t type, uint32_t name) {
 }
 
 void PeResources::remove(uint32_t type, uint32_t name, bool anyName) {
-    resources_.erase(std::remove_if(resources_.begin(), resources_.end(),
-                                    [&](const Resource& r) {
-                                        return r.type.text.empty() && r.type.id == type &&
-                                               (anyName || (r.name.text.empty() &&
-                                                            r.name.id == name));
-                                    }),
-                     resources_.end());
+    resources_.erase(
+        std::remove_if(resources_.begin(), resources_.end(),
+                       [&](const Resource& r) {
+                           return r.type.text.empty() && r.type.id == type &&
+                                  (anyName || (r.name.text.empty() && r.name.id == name));
+                       }),
+        resources_.end());
 }
 
 Bytes PeResources::write() const {
@@ -377,8 +378,8 @@ Bytes PeResources::write() const {
         const uint32_t raw = get32(out, at + 20), rawSize = get32(out, at + 16);
         if (rawSize && raw < firstRaw) firstRaw = raw;
         const uint32_t vsize = get32(out, at + 8);
-        endRva = std::max<uint64_t>(endRva, uint64_t(get32(out, at + 12)) +
-                                                std::max(vsize, rawSize));
+        endRva =
+            std::max<uint64_t>(endRva, uint64_t(get32(out, at + 12)) + std::max(vsize, rawSize));
     }
     if (newHeader + kSectionHeaderSize > firstRaw || newHeader + kSectionHeaderSize > sizeOfHeaders)
         fail("its headers have no room for the section that would hold the new resources");
@@ -395,7 +396,8 @@ Bytes PeResources::write() const {
     for (uint16_t i = 0; i < sectionCount_; ++i) {
         const uint32_t at = sectionTable_ + i * kSectionHeaderSize;
         const uint32_t rawSize = get32(out, at + 16);
-        if (rawSize) sectionsEnd = std::max<uint64_t>(sectionsEnd, uint64_t(get32(out, at + 20)) + rawSize);
+        if (rawSize)
+            sectionsEnd = std::max<uint64_t>(sectionsEnd, uint64_t(get32(out, at + 20)) + rawSize);
     }
     if (sectionsEnd > out.size()) fail("its sections run beyond the end of the file");
     const uint32_t rawOffset = alignUp(sectionsEnd, fileAlignment);

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "base/exceptions.h"
+#include "platform/file.h"
 #include "services/message_format.h"
 #include "services/string_ids.h"
 #include "services/string_table.h"
-#include "platform/file.h"
 #include "tagdoc/tag_document.h"
 #include "tools/pe_resources.h"
 
@@ -45,7 +45,8 @@ void parseLine(const std::string& line, const wiz::StringLanguage& english, int&
     if (at >= line.size() || line[at] != '"') fail("a text is ID \"TEXT\", not '" + line + "'");
     text.clear();
     for (++at;; ++at) {
-        if (at >= line.size()) fail("the text of string " + std::to_string(id) + " has no closing \"");
+        if (at >= line.size())
+            fail("the text of string " + std::to_string(id) + " has no closing \"");
         const char c = line[at];
         if (c == '"') break;
         if (c == '\\') {
@@ -62,7 +63,8 @@ void parseLine(const std::string& line, const wiz::StringLanguage& english, int&
     if (line.find_first_not_of(" \t", at + 1) != std::string::npos)
         fail("something follows the text of string " + std::to_string(id));
     if (utf16(text, "the text of string " + std::to_string(id)).size() > kMaxStringUnits)
-        fail("the text of string " + std::to_string(id) + " is longer than a string resource "
+        fail("the text of string " + std::to_string(id) +
+             " is longer than a string resource "
              "holds (65535 characters)");
     // The launcher fills in the inserts it has; a text cannot ask for more.
     if (wiz::highestInsert(wiz::LString(text)) > wiz::highestInsert(wiz::LString(original)))
@@ -81,9 +83,12 @@ std::string textsDocument(const TextOverrides& texts) {
         for (const auto& text : found->second) {
             document += std::to_string(text.first) + " \"";
             for (char c : text.second) {
-                if (c == '\n') document += "\\n";
-                else if (c == '"' || c == '\\') document += std::string("\\") + c;
-                else document += c;
+                if (c == '\n')
+                    document += "\\n";
+                else if (c == '"' || c == '\\')
+                    document += std::string("\\") + c;
+                else
+                    document += c;
             }
             document += "\"\n";
         }
@@ -96,7 +101,8 @@ TextOverrides readTexts(const BrandingRequest& b) {
     TextOverrides texts;
     const wiz::StringLanguage* english = languageOfCode("en");
     if (!english) fail("the launcher's texts have no English table");
-    if (b.textsPath.given()) atOrigin(b.textsPath.origin, [&] {
+    if (b.textsPath.given())
+        atOrigin(b.textsPath.origin, [&] {
             const std::string& path = b.textsPath.value;
             wiz::TagDocument doc;
             doc.keepValueLines();

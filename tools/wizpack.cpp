@@ -21,12 +21,12 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/system_library.h"
+#include "services/string_table.h"
 #include "tools/branding.h"
 #include "tools/check.h"
-#include "services/string_table.h"
 #include "tools/manifest.h"
-#include "tools/texts.h"
 #include "tools/pack_job.h"
+#include "tools/texts.h"
 #include "wiz_version.h"
 
 namespace fs = std::filesystem;
@@ -235,7 +235,8 @@ void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset, Bytes& 
         const bool elf = head.size() == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' &&
                          head[3] == 'F';
         if (!windows && !elf)
-            fail("'" + job.base + "' is not a launcher executable (neither a Windows nor an ELF "
+            fail("'" + job.base +
+                 "' is not a launcher executable (neither a Windows nor an ELF "
                  "executable)");
         const BrandingRequest& b = job.branding;
         if (windows && b.any()) {
@@ -258,12 +259,13 @@ void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset, Bytes& 
         }
         if (elf) {
             std::string unused;
-            for (const auto& tag : {std::make_pair("ICON", &b.iconPath),
-                                    std::make_pair("VERSION", &b.version),
-                                    std::make_pair("DESCRIPTION", &b.description),
-                                    std::make_pair("COPYRIGHT", &b.copyright),
-                                    std::make_pair("EXECUTION_LEVEL", &b.executionLevel)})
-                if (tag.second->given()) unused += std::string(unused.empty() ? "" : ", ") + tag.first;
+            for (const auto& tag :
+                 {std::make_pair("ICON", &b.iconPath), std::make_pair("VERSION", &b.version),
+                  std::make_pair("DESCRIPTION", &b.description),
+                  std::make_pair("COPYRIGHT", &b.copyright),
+                  std::make_pair("EXECUTION_LEVEL", &b.executionLevel)})
+                if (tag.second->given())
+                    unused += std::string(unused.empty() ? "" : ", ") + tag.first;
             if (!unused.empty())
                 std::fprintf(stderr,
                              "wizpack: %s: for a Windows launcher only, not used for this Linux "
@@ -343,8 +345,10 @@ PackJob parseManifestArguments(const std::vector<std::string>& args, bool checkO
         BrandingRequest unused;
         const bool brand = brandOption(unused, a) != nullptr;
         if (a != "-o" && a != "--manifest" && a != "-D" && !brand)
-            usageError("with --manifest, only -o, -D, --no-check and the branding options are given, not '" +
-                       a + "'");
+            usageError(
+                "with --manifest, only -o, -D, --no-check and the branding options are given, not "
+                "'" +
+                a + "'");
         if (i + 1 >= args.size()) usageError(a + " needs a value");
         const std::string& v = args[++i];
         if (brand) {
@@ -553,7 +557,8 @@ int run(const std::vector<std::string>& args) {
         if (args.size() != 3) usageError("--extract takes a LAUNCHER file and a DIRECTORY");
         return extract(args[1], args[2]);
     }
-    if (args[0] == "--check") return pack(std::vector<std::string>(args.begin() + 1, args.end()), true);
+    if (args[0] == "--check")
+        return pack(std::vector<std::string>(args.begin() + 1, args.end()), true);
     return pack(args, false);
 }
 

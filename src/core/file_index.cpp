@@ -1,7 +1,5 @@
 #include "core/file_index.h"
 
-#include "services/string_table.h"
-
 #include "base/exceptions.h"
 #include "core/script_actions.h"
 #include "platform/file.h"

@@ -54,8 +54,7 @@ public:
     // name's closing "%") into `arguments`; returns the position after the closing ")". Only
     // the quotes, parentheses, commas and blanks the author wrote count: an inserted value is
     // argument text whatever it holds.
-    static LString::size_type parseArguments(const ExpansionText& text,
-                                             LString::size_type position,
+    static LString::size_type parseArguments(const ExpansionText& text, LString::size_type position,
                                              ArgumentList& arguments);
     // The class path of the "CP" function for the current JVM.
     ExpansionText buildClasspath(const ArgumentList& arguments);

@@ -75,7 +75,8 @@ int MessageText::load(StringId id) {
     for (const auto& n : names) {
         MessageText value(instance_);
         value.load(static_cast<int>(n.name));
-        const LString::size_type markerLength = static_cast<LString::size_type>(std::strlen(n.marker));
+        const LString::size_type markerLength =
+            static_cast<LString::size_type>(std::strlen(n.marker));
         for (LString::size_type at = resolved.find(n.marker); at != LString::npos;
              at = resolved.find(n.marker, at + value.str().length()))
             resolved.replace(at, markerLength, value.str());

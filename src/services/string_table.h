@@ -19,7 +19,7 @@ struct StringLanguage {
     const char* locales;       // POSIX locale names that select it: "pt_BR", "zh_TW zh_HK"
     const StringEntry* texts;  // ascending ids
     int count;
-    const char* code;          // "de", "pt-BR": the name of its file in resources/strings
+    const char* code;  // "de", "pt-BR": the name of its file in resources/strings
 };
 
 // Every language, ordered by language id (generated).

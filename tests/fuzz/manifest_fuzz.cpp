@@ -31,9 +31,9 @@ std::string describe(const wizpack::PackJob& job) {
         d += "|" + std::to_string(e.record.type) + " " + e.path + " " + e.record.name.str() + " " +
              std::to_string(e.record.id);
     const wizpack::BrandingRequest& b = job.branding;
-    for (const wizpack::BrandValue* v : {&b.productName, &b.textsPath, &b.iconPath, &b.version,
-                                         &b.company, &b.description, &b.copyright,
-                                         &b.executionLevel})
+    for (const wizpack::BrandValue* v :
+         {&b.productName, &b.textsPath, &b.iconPath, &b.version, &b.company, &b.description,
+          &b.copyright, &b.executionLevel})
         d += "|" + v->value + "@" + v->origin;
     return d;
 }

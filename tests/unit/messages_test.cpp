@@ -206,8 +206,9 @@ TEST(MessageText, MarkedNamesAreFilledIn) {
     EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(expected.c_str()));
     EXPECT_EQ(loadString(StringId::WindowTitle).str(), systemTextOf(findString(language, 106)));
     if (language.langId == 0x09) {
-        EXPECT_EQ(expected, "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you "
-                            "through the rest of the process.\nPlease wait...");
+        EXPECT_EQ(expected,
+                  "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you "
+                  "through the rest of the process.\nPlease wait...");
         EXPECT_EQ(formatStringId(StringId::StatusInitializing, {loadString(StringId::WindowTitle)}),
                   "Initializing Corvane Wizard...");
     }

@@ -100,8 +100,8 @@ TEST(PeResources, RewriteRoundTrip) {
         seen.push_back(std::to_string(r.type.id) + "/" +
                        (r.name.text.empty() ? std::to_string(r.name.id) : "Config") + ":" +
                        std::string(r.data.begin(), r.data.end()));
-    EXPECT_EQ(seen, (std::vector<std::string>{"3/2:new icon bytes", "6/7:strings",
-                                              "10/Config:named"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"3/2:new icon bytes", "6/7:strings", "10/Config:named"}));
 }
 
 // What follows the sections in the file (the COFF symbol table of an unstripped build) moves
@@ -151,7 +151,8 @@ TEST(PeResources, Refusals) {
         {loop, "the resource tree does not have the three levels type, name, language"},
         {full, "the space after its section table is not free"},
     };
-    for (const auto& c : cases) EXPECT_EQ(refusal(c.bytes).rfind(c.message, 0), 0u) << refusal(c.bytes);
+    for (const auto& c : cases)
+        EXPECT_EQ(refusal(c.bytes).rfind(c.message, 0), 0u) << refusal(c.bytes);
 }
 
 TEST(Branding, VersionParts) {
