@@ -73,7 +73,8 @@ TEST(Manifest, BrandingTagsWithTheirLines) {
     const std::string manifest = dir.file("m/setup.manifest");
     EXPECT_EQ(job.branding.productName.value, "Acme Setup");
     EXPECT_EQ(job.branding.productName.origin, manifest + ":2");
-    EXPECT_EQ(job.branding.iconPath.value, dir.file("m/art/app.ico"));
+    EXPECT_EQ(std::filesystem::path(job.branding.iconPath.value).lexically_normal(),
+              std::filesystem::path(dir.file("m/art/app.ico")).lexically_normal());
     EXPECT_EQ(job.branding.version.origin, manifest + ":4");
     EXPECT_EQ(job.branding.executionLevel.value, "requireAdministrator");
     EXPECT_FALSE(job.branding.company.given());
