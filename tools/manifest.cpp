@@ -16,6 +16,11 @@ namespace wizpack {
 
 namespace {
 
+// The tags that take one value.
+const char* const kSingleTags[] = {"LAUNCHER",  "STYLE",          "PRODUCT_NAME", "TEXTS",
+                                   "ICON",      "VERSION",        "COMPANY",      "DESCRIPTION",
+                                   "COPYRIGHT", "EXECUTION_LEVEL"};
+
 // A manifest path: substituted, then taken from the manifest's folder unless absolute.
 std::string manifestPath(const std::string& text, const fs::path& folder,
                          const std::vector<std::string>& defines) {
@@ -124,11 +129,18 @@ PackJob readManifest(std::FILE* stream, const std::string& manifest,
     const wiz::StringList tags = doc.tagNames();
     for (int32_t i = 0; i < tags.count(); ++i) {
         const LString& tag = tags.at(i);
-        if (tag != "LAUNCHER" && tag != "STYLE" && tag != "ENTRIES" && tag != "COMMENT")
+        bool known = tag == "ENTRIES" || tag == "COMMENT";
+        for (const char* single : kSingleTags) known = known || tag == single;
+        if (!known)
             fail(origin(tag.c_str(), 0) + ": unknown tag '" + tag.str() +
-                 "' (a manifest has LAUNCHER, STYLE, ENTRIES and COMMENT)");
+                 "' (a manifest has LAUNCHER, STYLE, ENTRIES, COMMENT, PRODUCT_NAME, TEXTS, "
+                 "ICON, VERSION, COMPANY, DESCRIPTION, COPYRIGHT and EXECUTION_LEVEL)");
+        for (int32_t v = 0; v < doc.valueCount(tag); ++v)
+            if (doc.getValue(tag, v).find('\0') != LString::npos)
+                fail(origin(tag.c_str(), v) + ": the value of " + tag.str() +
+                     " holds a NUL character");
     }
-    for (const char* single : {"LAUNCHER", "STYLE"})
+    for (const char* single : kSingleTags)
         if (doc.valueCount(single) > 1)
             fail(origin(single, 1) + ": " + single + " takes one value");
 
@@ -154,6 +166,30 @@ PackJob readManifest(std::FILE* stream, const std::string& manifest,
             job.entries.push_back(parseManifestEntry(doc.getValue("ENTRIES", i), folder, defines));
         });
         job.entries.back().origin = where;
+    }
+    struct Branded {
+        const char* tag;
+        BrandValue BrandingRequest::*value;
+        bool path;
+    };
+    static const Branded kBranded[] = {
+        {"PRODUCT_NAME", &BrandingRequest::productName, false},
+        {"TEXTS", &BrandingRequest::textsPath, true},
+        {"ICON", &BrandingRequest::iconPath, true},
+        {"VERSION", &BrandingRequest::version, false},
+        {"COMPANY", &BrandingRequest::company, false},
+        {"DESCRIPTION", &BrandingRequest::description, false},
+        {"COPYRIGHT", &BrandingRequest::copyright, false},
+        {"EXECUTION_LEVEL", &BrandingRequest::executionLevel, false},
+    };
+    for (const Branded& b : kBranded) {
+        if (!doc.hasTag(b.tag)) continue;
+        BrandValue& value = job.branding.*b.value;
+        value.origin = origin(b.tag, 0);
+        value.value = doc.getValue(b.tag).str();
+        if (b.path)
+            atOrigin(value.origin,
+                     [&] { value.value = manifestPath(value.value, folder, defines); });
     }
     return job;
 }

@@ -53,7 +53,9 @@ std::string baseName(const std::string& path);
 struct PlannedEntry {
     std::string path;
     wiz::EntryRecord record;
-    std::string origin;  // "MANIFEST:LINE" of a manifest entry, for its messages
+    std::string origin;      // "MANIFEST:LINE" of a manifest entry, for its messages
+    bool generated = false;  // written by wizpack from `content`, not read from `path`
+    std::string content;
 };
 
 // A value of the branding with the place it was given, for its messages.
@@ -89,6 +91,8 @@ struct PackJob {
     uint8_t style = 0;
     std::vector<PlannedEntry> entries;
     BrandingRequest branding;
+    // --no-check: pack documents the launcher would reject (to see how it reports them).
+    bool skipDocumentChecks = false;
 };
 
 }  // namespace wizpack

@@ -21,8 +21,12 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/system_library.h"
+#include "services/string_table.h"
+#include "tools/branding.h"
+#include "tools/check.h"
 #include "tools/manifest.h"
 #include "tools/pack_job.h"
+#include "tools/texts.h"
 #include "wiz_version.h"
 
 namespace fs = std::filesystem;
@@ -36,6 +40,7 @@ const char* const kUsage =
     "Usage:\n"
     "  wizpack -o OUTPUT [--style N] BASE [ENTRY]...\n"
     "  wizpack -o OUTPUT --manifest MANIFEST [-D NAME=VALUE]...\n"
+    "  wizpack --check [-o OUTPUT] (--manifest MANIFEST [-D NAME=VALUE]... | BASE [ENTRY]...)\n"
     "  wizpack --list LAUNCHER\n"
     "  wizpack --extract LAUNCHER DIRECTORY\n"
     "  wizpack --version | --help\n"
@@ -69,6 +74,21 @@ const char* const kUsage =
     "in double quotes. ${NAME} in a path stands for the VALUE of a -D NAME=VALUE option.\n"
     "The same manifest and files give the same bytes.\n"
     "\n"
+    "Branding (each also a manifest tag: PRODUCT_NAME, TEXTS, ICON, VERSION, COMPANY,\n"
+    "DESCRIPTION, COPYRIGHT, EXECUTION_LEVEL; an option overrides its tag):\n"
+    "  --product-name TEXT   the product's name in every text and in the version information\n"
+    "  --texts FILE          the author's texts by language and string id\n"
+    "  --icon FILE.ico       the icon (Windows)\n"
+    "  --version-number A.B.C.D, --company TEXT, --description TEXT, --copyright TEXT\n"
+    "                        the version information (Windows)\n"
+    "  --execution-level asInvoker|highestAvailable|requireAdministrator  (Windows)\n"
+    "See docs/packing.md.\n"
+    "\n"
+    "Before packing, each instruction script, JVM descriptor and launch script is read as the\n"
+    "launcher will read it; what it would reject is reported as FILE:LINE: message and nothing\n"
+    "is written. --check runs these checks and the branding's, and writes nothing; --no-check\n"
+    "packs such documents all the same (to see how the launcher reports them).\n"
+    "\n"
     "--list prints the style byte and one line per index entry:\n"
     "  POSITION type=T id=I offset=O length=L name=NAME [compressed=COUNT/SIZE]\n"
     "--extract writes every entry into DIRECTORY (created if missing) under its name.\n"
@@ -89,7 +109,20 @@ uint64_t inputSize(const std::string& path) {
     return size;
 }
 
-PackJob parsePackArguments(const std::vector<std::string>& args) {
+// The branding value an option such as --product-name sets; null for any other word.
+BrandValue* brandOption(BrandingRequest& b, const std::string& option) {
+    if (option == "--product-name") return &b.productName;
+    if (option == "--texts") return &b.textsPath;
+    if (option == "--icon") return &b.iconPath;
+    if (option == "--version-number") return &b.version;
+    if (option == "--company") return &b.company;
+    if (option == "--description") return &b.description;
+    if (option == "--copyright") return &b.copyright;
+    if (option == "--execution-level") return &b.executionLevel;
+    return nullptr;
+}
+
+PackJob parsePackArguments(const std::vector<std::string>& args, bool checkOnly) {
     PackJob job;
     bool haveStyle = false;
     // Options of the entry being described; they apply to the next FILE only.
@@ -127,6 +160,12 @@ PackJob parsePackArguments(const std::vector<std::string>& args) {
             pending.decompressedSize = parseUInt32("--compressed", value(i));
             pending.compressed = true;
             haveCompressed = true;
+        } else if (a == "--no-check") {
+            job.skipDocumentChecks = true;
+        } else if (BrandValue* brand = brandOption(job.branding, a)) {
+            if (brand->given()) usageError(a + " given twice");
+            brand->value = value(i);
+            brand->origin = a;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
             usageError("unknown option '" + a + "'");
         } else if (job.base.empty()) {
@@ -136,14 +175,14 @@ PackJob parsePackArguments(const std::vector<std::string>& args) {
         } else {
             if (!haveType) usageError("--type is missing for '" + a + "'");
             if (!haveName) pending.name = LString(baseName(a));
-            job.entries.push_back(PlannedEntry{a, pending, std::string()});
+            job.entries.push_back(PlannedEntry{a, pending, std::string(), false, std::string()});
             pending = EntryRecord();
             haveType = haveId = haveName = haveCompressed = false;
         }
     }
     if (haveType || haveId || haveName || haveCompressed)
         usageError("entry options at the end without a FILE");
-    if (job.output.empty()) usageError("no output file (-o OUTPUT)");
+    if (job.output.empty() && !checkOnly) usageError("no output file (-o OUTPUT)");
     if (job.base.empty()) usageError("no BASE executable");
     return job;
 }
@@ -159,14 +198,86 @@ void refuseSignedBase(const std::string& path) {
              "sign the packed file");
 }
 
+// The first `count` bytes of a file (fewer when it is shorter).
+Bytes readHead(const std::string& path, uint64_t count) {
+    wiz::FilePtr in = wiz::openFile(path.c_str(), "rb");
+    if (!in) fail("cannot open '" + path + "': " + std::strerror(errno));
+    Bytes bytes(count);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
+    if (std::ferror(in.get())) fail("cannot read '" + path + "'");
+    return bytes;
+}
+
+// Refuses an output that names one of the inputs: the pack would destroy what it reads.
+void refuseOutputAsInput(const PackJob& job) {
+    std::vector<std::pair<std::string, std::string>> inputs = {{job.base, job.baseOrigin}};
+    if (!job.manifest.empty()) inputs.emplace_back(job.manifest, job.manifest);
+    for (const PlannedEntry& e : job.entries)
+        if (!e.generated) inputs.emplace_back(e.path, e.origin);
+    for (const BrandValue* b : {&job.branding.iconPath, &job.branding.textsPath})
+        if (b->given()) inputs.emplace_back(b->value, b->origin);
+    for (const auto& input : inputs) {
+        std::error_code ec;
+        if (fs::equivalent(job.output, input.first, ec) && !ec)
+            fail((input.second.empty() ? std::string() : input.second + ": ") + "the output '" +
+                 job.output + "' is this input ('" + input.first + "'): name another output");
+    }
+}
+
 // Lays the entries out after the base and checks every record before anything is written.
-void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset) {
-    baseSize = inputSize(job.base);
-    refuseSignedBase(job.base);
+void planLayout(PackJob& job, uint64_t& baseSize, uint64_t& indexOffset, Bytes& branded) {
+    checkBranding(job.branding);
+    atOrigin(job.baseOrigin, [&] {
+        baseSize = inputSize(job.base);
+        refuseSignedBase(job.base);
+        const Bytes head = readHead(job.base, 4);
+        const bool windows = head.size() >= 2 && head[0] == 'M' && head[1] == 'Z';
+        const bool elf = head.size() == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' &&
+                         head[3] == 'F';
+        if (!windows && !elf)
+            fail("'" + job.base +
+                 "' is not a launcher executable (neither a Windows nor an ELF "
+                 "executable)");
+        const BrandingRequest& b = job.branding;
+        if (windows && b.any()) {
+            try {
+                branded = brandExecutable(readHead(job.base, baseSize), b, baseName(job.output));
+            } catch (const PackError& e) {
+                fail("cannot rewrite the resources of '" + job.base + "': " + e.what());
+            }
+            baseSize = branded.size();
+        }
+        if (elf && (b.productName.given() || b.textsPath.given())) {
+            // A Linux launcher reads its texts from the payload, first of all.
+            PlannedEntry texts;
+            texts.path = wiz::kTextsEntryName;
+            texts.record.type = wiz::kEntryInstructions;
+            texts.record.name = LString(wiz::kTextsEntryName);
+            texts.generated = true;
+            texts.content = textsDocument(readTexts(b));
+            job.entries.insert(job.entries.begin(), texts);
+        }
+        if (elf) {
+            std::string unused;
+            for (const auto& tag :
+                 {std::make_pair("ICON", &b.iconPath), std::make_pair("VERSION", &b.version),
+                  std::make_pair("DESCRIPTION", &b.description),
+                  std::make_pair("COPYRIGHT", &b.copyright),
+                  std::make_pair("EXECUTION_LEVEL", &b.executionLevel)})
+                if (tag.second->given())
+                    unused += std::string(unused.empty() ? "" : ", ") + tag.first;
+            if (!unused.empty())
+                std::fprintf(stderr,
+                             "wizpack: %s: for a Windows launcher only, not used for this Linux "
+                             "launcher\n",
+                             unused.c_str());
+        }
+    });
+    refuseOutputAsInput(job);
     uint64_t position = baseSize;
     for (PlannedEntry& e : job.entries)
         atOrigin(e.origin, [&] {
-            const uint64_t size = inputSize(e.path);
+            const uint64_t size = e.generated ? e.content.size() : inputSize(e.path);
             if (size > wiz::kMaxFilePosition)
                 fail("'" + e.path + "' is too large for the launcher format (" +
                      std::to_string(size) + " bytes, at most 2147483647)");
@@ -220,16 +331,31 @@ void copyInto(std::FILE* out, const std::string& path, uint64_t expected) {
 }
 
 // -o OUTPUT --manifest MANIFEST [-D NAME=VALUE]..., in any order.
-PackJob parseManifestArguments(const std::vector<std::string>& args) {
+PackJob parseManifestArguments(const std::vector<std::string>& args, bool checkOnly) {
     std::string output, manifest;
     std::vector<std::string> defines;
+    std::vector<std::pair<std::string, std::string>> options;
+    bool skipChecks = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a != "-o" && a != "--manifest" && a != "-D")
-            usageError("with --manifest, only -o and -D are given, not '" + a + "'");
+        if (a == "--no-check") {
+            skipChecks = true;
+            continue;
+        }
+        BrandingRequest unused;
+        const bool brand = brandOption(unused, a) != nullptr;
+        if (a != "-o" && a != "--manifest" && a != "-D" && !brand)
+            usageError(
+                "with --manifest, only -o, -D, --no-check and the branding options are given, not "
+                "'" +
+                a + "'");
         if (i + 1 >= args.size()) usageError(a + " needs a value");
         const std::string& v = args[++i];
-        if (a == "-o") {
+        if (brand) {
+            for (const auto& given : options)
+                if (given.first == a) usageError(a + " given twice");
+            options.emplace_back(a, v);
+        } else if (a == "-o") {
             if (!output.empty()) usageError("-o given twice");
             output = v;
         } else if (a == "--manifest") {
@@ -242,10 +368,17 @@ PackJob parseManifestArguments(const std::vector<std::string>& args) {
             defines.push_back(v);
         }
     }
-    if (output.empty()) usageError("no output file (-o OUTPUT)");
+    if (output.empty() && !checkOnly) usageError("no output file (-o OUTPUT)");
     if (manifest.empty()) usageError("no manifest");
     PackJob job = readManifest(manifest, defines);
     job.output = output;
+    job.skipDocumentChecks = skipChecks;
+    // An option overrides the manifest's tag of the same meaning.
+    for (const auto& option : options) {
+        BrandValue* brand = brandOption(job.branding, option.first);
+        brand->value = option.second;
+        brand->origin = option.first;
+    }
     return job;
 }
 
@@ -255,10 +388,18 @@ bool hasManifestOption(const std::vector<std::string>& args) {
     return false;
 }
 
-int pack(const std::vector<std::string>& args) {
-    PackJob job = hasManifestOption(args) ? parseManifestArguments(args) : parsePackArguments(args);
+int pack(const std::vector<std::string>& args, bool checkOnly) {
+    PackJob job = hasManifestOption(args) ? parseManifestArguments(args, checkOnly)
+                                          : parsePackArguments(args, checkOnly);
+    // The documents first: a launcher that would reject its own script is not written.
+    if (!job.skipDocumentChecks || checkOnly) checkDocuments(job, stderr);
+    if (checkOnly) {
+        checkBranding(job.branding);
+        return 0;
+    }
     uint64_t baseSize = 0, indexOffset = 0;
-    planLayout(job, baseSize, indexOffset);
+    Bytes branded;
+    planLayout(job, baseSize, indexOffset, branded);
 
     std::string index;
     wiz::appendUInt32BE(index, static_cast<uint32_t>(job.entries.size()));
@@ -273,8 +414,20 @@ int pack(const std::vector<std::string>& args) {
     {
         wiz::FilePtr out = wiz::openFile(temp.path().c_str(), "wb");
         if (!out) fail("cannot create '" + temp.path() + "': " + std::strerror(errno));
-        copyInto(out.get(), job.base, baseSize);
-        for (const PlannedEntry& e : job.entries) copyInto(out.get(), e.path, e.record.length);
+        if (!branded.empty()) {
+            if (std::fwrite(branded.data(), 1, branded.size(), out.get()) != branded.size())
+                fail("cannot write the output: " + std::string(std::strerror(errno)));
+        } else {
+            copyInto(out.get(), job.base, baseSize);
+        }
+        for (const PlannedEntry& e : job.entries) {
+            if (!e.generated) {
+                copyInto(out.get(), e.path, e.record.length);
+            } else if (std::fwrite(e.content.data(), 1, e.content.size(), out.get()) !=
+                       e.content.size()) {
+                fail("cannot write the output: " + std::string(std::strerror(errno)));
+            }
+        }
         if (std::fwrite(index.data(), 1, index.size(), out.get()) != index.size())
             fail("cannot write the output: " + std::string(std::strerror(errno)));
         if (!wiz::closeFile(std::move(out)))
@@ -404,7 +557,9 @@ int run(const std::vector<std::string>& args) {
         if (args.size() != 3) usageError("--extract takes a LAUNCHER file and a DIRECTORY");
         return extract(args[1], args[2]);
     }
-    return pack(args);
+    if (args[0] == "--check")
+        return pack(std::vector<std::string>(args.begin() + 1, args.end()), true);
+    return pack(args, false);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ set(WIZ_FUZZ_SANITIZERS address,undefined)
 set(WIZ_FUZZ_COMMON_FLAGS -g -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
 target_compile_options(wizcore PRIVATE -fsanitize=fuzzer-no-link,${WIZ_FUZZ_SANITIZERS}
                        ${WIZ_FUZZ_COMMON_FLAGS})
+target_compile_options(wizpacklib PRIVATE -fsanitize=fuzzer-no-link,${WIZ_FUZZ_SANITIZERS}
+                       ${WIZ_FUZZ_COMMON_FLAGS})
 # Whatever else links the instrumented library (the launcher, the tests) needs the runtimes.
 target_link_options(wizcore INTERFACE -fsanitize=${WIZ_FUZZ_SANITIZERS})
 
@@ -26,6 +28,9 @@ foreach(source ${WIZ_FUZZ_SOURCES})
                          ${WIZ_FUZZ_COMMON_FLAGS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,${WIZ_FUZZ_SANITIZERS})
   target_link_libraries(${name} PRIVATE wizcore)
+  if(name STREQUAL "manifest_fuzz")
+    target_link_libraries(${name} PRIVATE wizpacklib)
+  endif()
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   add_dependencies(wizfuzz ${name})
 endforeach()

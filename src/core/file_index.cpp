@@ -6,6 +6,7 @@
 #include "services/host.h"
 #include "services/messages.h"
 #include "services/settings.h"
+#include "services/string_table.h"
 
 namespace wiz {
 
@@ -55,6 +56,10 @@ void FileIndex::processEmbeddedDocuments(std::FILE* stream) {
     for (int32_t i = 0; i < files.count(); ++i) {
         EmbeddedFileEntry& entry = *files.entryAt(i);
         entry.readDocument(stream);
+        if (entry.type == kEntryInstructions && entry.name == kTextsEntryName) {
+            applyTexts(*entry.document);
+            continue;
+        }
         switch (entry.type) {
             case kEntryInstructions:
                 if (!instructions_) setInstructions(*entry.document);
@@ -70,6 +75,20 @@ void FileIndex::processEmbeddedDocuments(std::FILE* stream) {
         }
     }
     jvmListFromInput_ = true;
+}
+
+// The packed launcher's own texts (its product name, the author's messages): lines that are
+// not texts of this launcher are passed over, as the packing tool checked them.
+void FileIndex::applyTexts(const TagDocument& document) {
+    const StringList codes = document.tagNames();
+    for (int32_t t = 0; t < codes.count(); ++t) {
+        for (int32_t v = 0; v < document.valueCount(codes.at(t)); ++v) {
+            int id = 0;
+            std::string text;
+            if (parseTextLine(document.getValue(codes.at(t), v).c_str(), id, text))
+                setStringOverride(codes.at(t).c_str(), id, text.c_str());
+        }
+    }
 }
 
 void FileIndex::setInstructions(const TagDocument& document) {

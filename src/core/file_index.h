@@ -55,6 +55,7 @@ public:
 
 private:
     void processEmbeddedDocuments(std::FILE* stream);
+    void applyTexts(const TagDocument& document);
     void setInstructions(const TagDocument& document);
     void setLaunchScript(const TagDocument& document);
     void registerDescriptor(TagDocument& document);

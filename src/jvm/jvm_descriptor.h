@@ -12,6 +12,7 @@
 #include "launch/launch_script.h"
 #include "launch/run_result_cache.h"
 #include "tagdoc/java_version.h"
+#include "tagdoc/document_check.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {
@@ -40,6 +41,9 @@ struct VerificationRequest {
     LString home;
     LString description;
 };
+
+// Reads a JVM_PROPERTIES entry "name=value" (both trimmed); false for one without "=".
+bool parsePropertyRequirement(const LString& entry, PropertyRequirement& requirement);
 
 class JvmDescriptor : public JvmTags {
 public:
@@ -143,5 +147,11 @@ void warnNoProperties(const JvmDescriptor& descriptor);
 // The warning of a descriptor whose version range is flawed: its file, the line where known, and
 // what is wrong.
 void warnFlawedRange(const JvmDescriptor& descriptor, const TagFlaw& flaw);
+
+// Checks a descriptor before it is packed: it names its family (DESC) and its java executable
+// (JVM_EXE), and every JVM_PROPERTIES entry has its "=" (the launcher skips one without); no
+// JVM_PROPERTIES at all is a warning, as no hint search can then verify a runtime. A JVM file
+// (one with JVM_HOME: a runtime already found) needs neither DESC nor JVM_EXE.
+void checkJvmDescriptor(const TagDocument& document, DocumentProblems& problems);
 
 }  // namespace wiz

@@ -94,6 +94,39 @@ bool JvmDescriptor::wasTried(const LString& home) const {
     return false;
 }
 
+bool parsePropertyRequirement(const LString& entry, PropertyRequirement& requirement) {
+    const LString::size_type equals = entry.find('=');
+    if (equals == LString::npos) return false;
+    requirement.name = entry.substr(0, equals);
+    requirement.expected = entry.substr(equals + 1);
+    trim(requirement.name);
+    trim(requirement.expected);
+    return true;
+}
+
+void checkJvmDescriptor(const TagDocument& document, DocumentProblems& problems) {
+    // A JVM file (a runtime already found, as ILAUNCH takes it) names its home and is not
+    // searched for.
+    const bool jvmFile = !document.getValue("JVM_HOME").empty();
+    if (document.getValue("DESC").empty() && !jvmFile)
+        problems.error(document.valueLine("DESC"),
+                       "no DESC: the name of the runtime shown while it is searched for");
+    if (document.getValue("JVM_EXE").empty() && !jvmFile)
+        problems.error(document.valueLine("JVM_EXE"),
+                       "no JVM_EXE: without the java executable no runtime can be verified");
+    const int32_t count = document.valueCount("JVM_PROPERTIES");
+    if (count == 0 && !jvmFile)
+        problems.warning(0, "no JVM_PROPERTIES: no hint search can verify a runtime");
+    for (int32_t i = 0; i < count; ++i) {
+        PropertyRequirement requirement;
+        const LString entry = document.getValue("JVM_PROPERTIES", i);
+        if (!parsePropertyRequirement(entry, requirement))
+            problems.error(document.valueLine("JVM_PROPERTIES", i),
+                           "Invalid JVM_PROPERTIES setting (" + quoteForMessage(entry) +
+                               "): an entry is NAME=VALUE");
+    }
+}
+
 std::unique_ptr<JvmMatch> JvmDescriptor::verifyAt(const LString& home, const LString& classPathArg,
                                                   const LString& classArg) {
     const LString jvmExe = tag("JVM_EXE");
@@ -150,18 +183,13 @@ std::unique_ptr<LaunchScript> JvmDescriptor::verificationScript(
     const int32_t count = document().valueCount("JVM_PROPERTIES");
     for (int32_t i = 0; i < count; ++i) {
         const LString entry = document().getValue("JVM_PROPERTIES", i);
-        const LString::size_type equals = entry.find('=');
-        if (equals == LString::npos) {
+        auto requirement = std::make_unique<PropertyRequirement>();
+        if (!parsePropertyRequirement(entry, *requirement)) {
             writeLog("Invalid JVM_PROPERTIES setting (" + quoteForMessage(entry) +
                          ") in JVM File " + sourceName(),
                      kLogWarning);
             continue;
         }
-        auto requirement = std::make_unique<PropertyRequirement>();
-        requirement->name = entry.substr(0, equals);
-        requirement->expected = entry.substr(equals + 1);
-        trim(requirement->name);
-        trim(requirement->expected);
         command += written(" " + requirement->name);
         if (request.range.present() && request.versionIndex < 0 &&
             requirement->name == kVersionProperty) {

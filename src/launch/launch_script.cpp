@@ -289,6 +289,47 @@ LString::size_type LaunchScript::parseArguments(const ExpansionText& text,
     }
 }
 
+namespace {
+
+// Reads a template's function calls the way expansion does: each call is checked and replaced by
+// its arguments, so that the calls they hold are read next.
+class TemplateCheck : public TokenExpander {
+public:
+    void resolveToken(ExpansionText& text, char /*delimiter*/, LString::size_type start,
+                      LString::size_type close) override {
+        const LString name = text.text().substr(start + 1, close - start - 1);
+        const FunctionRule* rule = findFunction(name);
+        if (!rule)
+            scriptError(text.text(), "Invalid function name (" + quoteForMessage(name) + ").");
+        ArgumentList arguments;
+        const LString::size_type end = LaunchScript::parseArguments(text, close + 1, arguments);
+        const int count = static_cast<int>(arguments.size());
+        if (count < rule->minArguments || (rule->maxArguments >= 0 && count > rule->maxArguments))
+            scriptError(text.text(), rule->countMessage);
+        ExpansionText joined;
+        for (int i = 0; i < count; ++i) {
+            if (i) joined += ExpansionText(" ");
+            joined += arguments[static_cast<size_t>(i)];
+        }
+        text.replace(start, end - start, joined);
+    }
+};
+
+}  // namespace
+
+void checkLaunchScript(const TagDocument& document, DocumentProblems& problems) {
+    if (document.getValue("COMMAND").empty())
+        problems.error(document.valueLine("COMMAND"), "no COMMAND: the launch would run nothing");
+    for (const char* tag : {"COMMAND", "ARCHIVE"}) {
+        ExpansionText text(document.getValue(tag));
+        try {
+            TemplateCheck().expandTokens(text, '%');
+        } catch (const LauncherException& e) {
+            problems.error(document.valueLine(tag), e.message());
+        }
+    }
+}
+
 ExpansionText LaunchScript::withJvmTags(const ExpansionText& value) {
     ExpansionText text = value;
     if (currentJvm_) currentJvm_->expandTokens(text, '@');

@@ -13,6 +13,7 @@
 #include "launch/jvm_tags.h"
 #include "launch/run_result_cache.h"
 #include "launch/token_expander.h"
+#include "tagdoc/document_check.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {
@@ -56,8 +57,8 @@ public:
     // name's closing "%") into `arguments`; returns the position after the closing ")". Only
     // the quotes, parentheses, commas and blanks the author wrote count: an inserted value is
     // argument text whatever it holds.
-    LString::size_type parseArguments(const ExpansionText& text, LString::size_type position,
-                                      ArgumentList& arguments);
+    static LString::size_type parseArguments(const ExpansionText& text, LString::size_type position,
+                                             ArgumentList& arguments);
     // The class path of the "CP" function for the current JVM.
     ExpansionText buildClasspath(const ArgumentList& arguments);
 
@@ -119,6 +120,12 @@ private:
     friend class ProcessStateForTests;
     static LString applicationArchive_;
 };
+
+// Checks a launch-script document without expanding anything: its COMMAND (and ARCHIVE) must
+// call known functions with argument lists that parse and have the right count, calls inside
+// arguments included; each failure is recorded with the launcher's own message on the line of
+// its tag.
+void checkLaunchScript(const TagDocument& document, DocumentProblems& problems);
 
 // A text file next to the original launcher: its path without the extension, then `suffix`.
 LString sideFile(const LString& suffix);

@@ -45,30 +45,69 @@ int InstructionInterpreter::execute() {
             instructionError("The script did not end within " +
                              LString(std::to_string(stepLimit_)) + " lines.");
         }
-        const LString line = document_.getValue(kInstructionsTag, currentLine_);
-        LString::size_type position = 0;
-        const LString command = nextWord(line, position);
-        if (command.empty()) instructionError("No command specified.");
-        if (command[0] != ':' && command != "//") {
-            const Command* found = nullptr;
-            for (const Command& c : commands) {
-                if (command == c.name) {
-                    found = &c;
-                    break;
-                }
-            }
-            if (!found) instructionError("Invalid command (" + quoteForMessage(command) + "). ");
-            (this->*found->handler)(line, position, result);
-        }
+        runLine(document_.getValue(kInstructionsTag, currentLine_), result);
         // After a jump this continues with the line after the label line.
         ++currentLine_;
     }
     return result;
 }
 
+void InstructionInterpreter::runLine(const LString& line, int& result) {
+    LString::size_type position = 0;
+    const LString command = nextWord(line, position);
+    if (command.empty()) instructionError("No command specified.");
+    if (command[0] == ':' || command == "//") return;
+    for (const Command& c : commands) {
+        if (command == c.name) {
+            (this->*c.handler)(line, position, result);
+            return;
+        }
+    }
+    instructionError("Invalid command (" + quoteForMessage(command) + "). ");
+}
+
+void InstructionInterpreter::check(DocumentProblems& problems) {
+    struct CheckingScope {
+        bool& flag;
+        ~CheckingScope() { flag = false; }
+    } scope{checking_};
+    checking_ = true;
+    const int32_t count = document_.valueCount(kInstructionsTag);
+    int result = 0;
+    for (currentLine_ = 0; currentLine_ < count; ++currentLine_) {
+        const int32_t line = document_.valueLine(kInstructionsTag, currentLine_);
+        try {
+            runLine(document_.getValue(kInstructionsTag, currentLine_), result);
+        } catch (const InstructionsException& e) {
+            problems.error(line, e.message());
+        } catch (const LauncherException& e) {
+            problems.error(line, e.message());
+        }
+    }
+}
+
+void checkInstructions(const TagDocument& document, DocumentProblems& problems) {
+    // Checking runs no action.
+    class NoActions : public ScriptActions {
+        void findJvm(bool, bool) override {}
+        void verifyJvm(bool, bool, int32_t) override {}
+        void installJvm(int32_t) override {}
+        int launchWithJvmFile(const LString&, int16_t) override { return 0; }
+        int launchWithEmbeddedJvm(int32_t, int16_t) override { return 0; }
+        void executeEmbeddedLauncher(int32_t) override {}
+    } actions;
+    if (!document.hasTag(kInstructionsTag)) {
+        problems.warning(0, "no INSTRUCTIONS block: the launcher would do nothing");
+        return;
+    }
+    InstructionInterpreter(document, actions).check(problems);
+}
+
 int32_t InstructionInterpreter::findLabel(const LString& name) {
     LString target = ":" + name;
     substituteVariables(target, "Invalid label specified.");
+    // A label held in a variable is known only when the script runs.
+    if (checking_ && holdsReference(target)) return currentLine_;
     if (target == ":") {
         instructionError("Label " + quoteForMessage(name) +
                          " resolved to a blank string. Labels cannot be blank.");
@@ -103,6 +142,7 @@ int16_t InstructionInterpreter::requiredShort(const LString& line, LString::size
 }
 
 void InstructionInterpreter::initializeUi(const LString&, LString::size_type&, int&) {
+    if (checking_) return;
     uiSetStatusType(0);
     uiSetStatusLine2(0, LString());
     uiShow();
@@ -181,16 +221,22 @@ void InstructionInterpreter::set(const LString& line, LString::size_type& positi
 }
 
 void InstructionInterpreter::gotoLabel(const LString& line, LString::size_type& position, int&) {
-    currentLine_ = findLabel(
+    const int32_t target = findLabel(
         requiredWord(line, position, "The GOTO command requires a label as its only argument."));
+    if (!checking_) currentLine_ = target;
 }
 
 void InstructionInterpreter::jumpIfZero(const LString& line, LString::size_type& position, int&) {
     const int32_t value = readInteger(nextWord(line, position), LString());
-    // The label is required even when the jump is not taken, but only looked up when it is.
+    // The label is required even when the jump is not taken, but only looked up when it is (a
+    // check looks it up whatever the value).
     const LString label =
         requiredWord(line, position, "JMP0 requires a jump label as its second argument.");
-    if (value == 0) currentLine_ = findLabel(label);
+    if (checking_) {
+        findLabel(label);
+    } else if (value == 0) {
+        currentLine_ = findLabel(label);
+    }
 }
 
 }  // namespace wiz

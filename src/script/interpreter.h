@@ -9,6 +9,7 @@
 
 #include "base/lstring.h"
 #include "script/variables.h"
+#include "tagdoc/document_check.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {
@@ -35,6 +36,12 @@ public:
     // or 0. Script errors are thrown as InstructionsException; LauncherException from actions
     // passes through.
     int execute();
+    // Reads every line once, in order, the way execute would run it, without running anything:
+    // commands, the shape of their arguments, literal numbers and flags, variable names and the
+    // labels that jumps name (a label held in a variable is not known before the run). Each
+    // failure is recorded on the document line it stands on; the script's variables stay as
+    // they are.
+    void check(DocumentProblems& problems);
     // The index of the first line that equals ":" + name (references in name substituted).
     int32_t findLabel(const LString& name);
     // Bounds each run of execute: once it has run this many lines (labels and comments count),
@@ -51,6 +58,9 @@ private:
         Handler handler;
     };
     static const Command commands[];
+
+    // Runs (or, while checking, reads) one line.
+    void runLine(const LString& line, int& result);
 
     // The next word of the line; a script error with `missingMessage` when there is none.
     LString requiredWord(const LString& line, LString::size_type& position,
@@ -85,5 +95,9 @@ private:
     // Set by EXIT: the script ends after the line being executed.
     bool ended_ = false;
 };
+
+// Checks the INSTRUCTIONS of an instruction-script document (see InstructionInterpreter::check);
+// a document without them is worth a warning, as its launcher would do nothing.
+void checkInstructions(const TagDocument& document, DocumentProblems& problems);
 
 }  // namespace wiz

@@ -51,6 +51,16 @@ bool readShortNumber(const LString& text, int16_t& value) {
     return true;
 }
 
+bool holdsReference(const LString& text) {
+    for (LString::size_type at = text.find('@'); at != LString::npos;) {
+        const LString::size_type close = text.find('@', at + 1);
+        if (close == LString::npos) return false;
+        if (close > at + 1) return true;
+        at = text.find('@', close + 1);
+    }
+    return false;
+}
+
 // ScriptVariables
 
 namespace {
@@ -119,17 +129,21 @@ void VariableRef::parse(const LString& text, const LString& context) {
     number_ = number;
 }
 
+int32_t VariableRef::numericValue(const LString& valueText, const LString& context) {
+    int32_t value = 0;
+    if (!readLongNumber(valueText, value)) {
+        throw LauncherException(context + " " + "Invalid numeric expression in " +
+                                quoteForMessage(valueText));
+    }
+    return value;
+}
+
 void VariableRef::assign(const ExpansionText& valueText, const LString& context) const {
     if (type_ == 'S') {
         scriptVariables.setStringText(number_, valueText);
         return;
     }
-    int32_t value = 0;
-    if (!readLongNumber(valueText.text(), value)) {
-        throw LauncherException(context + " " + "Invalid numeric expression in " +
-                                quoteForMessage(valueText.text()));
-    }
-    scriptVariables.setNumeric(number_, value);
+    scriptVariables.setNumeric(number_, numericValue(valueText.text(), context));
 }
 
 ExpansionText VariableRef::value() const {
@@ -151,6 +165,21 @@ void ScriptEvaluator::substituteVariables(LString& text, const LString& context)
 
 void ScriptEvaluator::substituteVariables(ExpansionText& text, const LString& context) const {
     if (text.empty()) instructionError(context + " " + "Empty expression.");
+    if (checking_ && holdsReference(text.text())) {
+        // Each reference must name a variable; the text stays as it is.
+        for (LString::size_type at = text.find('@'); at != LString::npos;) {
+            const LString::size_type close = text.find('@', at + 1);
+            if (close == LString::npos) {
+                instructionError(context + " " + "Invalid variable specification.");
+            }
+            if (close > at + 1) {
+                VariableRef ref;
+                ref.parse(text.substr(at + 1, close - at - 1).text(), context);
+            }
+            at = text.find('@', close + 1);
+        }
+        return;
+    }
     int32_t substitutions = 0;
     uint64_t rewritten = 0;
     const uint64_t limit = static_cast<uint64_t>(text.length()) + maxGrowth;
@@ -194,6 +223,8 @@ void ScriptEvaluator::substituteVariables(ExpansionText& text, const LString& co
 LString ScriptEvaluator::substituted(const LString& text, const LString& context) const {
     LString t = text;
     substituteVariables(t, context);
+    // A checked number whose value comes from a variable: any number will do.
+    if (checking_ && holdsReference(t)) return "0";
     return t;
 }
 
@@ -284,8 +315,14 @@ void ScriptEvaluator::executeSet(const LString& line, LString::size_type positio
         LString right = rest.substr(eq + 1);
         trim(right);
         // SET S1 = "" clears the variable.
-        ref.assign(valueOf(right, "Invalid expression specified for SET command", true),
-                   "Invalid value specified for SET command");
+        const ExpansionText value =
+            valueOf(right, "Invalid expression specified for SET command", true);
+        const LString context = "Invalid value specified for SET command";
+        if (!checking_) {
+            ref.assign(value, context);
+        } else if (ref.type() == 'N' && !holdsReference(value.text())) {
+            VariableRef::numericValue(value.text(), context);
+        }
     } catch (const LauncherException& e) {
         instructionError(e.message());
     }

@@ -16,6 +16,8 @@ namespace wiz {
 bool readLongNumber(const LString& text, int32_t& value);
 // The same for 16-bit values ("%hd").
 bool readShortNumber(const LString& text, int16_t& value);
+// Whether the text refers to a variable ("@N1@"; "@@" alone stands for "@" and refers to none).
+bool holdsReference(const LString& text);
 
 class ScriptVariables {
 public:
@@ -61,6 +63,8 @@ public:
     void assign(const LString& valueText, const LString& context) const {
         assign(ExpansionText(valueText), context);
     }
+    // What `valueText` reads as for a numeric variable, with the failure of assign.
+    static int32_t numericValue(const LString& valueText, const LString& context);
     // The value as text (numbers in decimal).
     LString valueText() const { return value().text(); }
     ExpansionText value() const;
@@ -119,6 +123,11 @@ public:
 
 protected:
     int32_t currentLine_ = 0;
+    // Set while a script is checked rather than run: arguments are read and their syntax and
+    // literals judged as when they run, but a variable's value is not known yet, so a text that
+    // refers to one has its references checked and stands for a value that fits (0 for a
+    // number). Nothing is assigned.
+    bool checking_ = false;
 
 private:
     LString substituted(const LString& text, const LString& context) const;

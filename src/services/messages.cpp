@@ -61,9 +61,33 @@ int MessageText::load(int id) {
     }
 }
 
+int MessageText::load(StringId id) {
+    const int length = load(static_cast<int>(id));
+    if (id == StringId::ProductName || id == StringId::CompanyName ||
+        std::strchr(text(), '{') == nullptr)
+        return length;
+    // The product's and its maker's names go where the text marks them.
+    LString resolved = text();
+    const struct {
+        const char* marker;
+        StringId name;
+    } names[] = {{"{PRODUCT}", StringId::ProductName}, {"{COMPANY}", StringId::CompanyName}};
+    for (const auto& n : names) {
+        MessageText value(instance_);
+        value.load(static_cast<int>(n.name));
+        const LString::size_type markerLength =
+            static_cast<LString::size_type>(std::strlen(n.marker));
+        for (LString::size_type at = resolved.find(n.marker); at != LString::npos;
+             at = resolved.find(n.marker, at + value.str().length()))
+            resolved.replace(at, markerLength, value.str());
+    }
+    setText(resolved);
+    return static_cast<int>(resolved.length());
+}
+
 void MessageText::formatById(int id, std::initializer_list<LString> inserts) {
     MessageText format(instance_);
-    format.load(id);
+    format.load(static_cast<StringId>(id));
     formatString(format.text(), inserts);
 }
 
@@ -81,7 +105,7 @@ void MessageText::systemErrorText(uint32_t code) { setText(wiz::systemErrorText(
 
 LString loadString(StringId id) {
     MessageText m;
-    m.load(static_cast<int>(id));
+    m.load(id);
     return m.str();
 }
 

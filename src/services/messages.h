@@ -23,6 +23,8 @@ public:
 
     // Loads string `id`; returns its length, 0 (and an empty text) when it does not exist.
     int load(int id);
+    // The same with the markers {PRODUCT} and {COMPANY} replaced by strings 106 and 107.
+    int load(StringId id);
     // Loads string `id` and formats it with the inserts; throws LauncherException
     // "Format message failed. Err = <n>" when the formatter yields no text.
     void formatById(int id, std::initializer_list<LString> inserts);

@@ -43,7 +43,9 @@ enum class StringId : int {
     TempDirectoryMissing = 36,    // "Cannot use %1!s! as the temp directory because ..."
     NotAJavaProgram = 37,         // "Selected file is not a valid JVM. ..."
     PickNotSuitable = 38,         // "The selected Java runtime is not suitable. Required: %1!s!"
-    WindowTitle = 105,            // "Corvane Wizard"
+    WindowTitle = 105,            // "{PRODUCT}"
+    ProductName = 106,            // what {PRODUCT} in a text stands for: "Corvane Wizard"
+    CompanyName = 107,            // what {COMPANY} in a text stands for: "Corvane®"
 };
 
 }  // namespace wiz

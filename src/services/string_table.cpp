@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace wiz {
@@ -67,6 +68,60 @@ const char* findString(const StringLanguage& language, int id) {
     return nullptr;
 }
 
-const char* builtinString(int id) { return findString(currentStringLanguage(), id); }
+namespace {
+
+// The packed launcher's texts by language and id. Nodes of a map keep their place, so a text
+// handed out stays valid for the rest of the run.
+std::map<std::pair<const StringLanguage*, int>, std::string>& overrides() {
+    static std::map<std::pair<const StringLanguage*, int>, std::string> texts;
+    return texts;
+}
+
+}  // namespace
+
+const char* builtinString(int id) {
+    const StringLanguage& language = currentStringLanguage();
+    const auto found = overrides().find({&language, id});
+    if (found != overrides().end()) return found->second.c_str();
+    return findString(language, id);
+}
+
+bool setStringOverride(const char* code, int id, const char* text) {
+    for (int i = 0; i < kStringLanguageCount; ++i) {
+        const StringLanguage& language = kStringLanguages[i];
+        if (std::strcmp(language.code, code) != 0) continue;
+        if (!findString(language, id)) return false;
+        overrides()[{&language, id}] = text;
+        return true;
+    }
+    return false;
+}
+
+bool parseTextLine(const char* line, int& id, std::string& text) {
+    const char* p = line;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p < '0' || *p > '9') return false;
+    id = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        id = id * 10 + (*p - '0');
+        if (id > 0xFFFF) return false;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p++ != '"') return false;
+    text.clear();
+    for (; *p != '"'; ++p) {
+        if (*p == '\0') return false;
+        if (*p == '\\') {
+            ++p;
+            if (*p != 'n' && *p != '"' && *p != '\\') return false;
+            text += *p == 'n' ? '\n' : *p;
+            continue;
+        }
+        text += *p;
+    }
+    for (++p; *p == ' ' || *p == '\t'; ++p) {
+    }
+    return *p == '\0';
+}
 
 }  // namespace wiz

@@ -3,6 +3,8 @@
 // the tests of both builds compare the resources and the translations against it.
 #pragma once
 
+#include <string>
+
 namespace wiz {
 
 struct StringEntry {
@@ -17,6 +19,7 @@ struct StringLanguage {
     const char* locales;       // POSIX locale names that select it: "pt_BR", "zh_TW zh_HK"
     const StringEntry* texts;  // ascending ids
     int count;
+    const char* code;  // "de", "pt-BR": the name of its file in resources/strings
 };
 
 // Every language, ordered by language id (generated).
@@ -34,7 +37,17 @@ const StringLanguage& currentStringLanguage();
 
 // The text of string `id` in `language`, or null when it has none.
 const char* findString(const StringLanguage& language, int id);
-// The text of string `id` in the current language, or null when there is none.
+// The text of string `id` in the current language, or null when there is none: the packed
+// launcher's own text (see setStringOverride) before the built-in one.
 const char* builtinString(int id);
+
+// The name of the embedded tag document that carries a packed launcher's own texts: one block
+// per language code, each line `ID "text"` (\n, \" and \\ escaped).
+constexpr const char* kTextsEntryName = "wizlaunch.texts";
+// Sets the text of string `id` in the language with this code ("de") for the rest of the run;
+// false (and nothing set) for an unknown code or id.
+bool setStringOverride(const char* code, int id, const char* text);
+// Reads a line `ID "text"` of that document into its parts; false when it is not one.
+bool parseTextLine(const char* line, int& id, std::string& text);
 
 }  // namespace wiz

@@ -35,8 +35,8 @@ case $case_name in
 extract)
     mkdir src out
     printf 'INSTRUCTIONS:\n  INITIALIZE_UI\n/:\n' >src/script.tag
-    printf 'JVM_EXE:  bin/java\nJVM_VERSION:  1.8\n' >src/first.jvm
-    printf 'JVM_EXE:  bin/java\nJVM_VERSION:  11\n' >src/second.jvm
+    printf 'DESC: Java 8\nJVM_EXE:  bin/java\nJVM_VERSION:  1.8\n' >src/first.jvm
+    printf 'DESC: Java 11\nJVM_EXE:  bin/java\nJVM_VERSION:  11\n' >src/second.jvm
     printf 'COMMAND:  java -jar app.jar\n' >src/launch.tag
     # Binary payload over several copy chunks, and an empty entry.
     head -c 200000 /dev/urandom >src/app.jar

@@ -9,7 +9,7 @@ if(WIN32 AND TARGET wizlaunch AND TARGET wizpack)
   add_executable(windowed_probe ${CMAKE_CURRENT_SOURCE_DIR}/cases/windowed_probe.cpp)
   target_link_libraries(windowed_probe PRIVATE user32 comctl32)
 
-  foreach(_windowed_case unit large small failure exit cancel hide exit-message close-main
+  foreach(_windowed_case unit large small branded scaled failure exit cancel hide exit-message close-main
                          planted-dlls)
     add_test(NAME windowed.${_windowed_case}
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cases/windowed_driver.sh ${_windowed_case}

@@ -4,10 +4,11 @@
 #   windowed_driver.sh CASE WINE LAUNCHER WIZPACK PROBE UNIT_TESTS PREFIX SHOTS WIZJAVA MARKER_DLL
 #
 # Cases: unit (the windowed unit tests with real windows), large, small (the dialog of a launcher
-# packed with style byte 0 or 1; a screenshot of each goes to SHOTS), failure (a failed launch
-# shows its message and exits with -1, as the console host does), exit (EXIT shows its text and
-# ends with its code, in the window and on the console alike), cancel (closing the dialog cancels
-# a running extraction),
+# packed with style byte 0 or 1; a screenshot of each goes to SHOTS), branded (the dialog of a
+# launcher packed with a product name, maker and icon; a screenshot too), scaled (the large dialog
+# at 150% and 200%, a screenshot of each), failure (a failed launch shows its message and exits
+# with -1, as the console host does), exit (EXIT shows its text and ends with its code, in the
+# window and on the console alike), cancel (closing the dialog cancels a running extraction),
 # hide (a launch that keeps the dialog up for 3 seconds while the bar moves), exit-message (the
 # wizard's error output is shown after a failed launch, but not after the result 1000 of a
 # launcher with style 0; the stand-in JVM WIZJAVA plays the wizard), close-main (closing the
@@ -33,6 +34,7 @@ wizjava=${9:-}
 marker_dll=${10:-}
 
 test_name=windowed.$case_name
+branding_fixtures=$(realpath "$(dirname "${BASH_SOURCE[0]}")/branding")
 . "$(dirname "${BASH_SOURCE[0]}")/../support/e2e.sh"
 # A failure leaves a screenshot of the virtual screen.
 on_fail() {
@@ -123,8 +125,8 @@ probe() {
         done
         if [ -f ready ] && [ -n "${SHOT:-}" ]; then
             mkdir -p "$shots"
-            # The virtual desktop fills the top left 640 x 480 pixels of the screen.
-            import -window root -crop 640x480+0+0 +repage "$shots/$SHOT" 2>/dev/null ||
+            # The virtual desktop fills the top left SHOT_SIZE (640 x 480) pixels of the screen.
+            import -window root -crop "${SHOT_SIZE:-640x480}+0+0" +repage "$shots/$SHOT" 2>/dev/null ||
                 echo "no screenshot (import failed)"
         fi
         touch done
@@ -175,10 +177,54 @@ GOTO SPIN" --type launchscript launch.tag
         expect_report wait_text_visible 0
     fi
     ;;
+branded)
+    # A launcher packed under its author's name shows that name in the title, the status and
+    # the text of the large dialog, and nothing names the launcher's own product.
+    pack packed.exe 0 "INITIALIZE_UI
+:SPIN
+GOTO SPIN" --type launchscript launch.tag --product-name "Acme Setup" --company "Acme Corp" \
+        --icon "$branding_fixtures/app.ico"
+    SHOT=windowed-branded.png probe dialog packed.exe
+    expect_report title "Acme Setup"
+    expect_report status "Initializing Acme Setup..."
+    expect_report wait_text "Acme Corp is preparing the Acme Setup, which\nwill guide you through the rest of the process.\nPlease wait..."
+    expect_report icon 1
+    ! grep -q Corvane probe.out || fail "the dialog names Corvane: $(grep Corvane probe.out)"
+    ;;
+scaled)
+    # At 150% and 200% (the display's DPI set to 144 and 192) the dialog is laid out at that
+    # scale: its texts read as at 100%, and the screenshots show them whole.
+    # set_dpi DPI DESKTOP: the display's DPI and the virtual desktop's size, read by the next
+    # Wine session.
+    set_dpi() {
+        wiz_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+        wiz_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$2" /f >/dev/null 2>&1
+        wiz_wineserver -k
+        wiz_wineserver -w
+        wiz_wineserver -p
+    }
+    cleanup_scaled() {
+        set_dpi 96 640x480
+        cleanup
+    }
+    trap cleanup_scaled EXIT
+    pack packed.exe 0 "INITIALIZE_UI
+:SPIN
+GOTO SPIN" --type launchscript launch.tag
+    for dpi in 144 192; do
+        set_dpi $dpi 1024x768
+        SHOT=windowed-scaled-$dpi.png SHOT_SIZE=1024x768 probe dialog packed.exe
+        expect_report title "Corvane Wizard"
+        expect_report status "Initializing Corvane Wizard..."
+        expect_report wait_text "$s31"
+        expect_report wait_text_visible 1
+    done
+    ;;
 failure)
     # A failed launch shows its message over the dialog and exits with -1 (4294967295).
+    # (--no-check: the script the launcher rejects is packed all the same.)
     pack packed.exe 0 "INITIALIZE_UI
-STOP_HERE" --type launchscript launch.tag
+STOP_HERE" --no-check --type launchscript launch.tag
     probe message packed.exe
     expect_report message "Error in instructions. Invalid command (STOP_HERE).  Line number (2)"
     expect_report message_caption "Corvane Wizard"
@@ -284,7 +330,7 @@ planted-dlls)
     # The launch shows the dialog and fails with a message, which uses Common Controls, the
     # window functions and the string table.
     pack packed.exe 0 "INITIALIZE_UI
-STOP_HERE" --type launchscript launch.tag
+STOP_HERE" --no-check --type launchscript launch.tag
     mkdir app
     mv packed.exe app/
     # Not ole32: Wine's own imm32, which the window functions load, delay-loads it through the

@@ -392,3 +392,30 @@ TEST_F(Interpreter, ExitEndsTheScriptWithItsCodeAfterShowingItsText) {
 }
 
 }  // namespace
+
+// A check reads every line, taken jumps or not, and runs nothing: each problem is one message.
+TEST_F(Interpreter, CheckReportsUnknownCommandsBadArgumentsAndMissingLabelsWithoutRunning) {
+    struct Case {
+        std::vector<std::string> lines;
+        std::vector<std::string> errors;  // the start of each message
+    };
+    const std::vector<Case> cases = {
+        {kFindAndLaunch, {}},
+        {{"FIND_JVM 1 1", "FROB 1", "GOTO NOWHERE", ":HERE", "JMP0 1 HERE"},
+         {"Invalid command", "Label"}},
+        {{"SET N1 = abc", "JMP0 @N1@", "GOTO @S1@"}, {"Invalid value", "JMP0 requires"}},
+    };
+    for (const Case& c : cases) {
+        TagDocument document;
+        for (const std::string& line : c.lines) document.addValue("INSTRUCTIONS", line.c_str());
+        DocumentProblems problems;
+        checkInstructions(document, problems);
+        std::vector<std::string> errors;
+        for (const DocumentProblem& p : problems.all())
+            if (!p.warning) errors.push_back(p.message.str());
+        ASSERT_EQ(errors.size(), c.errors.size()) << c.lines[0];
+        for (size_t i = 0; i < errors.size(); ++i)
+            EXPECT_EQ(errors[i].rfind(c.errors[i], 0), 0u) << errors[i];
+    }
+    EXPECT_TRUE(actions.calls.empty());
+}

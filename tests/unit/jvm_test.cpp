@@ -274,3 +274,32 @@ TEST_F(VerificationTest, AHomeIsTriedOncePerSearchWhateverItsTrailingSeparator) 
 }
 
 }  // namespace
+
+// The check before packing: a descriptor names its runtime and java program, and every
+// JVM_PROPERTIES entry is NAME=VALUE; a JVM file (with JVM_HOME) needs neither name.
+TEST(JvmDescriptorCheck, RefusesWhatTheLauncherCannotUse) {
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> values;
+        std::vector<std::string> errors;  // the start of each error
+    };
+    const std::vector<Case> cases = {
+        {{{"DESC", "Java 17"}, {"JVM_EXE", "bin/java"}, {"JVM_PROPERTIES", "java.version=17..."}},
+         {}},
+        {{{"JVM_EXE", "bin/java"}, {"JVM_PROPERTIES", "java.version"}},
+         {"no DESC", "Invalid JVM_PROPERTIES setting (java.version)"}},
+        {{{"DESC", "Java 17"}}, {"no JVM_EXE"}},
+        {{{"JVM_HOME", "/opt/jdk"}}, {}},
+    };
+    for (const Case& c : cases) {
+        wiz::TagDocument document;
+        for (const auto& v : c.values) document.addValue(v.first, v.second);
+        wiz::DocumentProblems problems;
+        wiz::checkJvmDescriptor(document, problems);
+        std::vector<std::string> errors;
+        for (const wiz::DocumentProblem& p : problems.all())
+            if (!p.warning) errors.push_back(p.message.str());
+        ASSERT_EQ(errors.size(), c.errors.size()) << (errors.empty() ? "" : errors[0]);
+        for (size_t i = 0; i < errors.size(); ++i)
+            EXPECT_EQ(errors[i].rfind(c.errors[i], 0), 0u) << errors[i];
+    }
+}

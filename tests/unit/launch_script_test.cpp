@@ -447,3 +447,24 @@ TEST_F(LaunchScriptTest, ReplaceTakesTimeLinearInItsResult) {
 }
 
 }  // namespace
+
+// The check before packing reads the template as expansion does, calls inside arguments
+// included, and reports the launcher's own message.
+TEST(LaunchScriptCheck, UnknownFunctionsAndUnbalancedParentheses) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"java %CP%() Main", ""},
+        {"java %SYSTEMPROP%(\"a\", \"%CP%()\") Main", ""},
+        {"java %NOPE%() Main", "Launch script error: Invalid function name (NOPE)."},
+        {"java %CP%(\"a\" Main", "Launch script error: Expected right parenthesis."},
+        {"", "no COMMAND"},
+    };
+    for (const auto& c : cases) {
+        wiz::TagDocument document;
+        if (!c.first.empty()) document.setValue("COMMAND", c.first.c_str());
+        wiz::DocumentProblems problems;
+        wiz::checkLaunchScript(document, problems);
+        const std::string first = problems.all().empty() ? "" : problems.all()[0].message.str();
+        EXPECT_EQ(first.substr(0, c.second.size()), c.second) << c.first;
+        EXPECT_EQ(problems.all().empty(), c.second.empty()) << c.first << ": " << first;
+    }
+}

@@ -70,14 +70,37 @@ TEST(Manifest, EntriesPathsAndOrigins) {
     EXPECT_EQ(job.entries[1].origin, manifest + ":9");
 }
 
+TEST(Manifest, BrandingTagsWithTheirLines) {
+    TempDir dir;
+    const PackJob job = read(dir,
+                             "LAUNCHER: base.exe\nPRODUCT_NAME: Acme Setup\nICON: art/app.ico\n"
+                             "VERSION: 3.1\nEXECUTION_LEVEL: requireAdministrator\n");
+    const std::string manifest = dir.file("m/setup.manifest");
+    EXPECT_EQ(job.branding.productName.value, "Acme Setup");
+    EXPECT_EQ(job.branding.productName.origin, manifest + ":2");
+    EXPECT_EQ(std::filesystem::path(job.branding.iconPath.value).lexically_normal(),
+              std::filesystem::path(dir.file("m/art/app.ico")).lexically_normal());
+    EXPECT_EQ(job.branding.version.origin, manifest + ":4");
+    EXPECT_EQ(job.branding.executionLevel.value, "requireAdministrator");
+    EXPECT_FALSE(job.branding.company.given());
+}
+
+// A NUL inside a value would cut it short where the tool reads it as a C string.
+TEST(Manifest, NulInAValueIsRefused) {
+    EXPECT_EQ(refusal(std::string("LAUNCHER: base\0evil\n", 20)),
+              "setup.manifest:1: the value of LAUNCHER holds a NUL character");
+}
+
 TEST(Manifest, Refusals) {
     const struct {
         const char* text;
         const char* message;
     } cases[] = {
         {"LAUNCHER: a\nLAUNCHR: b\n",
-         "setup.manifest:2: unknown tag 'LAUNCHR' (a manifest has LAUNCHER, STYLE, ENTRIES and "
-         "COMMENT)"},
+         "setup.manifest:2: unknown tag 'LAUNCHR' (a manifest has LAUNCHER, STYLE, ENTRIES, "
+         "COMMENT, PRODUCT_NAME, TEXTS, ICON, VERSION, COMPANY, DESCRIPTION, COPYRIGHT and "
+         "EXECUTION_LEVEL)"},
+        {"LAUNCHER: a\nVERSION:\n 1\n 2\n/:\n", "setup.manifest:4: VERSION takes one value"},
         {"STYLE: 1\n", "setup.manifest: no LAUNCHER tag naming the launcher"},
         {"LAUNCHER:\n a\n b\n/:\n", "setup.manifest:3: LAUNCHER takes one value"},
         {"LAUNCHER: a\nSTYLE: 256\n",

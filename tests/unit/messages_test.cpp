@@ -197,9 +197,28 @@ TEST(MessageText, LoadsEveryTextCompletely) {
     EXPECT_GT(loadedText(36).size(), 64u);
 }
 
+// Where a text marks the product's or its maker's name, a loaded text holds the name, in the
+// language of the run.
+TEST(MessageText, MarkedNamesAreFilledIn) {
+    const StringLanguage& language = currentStringLanguage();
+    std::string expected = findString(language, 31);
+    for (const auto& marker : {std::make_pair("{COMPANY}", 107), std::make_pair("{PRODUCT}", 106)})
+        expected.replace(expected.find(marker.first), std::strlen(marker.first),
+                         findString(language, marker.second));
+    EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(expected.c_str()));
+    EXPECT_EQ(loadString(StringId::WindowTitle).str(), systemTextOf(findString(language, 106)));
+    if (language.langId == 0x09) {
+        EXPECT_EQ(expected,
+                  "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you "
+                  "through the rest of the process.\nPlease wait...");
+        EXPECT_EQ(formatStringId(StringId::StatusInitializing, {loadString(StringId::WindowTitle)}),
+                  "Initializing Corvane Wizard...");
+    }
+}
+
 TEST(MessageText, UnknownIdsLoadEmpty) {
     // 0x10002 would name string 2 if the id were cut to 16 bits.
-    for (int id : {0, 39, 104, 106, 999, -1, 0x10002}) {
+    for (int id : {0, 39, 104, 108, 999, -1, 0x10002}) {
         MessageText m;
         ASSERT_GT(m.load(36), 0);
         EXPECT_EQ(m.load(id), 0) << id;
@@ -325,8 +344,8 @@ TEST(StringTable, EnglishTextsAreExact) {
         {14, "A log file name must be specified after the -log option on the command line."},
         {22, "An input file name must follow the '-in' command line option."},
         {31,
-         "Corvane\xc2\xae is preparing the Corvane Wizard, which\nwill guide you through the "
-         "rest of the process.\nPlease wait..."},
+         "{COMPANY} is preparing the {PRODUCT}, which\nwill guide you through the rest of the "
+         "process.\nPlease wait..."},
         {34,
          " There may not be enough temporary disk space. Try using -cv:tempdir to use a "
          "temporary directory on a partition with more disk space."},
@@ -341,14 +360,16 @@ TEST(StringTable, EnglishTextsAreExact) {
                  std::string(kTableJavaProgram) +
                  " file for the JVM or the application cannot be launched."},
         {38, "The selected Java runtime is not suitable. Required: %1!s!"},
-        {105, "Corvane Wizard"},
+        {105, "{PRODUCT}"},
+        {106, "Corvane Wizard"},
+        {107, "Corvane\xc2\xae"},
     };
     for (const auto& c : cases) EXPECT_STREQ(findString(english, c.id), c.text.c_str()) << c.id;
     std::vector<int> ids;
     for (int i = 0; i < english.count; ++i) ids.push_back(english.texts[i].id);
     std::vector<int> expected;
     for (int id = 1; id <= 38; ++id) expected.push_back(id);
-    expected.push_back(105);
+    for (int id = 105; id <= 107; ++id) expected.push_back(id);
     EXPECT_EQ(ids, expected);
 }
 
@@ -380,7 +401,11 @@ TEST(StringTable, TranslationsKeepInsertsOptionsAndBlanks) {
                 << where;
         }
         EXPECT_STREQ(findString(language, 1), "LauncherMain") << language.name;
-        EXPECT_STREQ(findString(language, 105), "Corvane Wizard") << language.name;
+        EXPECT_STREQ(findString(language, 105), "{PRODUCT}") << language.name;
+        EXPECT_STREQ(findString(language, 106), "Corvane Wizard") << language.name;
+        for (int id : {31, 105})
+            EXPECT_EQ(std::string(findString(language, id)).find("Corvane"), std::string::npos)
+                << language.name << " " << id << ": the name goes in through its marker";
     }
 }
 
@@ -392,5 +417,10 @@ TEST(MessagesSystemLanguage, LoadsTheLanguageOfTheLocale) {
     const StringLanguage* loaded = loadedLanguage();
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->langId, std::strtoul(want, nullptr, 16)) << loaded->name;
-    EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(findString(*loaded, 31)));
+    // The text with its marked names filled in (MarkedNamesAreFilledIn).
+    std::string expected = findString(*loaded, 31);
+    for (const auto& marker : {std::make_pair("{COMPANY}", 107), std::make_pair("{PRODUCT}", 106)})
+        expected.replace(expected.find(marker.first), std::strlen(marker.first),
+                         findString(*loaded, marker.second));
+    EXPECT_EQ(loadString(StringId::PleaseWait).str(), systemTextOf(expected.c_str()));
 }

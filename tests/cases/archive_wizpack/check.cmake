@@ -39,7 +39,9 @@ function(read_hex file offset length var)
   set(${var} "${hex}" PARENT_SCOPE)
 endfunction()
 
-file(WRITE "${WORK_DIR}/stub.exe" "STUB-EXECUTABLE")  # 15 bytes
+# 15 bytes that start as a Windows executable does ("MZ"): enough for the tool, which packs
+# any executable onto which no branding is asked.
+file(WRITE "${WORK_DIR}/stub.exe" "MZSTUB-EXECUTAB")
 file(WRITE "${WORK_DIR}/setup.tag" "INSTRUCTIONS:\nINITIALIZE_UI\n/:\n")  # 31 bytes
 file(WRITE "${WORK_DIR}/app.jar" "JARBYTES")  # 8 bytes
 file(WRITE "${WORK_DIR}/empty.bin" "")
@@ -74,7 +76,7 @@ entries 3
   # The image is copied unchanged, each entry's bytes stand at its offset, and the file ends
   # with the style byte, the index offset (54) and the identification.
   read_hex(launcher.exe 0 15 image)
-  expect_equal("image" "${image}" "535455422d45584543555441424c45")
+  expect_equal("image" "${image}" "4d5a535455422d4558454355544142")
   read_hex(launcher.exe 46 8 jar)
   expect_equal("entry bytes" "${jar}" "4a41524259544553")
   file(SIZE "${WORK_DIR}/launcher.exe" size)
@@ -150,7 +152,7 @@ elseif(CASE STREQUAL "refusals")
   # A corrupt index is reported with the launcher's own message: a trailer whose index offset
   # (0x7F7F7F7F) lies beyond the file.
   string(ASCII 127 127 127 127 202 130 202 130 trailer)
-  file(WRITE "${WORK_DIR}/corrupt.exe" "STUB-EXECUTABLE*${trailer}")
+  file(WRITE "${WORK_DIR}/corrupt.exe" "MZSTUB-EXECUTAB*${trailer}")
   wizpack(--list corrupt.exe)
   expect_equal("--list of a corrupt index" "${RC}|${ERR}"
                "1|wizpack: 'corrupt.exe': Invalid file index offset.\n")
@@ -200,7 +202,7 @@ ENTRIES:
   # Each refusal names the manifest line it comes from; nothing is written.
   # name | expected message after "wizpack: " | manifest text (lines split at ^)
   set(cases
-    "unknown tag|bad.manifest:2: unknown tag 'LAUNCHR' (a manifest has LAUNCHER, STYLE, ENTRIES and COMMENT)|LAUNCHER: stub.exe^LAUNCHR: stub.exe"
+    "unknown tag|bad.manifest:2: unknown tag 'LAUNCHR' (a manifest has LAUNCHER, STYLE, ENTRIES, COMMENT, PRODUCT_NAME, TEXTS, ICON, VERSION, COMPANY, DESCRIPTION, COPYRIGHT and EXECUTION_LEVEL)|LAUNCHER: stub.exe^LAUNCHR: stub.exe"
     "no launcher|bad.manifest: no LAUNCHER tag naming the launcher|STYLE: 1"
     "bad style|bad.manifest:2: the style byte must be a number 0..255, not 'x'|LAUNCHER: stub.exe^STYLE: x"
     "bad type|bad.manifest:4: unknown entry type 'jar' (use 0..7 or instructions, jvm, launchscript, classpath, jvminstaller, verification, application, launcher)|LAUNCHER: stub.exe^ENTRIES:^  jvm setup.tag^  jar app.jar^/:"

@@ -1,0 +1,4 @@
+DESC: Sample Wizard
+COMMAND: """@JVM_HOME@\@JVM_EXE@"" %CP%() SampleWizard"
+ARCHIVE: """%APPLICATION_ARCHIVE%()"""
+DISPLAY_CONSOLE: 1
