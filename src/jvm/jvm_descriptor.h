@@ -149,8 +149,9 @@ void warnNoProperties(const JvmDescriptor& descriptor);
 void warnFlawedRange(const JvmDescriptor& descriptor, const TagFlaw& flaw);
 
 // Checks a descriptor before it is packed: it names its family (DESC) and its java executable
-// (JVM_EXE), and every JVM_PROPERTIES entry has its "=" (the launcher skips one without); no
-// JVM_PROPERTIES at all is a warning, as no hint search can then verify a runtime. A JVM file
+// (JVM_EXE), every JVM_PROPERTIES entry has its "=" (the launcher skips one without), and its
+// version range is sound; neither JVM_PROPERTIES nor a range is a warning, as no hint search can
+// then verify a runtime. A JVM file
 // (one with JVM_HOME: a runtime already found) needs neither DESC nor JVM_EXE.
 void checkJvmDescriptor(const TagDocument& document, DocumentProblems& problems);
 

@@ -114,8 +114,13 @@ void checkJvmDescriptor(const TagDocument& document, DocumentProblems& problems)
     if (document.getValue("JVM_EXE").empty() && !jvmFile)
         problems.error(document.valueLine("JVM_EXE"),
                        "no JVM_EXE: without the java executable no runtime can be verified");
+    // A flawed range would leave the descriptor out of every search.
+    JavaVersionRange range;
+    TagFlaw flaw;
+    const bool rangeRead = readJavaVersionRange(document, range, flaw);
+    if (!rangeRead) problems.error(flaw.line, flaw.message);
     const int32_t count = document.valueCount("JVM_PROPERTIES");
-    if (count == 0 && !jvmFile)
+    if (count == 0 && !jvmFile && !(rangeRead && range.present()))
         problems.warning(0, "no JVM_PROPERTIES: no hint search can verify a runtime");
     for (int32_t i = 0; i < count; ++i) {
         PropertyRequirement requirement;

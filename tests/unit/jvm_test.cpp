@@ -276,7 +276,8 @@ TEST_F(VerificationTest, AHomeIsTriedOncePerSearchWhateverItsTrailingSeparator) 
 }  // namespace
 
 // The check before packing: a descriptor names its runtime and java program, and every
-// JVM_PROPERTIES entry is NAME=VALUE; a JVM file (with JVM_HOME) needs neither name.
+// JVM_PROPERTIES entry is NAME=VALUE, a version range is sound; a JVM file (with JVM_HOME)
+// needs neither name.
 TEST(JvmDescriptorCheck, RefusesWhatTheLauncherCannotUse) {
     struct Case {
         std::vector<std::pair<const char*, const char*>> values;
@@ -289,6 +290,14 @@ TEST(JvmDescriptorCheck, RefusesWhatTheLauncherCannotUse) {
          {"no DESC", "Invalid JVM_PROPERTIES setting (java.version)"}},
         {{{"DESC", "Java 17"}}, {"no JVM_EXE"}},
         {{{"JVM_HOME", "/opt/jdk"}}, {}},
+        {{{"DESC", "Java 17"}, {"JVM_EXE", "bin/java"}, {"JVM_MIN_VERSION", "17"}}, {}},
+        {{{"DESC", "Java 17"}, {"JVM_EXE", "bin/java"}, {"JVM_MIN_VERSION", "seventeen"}},
+         {"JVM_MIN_VERSION must be a whole number"}},
+        {{{"DESC", "Java 17"},
+          {"JVM_EXE", "bin/java"},
+          {"JVM_MIN_VERSION", "21"},
+          {"JVM_MAX_VERSION", "17"}},
+         {"JVM_MIN_VERSION (21) is above JVM_MAX_VERSION (17)"}},
     };
     for (const Case& c : cases) {
         wiz::TagDocument document;
