@@ -36,7 +36,7 @@ console)
     trap 'rm -rf "$work"' EXIT
     cd "$work" || exit 1
 
-    printf 'INSTRUCTIONS:\nSET N1 1\n/:\n' >script.tag
+    printf 'INSTRUCTIONS:\nSET N1 = 1\n/:\n' >script.tag
     "$wine" "$wizpack" -o setup.exe --style 0 "$launcher" --type instructions script.tag \
         >pack.log 2>&1 || fail "wizpack: $(cat pack.log)"
     mkdir app

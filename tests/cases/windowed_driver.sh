@@ -236,10 +236,11 @@ STOP_HERE" --no-check --type launchscript launch.tag
     ;;
 exit)
     # EXIT shows its text in a message box and ends the run with its code; the console host
-    # prints the text and ends with the same code.
+    # prints the text and ends with the same code. (--no-check: the line after EXIT, which the
+    # launcher would reject, shows that nothing after EXIT runs.)
     pack packed.exe 0 "INITIALIZE_UI
 EXIT 7 \"This installer needs Java 17 or newer.\"
-STOP_HERE" --type launchscript launch.tag
+STOP_HERE" --no-check --type launchscript launch.tag
     probe message packed.exe
     expect_report message "This installer needs Java 17 or newer."
     expect_report exit 7
