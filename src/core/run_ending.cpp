@@ -56,18 +56,22 @@ void endRun(const RunEnding& ending) {
         }
     };
     step([&] { writeLog(LString("The run was ended by ") + ending.event + ".", kLogWarning); });
-    ChildEndingResult children;
-    step([&] { children = endRunningChildren(ending.children); });
+    bool hadChild = false, endedInTime = false;
+    int childCode = 0;
     step([&] {
-        if (children.hadChild) {
-            writeLog(children.endedInTime ? LString("The running program has ended.")
-                                          : LString("The running program did not end in time "
-                                                    "and was ended."));
-        }
+        const ChildEndingResult children = endRunningChildren(ending.children);
+        hadChild = children.hadChild;
+        endedInTime = children.endedInTime;
+        childCode = children.exitCode;
     });
-    if (ending.childCodeWins && children.hadChild && children.endedInTime) {
-        exitCode = children.exitCode;
+    if (hadChild) {
+        step([&] {
+            writeLog(endedInTime ? LString("The running program has ended.")
+                                 : LString("The running program did not end in time and was "
+                                           "ended."));
+        });
     }
+    if (ending.childCodeWins && hadChild && endedInTime) exitCode = childCode;
     step([] { closeTemporaryFiles(); });
     if (outOfMemory) reportOutOfMemory();
     step([&] { writeLog(LString("Exit code ") + numberToString(exitCode) + "."); });
