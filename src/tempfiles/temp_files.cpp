@@ -160,10 +160,12 @@ LString getTempDirectory() {
     directory = fullPath(directory);
     // Where other users may rename what the launcher makes, they could put their own files in
     // its place after it checked them: the system's temporary folder is taken instead.
-    if (othersMayReplaceEntries(directory)) {
+    LString why;
+    if (othersMayReplaceEntries(directory, why)) {
         const LString fallback = fullPath(systemTempPath());
+        LString fallbackWhy;
         if (equalsNoCase(fallback, directory) || !isDirectory(fallback) ||
-            othersMayReplaceEntries(fallback)) {
+            othersMayReplaceEntries(fallback, fallbackWhy)) {
             throw LauncherException("Cannot use " + directory +
                                     " as the temp directory because other users can replace "
                                     "what the launcher puts there, and there is no private "
@@ -173,8 +175,7 @@ LString getTempDirectory() {
         }
         writeLog("Not using " + directory +
                      " as the temp directory: other users can replace what the launcher puts "
-                     "there (it is writable for everybody without the sticky bit, or belongs to "
-                     "another user). Using " + fallback + " instead.",
+                     "there (" + why + "). Using " + fallback + " instead.",
                  kLogWarning);
         directory = fallback;
     }
