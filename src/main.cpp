@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "core/arguments.h"
 #include "core/run_ending.h"
@@ -51,6 +52,9 @@ int main(int argc, char** argv) {
             if (ready) exitCode = host->run();
             runFinished();
         }
+    } catch (const std::bad_alloc&) {
+        // Before the launch (the argument list, the host) or after it (its exit message).
+        reportOutOfMemory();
     } catch (...) {
         // Nothing that escapes the launch may end the process abnormally; the host is still
         // released below.

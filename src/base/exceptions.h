@@ -33,6 +33,14 @@ public:
     using LauncherException::LauncherException;
 };
 
+// A temporary directory or name could not be made: a failure of the run's temporary directory,
+// whatever the run was doing when it needed one (a search reports it as the cause, not as a
+// runtime that was not found).
+class TempNameException : public LauncherException {
+public:
+    using LauncherException::LauncherException;
+};
+
 // Raised only by the instruction interpreter; deliberately not a LauncherException so that
 // handlers of the latter do not swallow it.
 class InstructionsException {

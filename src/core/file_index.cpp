@@ -1,5 +1,7 @@
 #include "core/file_index.h"
 
+#include <new>
+
 #include "base/exceptions.h"
 #include "core/script_actions.h"
 #include "platform/file.h"
@@ -44,6 +46,9 @@ void FileIndex::load(bool withDocuments) {
         // Entries (and objects) made before the failure stay; the run ends with this message.
         loadFailed_ = true;
         loadFailure_ = e.message();
+        throw;
+    } catch (const std::bad_alloc&) {
+        // Reported by the launch like any lack of memory.
         throw;
     } catch (...) {
         // Anything else is not a reason to stop the launch: go on with what was read.

@@ -157,7 +157,7 @@ int launchFlow(const StringList& arguments, const LString& path) {
         return -1;
     } catch (const std::bad_alloc&) {
         // What was allocated for the launch is gone by now; the message needs little.
-        reportFailure("The launcher ran out of memory.");
+        reportOutOfMemory();
         return -1;
     } catch (const LengthException&) {
         reportFailure("A text grew beyond the length the launcher can hold.");

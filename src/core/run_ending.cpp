@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "services/host.h"
@@ -42,22 +43,38 @@ void endRun(const RunEnding& ending) {
     // Long operations of the launching thread (extraction, drive walks) stop early.
     hostState().cancelRequested = true;
     int exitCode = ending.exitCode;
-    try {
-        writeLog(LString("The run was ended by ") + ending.event + ".", kLogWarning);
+    // Each step is taken whatever happened in the one before: a lack of memory for a log line
+    // must not leave the children running or the files behind. Nothing may keep the process from
+    // ending.
+    bool outOfMemory = false;
+    const auto step = [&outOfMemory](auto action) {
+        try {
+            action();
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        } catch (...) {
+        }
+    };
+    step([&] { writeLog(LString("The run was ended by ") + ending.event + ".", kLogWarning); });
+    bool hadChild = false, endedInTime = false;
+    int childCode = 0;
+    step([&] {
         const ChildEndingResult children = endRunningChildren(ending.children);
-        if (children.hadChild) {
-            writeLog(children.endedInTime ? LString("The running program has ended.")
-                                          : LString("The running program did not end in time "
-                                                    "and was ended."));
-        }
-        if (ending.childCodeWins && children.hadChild && children.endedInTime) {
-            exitCode = children.exitCode;
-        }
-        closeTemporaryFiles();
-        writeLog(LString("Exit code ") + numberToString(exitCode) + ".");
-    } catch (...) {
-        // Nothing may keep the process from ending.
+        hadChild = children.hadChild;
+        endedInTime = children.endedInTime;
+        childCode = children.exitCode;
+    });
+    if (hadChild) {
+        step([&] {
+            writeLog(endedInTime ? LString("The running program has ended.")
+                                 : LString("The running program did not end in time and was "
+                                           "ended."));
+        });
     }
+    if (ending.childCodeWins && hadChild && endedInTime) exitCode = childCode;
+    step([] { closeTemporaryFiles(); });
+    if (outOfMemory) reportOutOfMemory();
+    step([&] { writeLog(LString("Exit code ") + numberToString(exitCode) + "."); });
     std::_Exit(exitCode);
 }
 

@@ -1,6 +1,7 @@
 #include "jvm/jvm_actions.h"
 
 #include <cstdio>
+#include <new>
 
 #include "archive/embedded_files.h"
 #include "base/exceptions.h"
@@ -71,7 +72,10 @@ void findJvm(JvmSearcher& searcher, bool showUi, bool allowPick) {
             pickJvmByDialog(searcher);
         }
     } catch (const LauncherException& e) {
-        const LString text = loadString(StringId::NoJvmFound) + " " + e.message();
+        // A temporary name that cannot be made is the cause itself, not a runtime not found.
+        const bool tempName = dynamic_cast<const TempNameException*>(&e) != nullptr;
+        const LString text =
+            tempName ? e.message() : loadString(StringId::NoJvmFound) + " " + e.message();
         writeLog(text, kLogError);
         if (allowPick) uiShowMessage(text);
         throw LauncherException(e.message());
@@ -260,6 +264,9 @@ void searchAction(JvmSearcher& searcher, bool showProgress, bool showFailMsg) {
         }
     } catch (const LauncherException&) {
         // findJvm has logged it; the answer is no answer.
+    } catch (const std::bad_alloc&) {
+        // The launch reports it and ends with -1.
+        throw;
     } catch (...) {
         writeLog("Unexpected failure in search.", kLogError);
     }

@@ -111,11 +111,13 @@ private:
 SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directory,
                         uint32_t& attributes);
 
-// Whether users other than this one (and the administrator) may rename or remove what this
-// user makes in the directory at `path`: POSIX: a directory writable for all without the sticky
-// bit, or one that belongs to another user. Windows answers false: its access lists are not
-// inspected.
-bool othersMayReplaceEntries(const LString& path);
+// Whether users other than this one (and the administrator, the system) may rename or remove
+// what this user makes in the directory at `path`, and then `why`, for the log. POSIX: a
+// directory writable for all without the sticky bit, or one that belongs to another user.
+// Windows: a directory that belongs to another user, has no access list, or whose access list
+// lets Everyone, Authenticated Users or Users delete, delete children, or change the access list
+// or the owner (the Windows 9x family has no access lists: false there).
+bool othersMayReplaceEntries(const LString& path, LString& why);
 
 // The system's temporary directory, ending with a separator.
 LString systemTempPath();

@@ -254,11 +254,16 @@ SysStatus openDirectory(const LString& path, std::unique_ptr<Directory>& directo
     return openDirectoryAt(AT_FDCWD, path, path, directory, attributes);
 }
 
-bool othersMayReplaceEntries(const LString& path) {
+bool othersMayReplaceEntries(const LString& path, LString& why) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    if (st.st_uid != ::geteuid() && st.st_uid != 0) return true;
-    return (st.st_mode & S_IWOTH) != 0 && (st.st_mode & S_ISVTX) == 0;
+    if (st.st_uid != ::geteuid() && st.st_uid != 0) {
+        why = "it belongs to another user";
+        return true;
+    }
+    if ((st.st_mode & S_IWOTH) == 0 || (st.st_mode & S_ISVTX) != 0) return false;
+    why = "it is writable for everybody without the sticky bit";
+    return true;
 }
 
 LString systemTempPath() {

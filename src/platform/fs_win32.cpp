@@ -1,6 +1,9 @@
+#include "platform/fs_win32.h"
+
 #include <direct.h>
 
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -8,6 +11,9 @@
 #include "platform/handle_win32.h"
 #include "platform/path.h"
 #include "platform/win32.h"
+
+// Needs the declarations of windows.h first.
+#include <aclapi.h>
 
 namespace wiz {
 
@@ -115,7 +121,96 @@ bool isOwnDirectory(const LString& path) {
     return isPlainDirectory(info.dwFileAttributes);
 }
 
-bool othersMayReplaceEntries(const LString&) { return false; }
+namespace {
+
+// A security identifier of at most two sub-authorities, laid out like the system's SID.
+struct SmallSid {
+    BYTE revision;
+    BYTE count;
+    SID_IDENTIFIER_AUTHORITY authority;
+    DWORD sub[2];
+};
+
+const SmallSid kEveryone = {SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID, 0}};
+const SmallSid kAuthenticatedUsers = {
+    SID_REVISION, 1, SECURITY_NT_AUTHORITY, {SECURITY_AUTHENTICATED_USER_RID, 0}};
+const SmallSid kUsers = {
+    SID_REVISION, 2, SECURITY_NT_AUTHORITY, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS}};
+const SmallSid kSystem = {SID_REVISION, 1, SECURITY_NT_AUTHORITY, {SECURITY_LOCAL_SYSTEM_RID, 0}};
+const SmallSid kAdministrators = {
+    SID_REVISION, 2, SECURITY_NT_AUTHORITY, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
+
+bool isSid(PSID sid, const SmallSid& known) {
+    return EqualSid(sid, const_cast<SmallSid*>(&known)) != FALSE;
+}
+
+// The name of a group that stands for every user (or every user of the machine); null for any
+// other identifier.
+const char* everybodyGroupName(PSID sid) {
+    if (isSid(sid, kEveryone)) return "Everyone";
+    if (isSid(sid, kAuthenticatedUsers)) return "Authenticated Users";
+    if (isSid(sid, kUsers)) return "Users";
+    return nullptr;
+}
+
+// Releases what the security functions hand out with LocalAlloc.
+struct LocalFreeDeleter {
+    void operator()(void* p) const { LocalFree(p); }
+};
+
+// The user of this process's token, in `buffer`; null when it cannot be read.
+PSID processUser(std::vector<BYTE>& buffer) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return nullptr;
+    HandleHolder token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    if (size < sizeof(TOKEN_USER)) return nullptr;
+    buffer.assign(size, 0);
+    if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return nullptr;
+    return reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+}
+
+}  // namespace
+
+LString othersWhoMayReplaceEntries(PSID owner, PACL dacl, PSID user) {
+    if (owner && user && !EqualSid(owner, user) && !isSid(owner, kSystem) &&
+        !isSid(owner, kAdministrators)) {
+        return "it belongs to another user";
+    }
+    if (!dacl) return "it has no access list, which lets everybody change what is in it";
+    constexpr DWORD kReplacing = DELETE | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace) || !ace) continue;
+        if (static_cast<const ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if ((allowed->Mask & kReplacing) == 0) continue;
+        if (const char* group = everybodyGroupName(&allowed->SidStart)) {
+            return LString("its access list lets ") + group + " delete or rename what is in it";
+        }
+    }
+    return LString();
+}
+
+bool othersMayReplaceEntries(const LString& path, LString& why) {
+    // The Windows 9x family keeps no access lists.
+    if (GetVersion() & 0x80000000u) return false;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    // Security that cannot be read gives no reason to refuse the directory; what cannot be
+    // created or written there fails later with its own message.
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                              nullptr, &dacl, nullptr, &raw) != ERROR_SUCCESS) {
+        return false;
+    }
+    const std::unique_ptr<void, LocalFreeDeleter> descriptor(raw);
+    std::vector<BYTE> userBuffer;
+    why = othersWhoMayReplaceEntries(owner, dacl, processUser(userBuffer));
+    return !why.empty();
+}
 
 // The Windows 9x family has no MoveFileEx: there the file at `to` goes first.
 SysStatus replaceFile(const LString& from, const LString& to) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "services/log.h"
 #include "services/messages.h"
 
 namespace wiz {
@@ -141,6 +142,31 @@ void uiBeforeChildRuns(bool sharesConsole) {
 }
 
 void setSilent(bool flag) { hostState().silent = flag; }
+
+const char kOutOfMemoryText[] = "The launcher ran out of memory.";
+
+void reportOutOfMemory() noexcept {
+    bool shown = hostState().silent;
+    if (!shown) {
+        try {
+            if (LauncherHost* host = hostState().host.load()) {
+                host->showMessage(LString(kOutOfMemoryText));
+                shown = true;
+            }
+        } catch (...) {
+            // Falls back to standard error below.
+        }
+    }
+    if (!shown) {
+        std::fputs(kOutOfMemoryText, stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+    try {
+        writeLogText(kOutOfMemoryText, kLogError);
+    } catch (...) {
+    }
+}
 
 StatusLine2Saver::StatusLine2Saver()
     : type_(hostState().statusLines.line2Type), text_(hostState().statusLines.line2Text) {}

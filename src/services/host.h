@@ -94,6 +94,15 @@ void uiEndPartialLine();
 void uiBeforeChildRuns(bool sharesConsole);
 void setSilent(bool flag);
 
+// "The launcher ran out of memory.": the text every stage ends with when an allocation failed.
+extern const char kOutOfMemoryText[];
+// Reports that the launcher ran out of memory, wherever it happened: shows kOutOfMemoryText
+// through the host (on standard error while there is no host, unless silent) and logs it as an
+// error when a log is named. What the run allocated is usually released by the time this runs;
+// where showing it through the host needs memory that is not there, the text goes to standard
+// error instead. Never throws.
+void reportOutOfMemory() noexcept;
+
 // Counts the progress steps asked of the facade on this thread while it lives, whether a host
 // shows them or not, so that work done once can report the same steps when its result is used
 // again. The progress window's own ticks (another thread) are not counted.

@@ -25,7 +25,9 @@ LogState& logState() {
     return state;
 }
 
-void writeLog(const LString& text, int kind) {
+void writeLog(const LString& text, int kind) { writeLogText(text.c_str(), kind); }
+
+void writeLogText(const char* text, int kind) {
     std::lock_guard<std::mutex> guard(logLock());
     LogState& log = logState();
     if (log.filePath.empty()) return;
@@ -41,7 +43,7 @@ void writeLog(const LString& text, int kind) {
         std::fputs(log.pending.c_str(), f.get());
         log.pending = LString();
     }
-    std::fprintf(f.get(), "%s%s\n", prefixOf(kind), text.c_str());
+    std::fprintf(f.get(), "%s%s\n", prefixOf(kind), text);
     std::fflush(f.get());
 }
 

@@ -29,6 +29,9 @@ void writeLogOnceOpen(const LString& text, int kind = kLogPlain);
 // opened and closed for every line, so other processes can append to the same file; the first
 // line of the process is preceded by a separator line. Failures lose the line silently.
 void writeLog(const LString& text, int kind = kLogPlain);
+// The same for a text the caller holds as characters: this call makes no string of its own (the
+// report of a lack of memory writes its line through it).
+void writeLogText(const char* text, int kind = kLogPlain);
 // Whether a log file is named: lines that are costly to put together are skipped without one.
 bool logEnabled();
 // Appends text (and a line break when `newline`) to the debug log, if one is named.

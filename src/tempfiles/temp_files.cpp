@@ -5,6 +5,7 @@
 #include <chrono>
 #include <vector>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "base/exceptions.h"
@@ -65,6 +66,19 @@ bool isDirectory(const LString& path) {
     return readAttributes(p, attributes).ok() && (attributes & kAttrDirectory);
 }
 
+// A temporary directory or name could not be made in `directory`. When every name tried was
+// taken (old entries fill the directory, or someone takes each name first) the system's text
+// alone ("The file exists") would not tell the user what is wrong.
+[[noreturn]] void throwTempNameFailure(const LString& directory, const SysStatus& status) {
+    if (status.is(ErrorKind::Exists)) {
+        throw TempNameException("Cannot make a new temporary name in " + directory +
+                                ": every name tried is taken. Remove the LRE*.tmp entries "
+                                "there that no run uses, or run the program again using the "
+                                "option -cv:tempdir <temp dir> to specify another directory.");
+    }
+    throw TempNameException(systemFailureText(SystemCall::TempFileName, status.code()));
+}
+
 // Throws when the run is being ended (under the lock).
 void refuseWhenClosed() {
     if (tempFiles().closed) throw LauncherException("The run is being ended.");
@@ -109,18 +123,27 @@ void removeEntry(const LString& path, const char* debugPrefix, FileSystem& fs) {
 }
 
 // Removes the entries last first. Every entry gets its turn: a failure of one is logged and the
-// others are still removed.
+// others are still removed. A lack of memory on the way (for a path or a log line) is raised
+// again once every entry had its turn.
 void removeAll(const StringList& entries, const char* debugPrefix, FileSystem& fs) {
+    bool outOfMemory = false;
     for (int32_t i = entries.count() - 1; i >= 0; --i) {
         const LString& path = entries.at(i);
         try {
-            removeEntry(path, debugPrefix, fs);
-        } catch (const LauncherException& e) {
-            writeLog("Could not remove " + path + ": " + e.message(), kLogWarning);
-        } catch (...) {
-            writeLog("Could not remove " + path + ".", kLogWarning);
+            try {
+                removeEntry(path, debugPrefix, fs);
+            } catch (const LauncherException& e) {
+                writeLog("Could not remove " + path + ": " + e.message(), kLogWarning);
+            } catch (const std::bad_alloc&) {
+                throw;
+            } catch (...) {
+                writeLog("Could not remove " + path + ".", kLogWarning);
+            }
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
         }
     }
+    if (outOfMemory) throw std::bad_alloc();
 }
 
 }  // namespace
@@ -137,10 +160,12 @@ LString getTempDirectory() {
     directory = fullPath(directory);
     // Where other users may rename what the launcher makes, they could put their own files in
     // its place after it checked them: the system's temporary folder is taken instead.
-    if (othersMayReplaceEntries(directory)) {
+    LString why;
+    if (othersMayReplaceEntries(directory, why)) {
         const LString fallback = fullPath(systemTempPath());
+        LString fallbackWhy;
         if (equalsNoCase(fallback, directory) || !isDirectory(fallback) ||
-            othersMayReplaceEntries(fallback)) {
+            othersMayReplaceEntries(fallback, fallbackWhy)) {
             throw LauncherException("Cannot use " + directory +
                                     " as the temp directory because other users can replace "
                                     "what the launcher puts there, and there is no private "
@@ -150,8 +175,7 @@ LString getTempDirectory() {
         }
         writeLog("Not using " + directory +
                      " as the temp directory: other users can replace what the launcher puts "
-                     "there (it is writable for everybody without the sticky bit, or belongs to "
-                     "another user). Using " + fallback + " instead.",
+                     "there (" + why + "). Using " + fallback + " instead.",
                  kLogWarning);
         directory = fallback;
     }
@@ -168,7 +192,7 @@ LString runDirectory(FileSystem& fs) {
     removeStaleRunDirectories(root, fs);
     LString name;
     const SysStatus created = createUniqueDirectory(fs, root, kTempPrefix, name);
-    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    if (!created.ok()) throwTempNameFailure(root, created);
     std::unique_ptr<RunMark> mark;
     const SysStatus marked = markRunDirectory(name, mark);
     if (!marked.ok()) {
@@ -205,7 +229,7 @@ LString createTempDirectory(FileSystem& fs) {
     // The directory is created under a new name and checked, never taken over: another user
     // who can write to the temporary directory cannot hand the launcher a directory or a link.
     const SysStatus created = createUniqueDirectory(fs, dir, kTempPrefix, name);
-    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    if (!created.ok()) throwTempNameFailure(dir, created);
     std::unique_lock<std::recursive_mutex> guard(registryLock());
     if (tempFiles().closed) {
         // Made while the registries were being emptied: it goes at once.
@@ -223,8 +247,9 @@ LString createLastingTempDirectory(FileSystem& fs) {
         refuseWhenClosed();
     }
     LString name;
-    const SysStatus created = createUniqueDirectory(fs, getTempDirectory(), kTempPrefix, name);
-    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    const LString root = getTempDirectory();
+    const SysStatus created = createUniqueDirectory(fs, root, kTempPrefix, name);
+    if (!created.ok()) throwTempNameFailure(root, created);
     return name;
 }
 
@@ -234,16 +259,18 @@ LString createTempFileName() {
         refuseWhenClosed();
     }
     LString name;
-    const SysStatus created = createUniqueTempFile(runDirectory(systemFileSystem()), kTempPrefix, name);
-    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    const LString dir = runDirectory(systemFileSystem());
+    const SysStatus created = createUniqueTempFile(dir, kTempPrefix, name);
+    if (!created.ok()) throwTempNameFailure(dir, created);
     registerTempFile(name);
     return name;
 }
 
 LString createUnregisteredTempFile() {
     LString name;
-    const SysStatus created = createUniqueTempFile(getTempDirectory(), kTempPrefix, name);
-    if (!created.ok()) throwSystemFailure(SystemCall::TempFileName, created.code());
+    const LString root = getTempDirectory();
+    const SysStatus created = createUniqueTempFile(root, kTempPrefix, name);
+    if (!created.ok()) throwTempNameFailure(root, created);
     return name;
 }
 
@@ -296,8 +323,18 @@ void removeTemporaryFiles(FileSystem& fs) {
     StringList directories, files;
     takeAll(tempFiles().directories, directories);
     takeAll(tempFiles().files, files);
-    removeAll(directories, "Launcher: Deleting dir: ", fs);
-    removeAll(files, "Launcher: Deleting file: ", fs);
+    // A lack of memory while removing some entries still lets the others go; it is raised again
+    // at the end.
+    bool outOfMemory = false;
+    const auto removeAllOf = [&](const StringList& entries, const char* debugPrefix) {
+        try {
+            removeAll(entries, debugPrefix, fs);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        }
+    };
+    removeAllOf(directories, "Launcher: Deleting dir: ");
+    removeAllOf(files, "Launcher: Deleting file: ");
     // The run's own directory goes last, its mark released first (Windows cannot remove a file
     // that is held open without sharing).
     StringList own;
@@ -314,15 +351,19 @@ void removeTemporaryFiles(FileSystem& fs) {
         state.runMark.reset();
         state.runKept = false;
     }
-    removeAll(own, "Launcher: Deleting dir: ", fs);
-    if (!runSettings().origGiven) return;
-    try {
-        scheduleLauncherRemoval();
-    } catch (const LauncherException& e) {
-        writeLog("Could not arrange the removal of the launcher: " + e.message(), kLogWarning);
-    } catch (...) {
-        writeLog("Could not arrange the removal of the launcher.", kLogWarning);
+    removeAllOf(own, "Launcher: Deleting dir: ");
+    if (runSettings().origGiven) {
+        try {
+            scheduleLauncherRemoval();
+        } catch (const LauncherException& e) {
+            writeLog("Could not arrange the removal of the launcher: " + e.message(), kLogWarning);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        } catch (...) {
+            writeLog("Could not arrange the removal of the launcher.", kLogWarning);
+        }
     }
+    if (outOfMemory) throw std::bad_alloc();
 }
 
 void removeStaleRunDirectories(const LString& root, FileSystem& fs) {

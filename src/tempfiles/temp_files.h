@@ -49,6 +49,9 @@ LString getTempDirectory();
 // run has ended. Everything else (a directory without the mark, one whose run still lives, a
 // link, another user's directory) is left alone. Each removal is logged.
 void removeStaleRunDirectories(const LString& root, FileSystem& fs = systemFileSystem());
+// Every failure to make a temporary directory or name below is a LauncherException; when every
+// name tried was taken, it says so ("Cannot make a new temporary name in DIR: every name tried
+// is taken. ...") instead of giving the system's text alone.
 // A new empty directory inside the temporary directory, registered for removal.
 LString createTempDirectory(FileSystem& fs = systemFileSystem());
 // A new empty directory inside the temporary directory itself, not registered: for what must

@@ -1,5 +1,7 @@
 #include "ui/run.h"
 
+#include <new>
+
 #include "archive/embedded_files.h"
 #include "core/launch_flow.h"
 #include "platform/process_info.h"
@@ -20,6 +22,9 @@ public:
     ~CleanupScope() {
         try {
             removeTemporaryFiles();
+        } catch (const std::bad_alloc&) {
+            // What could be removed is gone; the rest is left to the next start.
+            reportOutOfMemory();
         } catch (...) {
         }
     }

@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <new>
+
 #include "archive/embedded_files.h"
 #include "base/exceptions.h"
 #include "platform/process_info.h"
@@ -125,6 +127,10 @@ DWORD WINAPI launchWorker(LPVOID /*unused*/) {
         try {
             windowState().launchResult =
                 runLaunch(*host, host->arguments(), ExitMessageRoute::Facade, stopProgressTimers);
+        } catch (const std::bad_alloc&) {
+            // Around the launch (its exit message); the launch reports its own.
+            reportOutOfMemory();
+            windowState().launchResult = -1;
         } catch (...) {
             // The launch reports its own failures; the window must close whatever happened.
         }

@@ -1,7 +1,7 @@
 # End-to-end runs of the JVM discovery (driver: cases/jvm_e2e.sh) with the stand-in JVM
 # (wizjava, from cases/test_jvm.cmake), on every build (under Wine for the Windows builds).
 if(TARGET wizlaunch AND TARGET wizpack)
-  set(_jvm_cases search javahome none search-all scan-first hang verify install script bad-hive)
+  set(_jvm_cases search shared-temp javahome none search-all scan-first hang verify install script bad-hive)
   if(WIN32)
     list(APPEND _jvm_cases registry views drives)
   else()

@@ -13,6 +13,10 @@
 #
 # search        SEARCH finds a runtime bundled beside the launcher (a relative path hint): it
 #               prints 1, the home and the JVM file, which outlives the launcher
+# shared-temp   SEARCH with a -cv:tempdir that other users may change (mode 0777 without the
+#               sticky bit; under Wine an access list that lets Everyone delete what is in it):
+#               the run works in the user's own temporary folder, logs why, leaves the folder
+#               empty and finds the runtime all the same
 # javahome      SEARCH with -cv:javahome: the directory is tried with every descriptor, no hint
 # none          SEARCH and SEARCH_ALL that find nothing print 0
 # search-all    SEARCH_ALL over a test tree: candidates verified after the walk, descriptors in
@@ -142,6 +146,24 @@ $file"
     [ "$(tag_of "$local_file" JVM_FILE)" = "$file" ] || fail "JVM_FILE: $(cat "$local_file")"
     rm -f "$local_file"
     no_temporary_files
+    ;;
+shared-temp)
+    home jre "Acme Runtime" 17.0.2
+    descriptor a.jvm "Bundled" "Acme..." $'PATH_HINT: jre\n'
+    pack "" --type jvm --id 1 a.jvm
+    chmod 0777 tmp
+    action "ACTION: SEARCH" "LOGFILE: run.log"
+    file=$(sed -n 3p <<<"$out")
+    expect 0 "1
+$(native_path "$work/jre")
+$file"
+    grep -aqF "WARNING: Not using $(native_path "$work/tmp") as the temp directory: other users can replace what the launcher puts there (" \
+        run.log || fail "no log line for the shared folder: $(cat run.log)"
+    no_temporary_files
+    local_file=$file
+    [ -n "$emulator" ] && local_file=$($emulator winepath -u "$file" 2>/dev/null | tr -d '\r')
+    [ -f "$local_file" ] || fail "the JVM file $file is gone"
+    rm -f "$local_file"
     ;;
 javahome)
     home elsewhere "Third Runtime" 17.0.8

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <new>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -327,3 +330,57 @@ TEST_F(OptionWalk, UnreadableLauncherFile) {
 }
 
 TEST_F(OptionWalk, RunInstructionsWithoutScript) { EXPECT_EQ(runInstructions(), -1); }
+
+namespace {
+
+// A host that runs out of memory when it is asked to show a status line (a search's first
+// step), and records everything else.
+class StatusOutOfMemoryHost : public wiztest::RecordingHost {
+public:
+    void setStatus(const LString&) override { throw std::bad_alloc(); }
+    void setStatus2(const LString&, const LString&) override { throw std::bad_alloc(); }
+};
+
+}  // namespace
+
+TEST_F(OptionWalk, OutOfMemoryEndsWithTheMessageAndALogLine) {
+    // In the option walk itself, and inside a batch action (which reports its own failures as
+    // no answer but must not take a lack of memory for one).
+    const std::string log = dir.file("memory.log");
+    const std::string search =
+        inputDocument("search.tag", "ACTION: SEARCH\nSHOW_PROGRESS: 1\nLOGFILE: " + log + "\n");
+    StatusOutOfMemoryHost failing;
+    wiztest::ScopedHost scopedFailing(failing);
+    EXPECT_EQ(run({"-cv:in", search}), -1);
+    EXPECT_EQ(failing.messages, (std::vector<std::string>{"The launcher ran out of memory."}));
+    const std::vector<std::string> lines = logLines(log);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "ERROR: The launcher ran out of memory.");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ERROR: Unexpected failure in search."), 0);
+}
+
+TEST(OutOfMemoryReport, WithoutAHostOnStandardErrorUnlessSilent) {
+    // Before the host exists (the argument list, the host's creation) the text goes to
+    // standard error; a silent launcher shows nothing, and the log gets its line either way.
+    wiztest::TempDir dir;
+    const std::string log = dir.file("memory.log");
+    wiz::logState().filePath = log.c_str();
+    wiz::LauncherHost* previous = wiz::hostState().host.exchange(nullptr);
+    for (bool silent : {false, true}) {
+        setSilent(silent);
+        ::testing::internal::CaptureStderr();
+        reportOutOfMemory();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  silent ? "" : "The launcher ran out of memory.\n");
+    }
+    setSilent(false);
+    wiz::hostState().host = previous;
+    wiz::logState() = wiz::LogState();
+    std::vector<std::string> lines;
+    std::istringstream written(wiztest::TempDir::read(log));
+    for (std::string line; std::getline(written, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line != "------------------") lines.push_back(line);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>(2, "ERROR: The launcher ran out of memory.")));
+}

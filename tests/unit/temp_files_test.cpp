@@ -10,6 +10,7 @@
 #include <fstream>
 #include <future>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -280,6 +281,64 @@ TEST_F(TempFilesTest, RemovalHoldsNoLockWhileItRemoves) {
     EXPECT_TRUE(interrupting.otherThreadGotThrough);
     EXPECT_EQ(wiz::tempFiles().directories.count(), 0);
     EXPECT_EQ(wiz::tempFiles().files.count(), 0);
+}
+
+// A file system that runs out of memory the first time the removal asks about `failAt`.
+class OutOfMemoryFileSystem : public wiz::SystemFileSystem {
+public:
+    explicit OutOfMemoryFileSystem(const LString& failAt) : failAt_(failAt) {}
+    wiz::SysStatus readAttributes(const LString& path, uint32_t& attributes) override {
+        if (!failed_ && path == failAt_) {
+            failed_ = true;
+            throw std::bad_alloc();
+        }
+        return SystemFileSystem::readAttributes(path, attributes);
+    }
+
+private:
+    LString failAt_;
+    bool failed_ = false;
+};
+
+TEST_F(TempFilesTest, LackOfMemoryForOneEntryKeepsNoOtherFromGoing) {
+    // Every entry still goes, the run's own directory too; the lack of memory comes out at the
+    // end for the launch to report.
+    const LString directory = wiz::createTempDirectory();
+    const LString first = wiz::createTempFileName();
+    const LString last = wiz::createTempFileName();
+    const LString run = wiz::tempFiles().runDirectory;
+    OutOfMemoryFileSystem failing(last);
+    EXPECT_THROW(wiz::removeTemporaryFiles(failing), std::bad_alloc);
+    for (const LString& gone : {directory, first, last, run}) {
+        EXPECT_FALSE(fs::exists(gone.str())) << gone.str();
+    }
+    EXPECT_EQ(wiz::tempFiles().files.count(), 0);
+    EXPECT_TRUE(wiz::tempFiles().runDirectory.empty());
+    fs::remove_all(run.str());
+}
+
+// A file system on which every temporary name is taken already.
+class FullFileSystem : public wiz::SystemFileSystem {
+public:
+    wiz::SysStatus makeDirectory(const LString&) override {
+        return wiz::SysStatus::of(wiz::ErrorKind::Exists);
+    }
+};
+
+TEST_F(TempFilesTest, EveryNameTakenSaysSo) {
+    FullFileSystem full;
+    try {
+        wiz::createTempDirectory(full);
+        FAIL() << "no failure";
+    } catch (const wiz::TempNameException& e) {
+        EXPECT_EQ(e.message().str().rfind("Cannot make a new temporary name in " +
+                                              wiz::getTempDirectory().str() +
+                                              ": every name tried is taken.",
+                                          0),
+                  0u)
+            << e.message().str();
+    }
+    EXPECT_TRUE(wiz::tempFiles().runDirectory.empty());
 }
 
 TEST(EnoughFreeClusters, ClusterArithmetic) {
