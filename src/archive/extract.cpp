@@ -53,9 +53,10 @@ LauncherException unsafeName(const LString& name) {
 
 // A destination that is a link (another user may have left it there) is never written through.
 LauncherException linkRefused(const LString& path) {
-    return LauncherException("Cannot write " + quoteForMessage(path) +
-                             ": it is a link, a file with other names or no plain file, and nothing is "
-                             "written through a link or into a special file.");
+    return LauncherException(
+        "Cannot write " + quoteForMessage(path) +
+        ": it is a link, a file with other names or no plain file, and nothing is "
+        "written through a link or into a special file.");
 }
 
 }  // namespace

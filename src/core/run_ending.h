@@ -17,9 +17,9 @@ namespace wiz {
 
 // One ending, as the system's backend describes it.
 struct RunEnding {
-    const char* event = "";     // for the log: "SIGTERM", "Ctrl+C", ...
-    ChildEnding children;       // what the running children get and how long they may take
-    int exitCode = 0;           // the process's exit code
+    const char* event = "";      // for the log: "SIGTERM", "Ctrl+C", ...
+    ChildEnding children;        // what the running children get and how long they may take
+    int exitCode = 0;            // the process's exit code
     bool childCodeWins = false;  // a child that ended in time gives its own exit code instead
 };
 

@@ -244,7 +244,8 @@ LString keepJvmFile(const LString& file) {
     if (kept != file) {
         TagDocument document(kept);
         document.setValue("JVM_FILE", kept);
-        if (!document.write(kept)) throw LauncherException("Cannot write the JVM file " + kept + ".");
+        if (!document.write(kept))
+            throw LauncherException("Cannot write the JVM file " + kept + ".");
     }
     return kept;
 }

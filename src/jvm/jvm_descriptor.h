@@ -11,8 +11,8 @@
 #include "launch/jvm_tags.h"
 #include "launch/launch_script.h"
 #include "launch/run_result_cache.h"
-#include "tagdoc/java_version.h"
 #include "tagdoc/document_check.h"
+#include "tagdoc/java_version.h"
 #include "tagdoc/tag_document.h"
 
 namespace wiz {

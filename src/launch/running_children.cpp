@@ -75,10 +75,10 @@ ChildEndingResult endRunningChildren(const ChildEnding& ending) {
         std::chrono::steady_clock::now() + std::chrono::milliseconds(ending.graceMs);
     for (const auto& child : waiting) {
         const auto now = std::chrono::steady_clock::now();
-        const auto left = deadline > now ? std::chrono::duration_cast<std::chrono::milliseconds>(
-                                               deadline - now)
-                                               .count()
-                                         : 0;
+        const auto left =
+            deadline > now
+                ? std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count()
+                : 0;
         if (child->waitForEnd(static_cast<unsigned>(left))) {
             child->exitCode(result.exitCode);
         } else {

@@ -21,9 +21,7 @@ namespace {
 class PosixChildWatch : public ChildWatch {
 public:
     explicit PosixChildWatch(pid_t pid)
-        : pid_(pid),
-          ownGroup_(::getpgid(pid) == pid),
-          sharesGroup_(::getpgid(pid) == ::getpgrp()) {
+        : pid_(pid), ownGroup_(::getpgid(pid) == pid), sharesGroup_(::getpgid(pid) == ::getpgrp()) {
         // Called directly: not every C library declares them.
         processFd_.reset(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
     }

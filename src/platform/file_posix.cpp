@@ -16,8 +16,8 @@ namespace {
 UniqueFd openPlainForWriting(const LString& path, int flags, bool& isLink, uint32_t& error) {
     isLink = false;
     error = 0;
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | flags,
-                       0666));
+    UniqueFd fd(::open(path.c_str(),
+                       O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | flags, 0666));
     if (!fd.valid()) {
         // ENXIO: a FIFO without a reader.
         isLink = errno == ELOOP || errno == ENXIO;

@@ -20,14 +20,14 @@ bool holdPlainFile(const LString& path, FileHandle& held, bool& isLink) {
         isLink = true;
         return false;
     }
-    held.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    held.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                           nullptr));
     BY_HANDLE_FILE_INFORMATION info;
-    if (held && ((GetFileType(held.get()) != FILE_TYPE_DISK) ||
-                 (GetFileInformationByHandle(held.get(), &info) &&
-                  ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-                   info.nNumberOfLinks > 1)))) {
+    if (held &&
+        ((GetFileType(held.get()) != FILE_TYPE_DISK) ||
+         (GetFileInformationByHandle(held.get(), &info) &&
+          ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1)))) {
         isLink = true;
         return false;
     }

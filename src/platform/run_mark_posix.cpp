@@ -34,9 +34,9 @@ SysStatus markRunDirectory(const LString& directory, std::unique_ptr<RunMark>& m
     if (!fd.valid()) return lastSystemError();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return lastSystemError();
     char text[96];
-    const int n = std::snprintf(text, sizeof text, "process %ld, started %lld",
-                                static_cast<long>(::getpid()),
-                                static_cast<long long>(std::time(nullptr)));
+    const int n =
+        std::snprintf(text, sizeof text, "process %ld, started %lld", static_cast<long>(::getpid()),
+                      static_cast<long long>(std::time(nullptr)));
     if (n > 0 && ::write(fd.get(), text, static_cast<size_t>(n)) != n) return lastSystemError();
     if (::rename(fresh.c_str(), joinPath(directory, kRunMarkName).c_str()) != 0) {
         return lastSystemError();

@@ -25,7 +25,7 @@ private:
 SysStatus markRunDirectory(const LString& directory, std::unique_ptr<RunMark>& mark) {
     const LString path = joinPath(directory, kRunMarkName);
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return lastSystemError();
     char text[96];
     const int n = std::snprintf(text, sizeof text, "process %lu, started %lld",
@@ -42,7 +42,7 @@ SysStatus markRunDirectory(const LString& directory, std::unique_ptr<RunMark>& m
 MarkOwner runMarkOwner(const LString& directory, LString& owner) {
     const LString path = joinPath(directory, kRunMarkName);
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.valid()) {
         return GetLastError() == ERROR_SHARING_VIOLATION ? MarkOwner::Alive : MarkOwner::None;
     }
@@ -54,8 +54,8 @@ MarkOwner runMarkOwner(const LString& directory, LString& owner) {
     }
     char text[96];
     DWORD got = 0;
-    owner = ReadFile(file.get(), text, sizeof text - 1, &got, nullptr) ? LString(text, got)
-                                                                       : LString();
+    owner =
+        ReadFile(file.get(), text, sizeof text - 1, &got, nullptr) ? LString(text, got) : LString();
     return MarkOwner::Gone;
 }
 

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <vector>
 #include <mutex>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "base/exceptions.h"
 #include "platform/fs.h"
@@ -175,7 +175,8 @@ LString getTempDirectory() {
         }
         writeLog("Not using " + directory +
                      " as the temp directory: other users can replace what the launcher puts "
-                     "there (" + why + "). Using " + fallback + " instead.",
+                     "there (" +
+                     why + "). Using " + fallback + " instead.",
                  kLogWarning);
         directory = fallback;
     }

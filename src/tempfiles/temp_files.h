@@ -63,7 +63,7 @@ LString createTempFileName();
 // removes the launcher file). Made even while the run is being ended.
 LString createUnregisteredTempFile();
 void registerTempFile(const LString& path);
-void unregisterTempFile(const LString& path);       // case-insensitive match
+void unregisterTempFile(const LString& path);  // case-insensitive match
 // Hands a registered temporary file over to the caller for good: unregisters it and moves it
 // out of the run's own directory into the temporary directory itself, so that it outlives the
 // run. Returns its path from then on.

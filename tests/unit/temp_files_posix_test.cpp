@@ -6,9 +6,9 @@
 #include <string>
 
 #include "fs_test_support.h"
-#include "support/temp_dir.h"
 #include "platform/fs.h"
 #include "services/log.h"
+#include "support/temp_dir.h"
 #include "tempfiles/temp_files.h"
 
 namespace {
@@ -34,7 +34,8 @@ TEST(TempRootPosix, DirectoryOthersCanChangeIsNotUsed) {
     std::ifstream in(log);
     std::string line;
     bool logged = false;
-    while (std::getline(in, line)) logged |= line.rfind("WARNING: Not using " + shared.string(), 0) == 0;
+    while (std::getline(in, line))
+        logged |= line.rfind("WARNING: Not using " + shared.string(), 0) == 0;
     EXPECT_TRUE(logged);
     wiz::removeTemporaryFiles();
     EXPECT_FALSE(fs::exists(dir.str()));
