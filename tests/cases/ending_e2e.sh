@@ -207,36 +207,40 @@ ctrl-c | ctrl-break | killed-windows)
     command -v script >/dev/null || skip "script(1) is not installed (apt-get install bsdutils)"
     . "$(dirname "${BASH_SOURCE[0]}")/launcher_paths.sh"
     mkdir -p home/bin
-    cp "$wizjava" home/bin/java.exe
+    # Names no other test's process has: taskkill below ends processes by image name, in a Wine
+    # prefix that tests running at the same time share.
+    java_name=java$$.exe
+    setup_name=setup$$.exe
+    cp "$wizjava" "home/bin/$java_name"
     printf 'sleep_ms=60000\n' >home/bin/test_jvm.cfg
-    printf 'DESC: Test JVM\nJVM_HOME: %s\nJVM_EXE: bin\\java.exe\n' "$(native_path "$work/home")" >jvm.tag
+    printf 'DESC: Test JVM\nJVM_HOME: %s\nJVM_EXE: bin\\%s\n' "$(native_path "$work/home")" "$java_name" >jvm.tag
     printf 'COMMAND: """@JVM_HOME@\\@JVM_EXE@"" -cp ""%%APPLICATION_ARCHIVE%%()"" Wizard"\nDISPLAY_CONSOLE: 1\n' >launch.tag
     printf 'INSTRUCTIONS:\nLAUNCH jvm.tag 0\n/:\n' >script.tag
     { printf 'PK\005\006'; head -c 18 /dev/zero; } >app.jar
     cp "$launcher" base.exe
     cp "$wizpack" wizpack.exe
-    $emulator ./wizpack.exe -o setup.exe --style 0 base.exe --type instructions script.tag \
+    $emulator ./wizpack.exe -o "$setup_name" --style 0 base.exe --type instructions script.tag \
         --type launchscript launch.tag --type application app.jar >pack.log 2>&1 ||
         fail "wizpack: $(cat pack.log)"
-    wizards() { ps -eo args | grep -c '[h]ome.bin.java\.exe'; }
+    wizards() { ps -eo args | grep -c "[h]ome.bin.${java_name%.exe}\\.exe"; }
     if [ "$case_name" = killed-windows ]; then
         mkdir -m 700 tmp/LRE0000B001.tmp
         # The first run is ended with TerminateProcess (taskkill /F) while its wizard sleeps.
-        (SHELL=/bin/bash script -qec "$(printf '%q ' $emulator ./setup.exe -console -cv:log run.log -cv:tempdir tmp)" \
+        (SHELL=/bin/bash script -qec "$(printf '%q ' $emulator "./$setup_name" -console -cv:log run.log -cv:tempdir tmp)" \
             /dev/null </dev/null >first.log 2>&1) &
         first=$!
         for _ in $(seq 300); do
             [ -f home/bin/test_jvm.log ] && break
             sleep 0.1
         done
-        $emulator taskkill /F /IM setup.exe >/dev/null 2>&1
-        $emulator taskkill /F /IM java.exe >/dev/null 2>&1
+        $emulator taskkill /F /IM "$setup_name" >/dev/null 2>&1
+        $emulator taskkill /F /IM "$java_name" >/dev/null 2>&1
         wait "$first"
         left=$(ls tmp | grep -vxF LRE0000B001.tmp)
         [ -n "$left" ] && [ -e "tmp/$left/run.lock" ] || fail "the killed run left no marked directory: $(ls -R tmp)"
         printf '' >home/bin/test_jvm.cfg
         rm -f run.log
-        run $emulator ./setup.exe -console -cv:log run.log -cv:tempdir tmp
+        run $emulator "./$setup_name" -console -cv:log run.log -cv:tempdir tmp
         [ "$code" = 0 ] || fail "second run: exit code $code: $out"
         [ "$(ls tmp)" = LRE0000B001.tmp ] || fail "left after the second run: $(ls tmp)"
         tr -d '\r' <run.log | grep -aq "^Removed the temporary directory of an earlier run that has ended (process [0-9]*, started [0-9]*): .*$left" ||
@@ -248,7 +252,7 @@ ctrl-c | ctrl-break | killed-windows)
     [ "$event" = ctrl-c ] && event=c
     [ "$case_name" = ctrl-c ] && event=c
     SHELL=/bin/bash script -qec \
-        "$(printf '%q ' $emulator "$probe" report.txt home/bin/test_jvm.log "$event" setup.exe -console -cv:log run.log -cv:tempdir tmp)" \
+        "$(printf '%q ' $emulator "$probe" report.txt home/bin/test_jvm.log "$event" "$setup_name" -console -cv:log run.log -cv:tempdir tmp)" \
         /dev/null </dev/null >script.log 2>&1
     [ -f report.txt ] || fail "no report from the probe: $(head -c 600 script.log)"
     report=$(tr -d '\r' <report.txt)
