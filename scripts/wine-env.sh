@@ -77,6 +77,21 @@ wiz_prefix_create() {
     [ -f "$WINEPREFIX/system.reg" ]
 }
 
+# Takes the prefix PREFIX for the calling test alone (a lock held until the test's shell ends)
+# and leaves it two drives: C: (its own drive_c) and M:, the folder TREE (made when missing). The
+# caller's EXIT trap removes the M: link and stops the wineserver.
+wine_drives_prefix() {
+    export WINEPREFIX=$1
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
+    wiz_prefix_create || return 1
+    wiz_wineserver -k 2>/dev/null
+    wiz_wineserver -w 2>/dev/null
+    rm -f "$WINEPREFIX/dosdevices/z:"
+    mkdir -p "$2"
+    ln -sfn "$2" "$WINEPREFIX/dosdevices/m:"
+}
+
 # Keeps a wineserver running for WINEPREFIX (created first when missing), so that each start of
 # a Windows program costs milliseconds instead of seconds.
 wine_start() {

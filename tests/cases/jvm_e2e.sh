@@ -421,16 +421,8 @@ views)
 drives)
     . "$(dirname "$0")/../../scripts/wine-env.sh"
     export WIZ_WINE=$emulator
-    # A prefix of its own whose only drives are C: (its own drive_c) and M: (the test tree).
-    export WINEPREFIX=$prefixes/wineprefix-drives
-    exec 9>"$WINEPREFIX.lock"
-    flock 9
-    wiz_prefix_create || fail "cannot create the prefix"
-    wiz_wineserver -k 2>/dev/null
-    wiz_wineserver -w 2>/dev/null
-    rm -f "$WINEPREFIX/dosdevices/z:"
-    mkdir -p tree
-    ln -sfn "$work/tree" "$WINEPREFIX/dosdevices/m:"
+    # A prefix of its own, one test at a time, whose only drives are C: and M: (the test tree).
+    wine_drives_prefix "$prefixes/wineprefix-drives" "$work/tree" || fail "cannot create the prefix"
     trap 'rm -f "$WINEPREFIX/dosdevices/m:"; wiz_wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
     home tree/apps/jdk-17.0.2 "Acme Runtime" 17.0.2
     home tree/apps/jdk-17.0.2/bin/sub/jdk-17.0.9 "Acme Runtime" 17.0.9

@@ -382,17 +382,8 @@ execute)
 recycle)
     . "$source_dir/scripts/wine-env.sh"
     export WIZ_WINE=$emulator
-    # A prefix of its own whose only drives are C: (its own drive_c) and M: (the test tree); the
-    # lock keeps it to one test at a time.
-    export WINEPREFIX=$build_dir/wineprefix-drives
-    exec 9>"$WINEPREFIX.lock"
-    flock 9
-    wiz_prefix_create || fail "cannot create the prefix"
-    wiz_wineserver -k 2>/dev/null
-    wiz_wineserver -w 2>/dev/null
-    rm -f "$WINEPREFIX/dosdevices/z:"
-    mkdir -p tree
-    ln -sfn "$work/tree" "$WINEPREFIX/dosdevices/m:"
+    # A prefix of its own, one test at a time, whose only drives are C: and M: (the test tree).
+    wine_drives_prefix "$build_dir/wineprefix-drives" "$work/tree" || fail "cannot create the prefix"
     trap 'rm -f "$WINEPREFIX/dosdevices/m:"; wiz_wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
     home 'tree/$Recycle.Bin/S-1-5-21/jdk-17' "Acme Runtime" 17.0.2
     home 'tree/System Volume Information/jdk-17' "Acme Runtime" 17.0.2
