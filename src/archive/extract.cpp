@@ -86,7 +86,7 @@ LString EmbeddedFileEntry::extractTo(const LString& directory) const {
     int writeError = 0;
     bool isLink = false;
     uint32_t createError = 0;
-    FilePtr target = createFileNoLink(destination, false, isLink, createError);
+    FilePtr target = createFileForWriting(destination, false, isLink, createError);
     if (isLink) throw linkRefused(destination);
     if (!target) writeError = createError != 0 ? static_cast<int>(createError) : EIO;
     // Each block goes to the system in one write, and a write that fails shows in fwrite. Where

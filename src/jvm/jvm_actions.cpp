@@ -230,7 +230,7 @@ void installEmbeddedJvm(int32_t mode) {
     TagDocument document;
     document.loadFile(jvmFile);
     document.setJvmResult(destination, jvmFile, true);
-    document.write(jvmFile);
+    writeDocument(document, jvmFile);
     scriptVariables.setNumeric(1, 1);
     scriptVariables.setInsertedString(1, jvmFile);
 }
@@ -244,7 +244,7 @@ LString keepJvmFile(const LString& file) {
     if (kept != file) {
         TagDocument document(kept);
         document.setValue("JVM_FILE", kept);
-        if (!document.write(kept))
+        if (!writeDocument(document, kept))
             throw LauncherException("Cannot write the JVM file " + kept + ".");
     }
     return kept;
@@ -311,7 +311,7 @@ void installJvmAction(bool showProgress, const LString& command, const LString& 
     TagDocument document;
     document.loadFile(jvmFile);
     document.setJvmResult(destination, jvmFile, false);
-    document.write(jvmFile);
+    writeDocument(document, jvmFile);
     printLine(jvmFile);
 }
 

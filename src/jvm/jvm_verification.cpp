@@ -325,7 +325,7 @@ bool JvmDescriptor::checkVerifyOutput(const LString& output, const VerificationR
 LString JvmMatch::writeJvmFile() const {
     const LString path = createTempFileName();
     document_.setJvmResult(home, path, isTemporary);
-    if (!document_.write(path)) throw LauncherException("Cannot write the JVM file " + path + ".");
+    if (!writeDocument(document_, path)) throw LauncherException("Cannot write the JVM file " + path + ".");
     return path;
 }
 

@@ -30,7 +30,9 @@ namespace {
 bool copyFile(const LString& source, const LString& destination) {
     FilePtr in = openFile(source, "rb");
     if (!in) return false;
-    FilePtr out = openFile(destination, "wb");
+    bool isLink = false;
+    uint32_t error = 0;
+    FilePtr out = createFileForWriting(destination, false, isLink, error);
     if (!out) return false;
     int writeError = 0;
     std::vector<char> block(4096);

@@ -41,6 +41,10 @@ public:
     virtual SysStatus removeChild(Directory& parent, const LString& name, uint32_t attributes) {
         return parent.removeChild(name, attributes);
     }
+    virtual SysStatus makeChild(Directory& parent, const LString& name,
+                                std::unique_ptr<Directory>& child) {
+        return parent.makeChild(name, child);
+    }
 };
 
 // The operating system's file system: the calls of fs.h.

@@ -10,6 +10,7 @@
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/file.h"
 #include "platform/system_error.h"
 
 namespace wiz {
@@ -79,8 +80,9 @@ private:
 // An open directory. Its operations name entries relative to it, so they act on this very
 // directory even when the path that led to it changes meanwhile: POSIX holds a descriptor and
 // uses the *at calls; Windows holds a handle without delete sharing, which keeps the directory
-// from being renamed or removed while it is open, and composes the names under its path (the
-// Windows 9x family has no handles to directories: there only the path is held).
+// from being renamed or removed while it is open, creates files and subdirectories relative to
+// that handle (NtCreateFile with it as the root) and composes the other names under its path
+// (the Windows 9x family has no handles to directories: there only the path is held).
 class Directory {
 public:
     virtual ~Directory() = default;
@@ -98,6 +100,15 @@ public:
                                 uint32_t& attributes) = 0;
     // removeEntry for the entry `name` of this directory.
     virtual SysStatus removeChild(const LString& name, uint32_t attributes) = 0;
+    // Makes the subdirectory `name` for this user alone (as makeDirectory) and opens it, relative
+    // to this directory. Fails with ErrorKind::Exists when anything has the name already, or when
+    // what is there afterwards is not a directory that can be opened.
+    virtual SysStatus makeChild(const LString& name, std::unique_ptr<Directory>& child) = 0;
+    // createFileNoLink for the entry `name` of this directory, created relative to it: a rename
+    // of the path that led here cannot send the file elsewhere. With `mustBeNew` an entry that
+    // is there already (whatever it is) is left alone and `error` is EEXIST.
+    virtual FilePtr createFile(const LString& name, bool text, bool mustBeNew, bool& isLink,
+                               uint32_t& error) = 0;
 
 protected:
     explicit Directory(const LString& path) : path_(path) {}

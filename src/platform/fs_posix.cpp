@@ -15,6 +15,7 @@
 
 #include "platform/environment.h"
 #include "platform/file.h"
+#include "platform/file_at_posix.h"
 #include "platform/fs.h"
 #include "platform/handle_posix.h"
 #include "platform/path.h"
@@ -155,6 +156,13 @@ public:
         const int flags = isPlainDirectory(attributes) ? AT_REMOVEDIR : 0;
         return succeededOr(::unlinkat(fd_.get(), name.c_str(), flags));
     }
+    SysStatus makeChild(const LString& name, std::unique_ptr<Directory>& child) override;
+    FilePtr createFile(const LString& name, bool text, bool mustBeNew, bool& isLink,
+                       uint32_t& error) override {
+        return createFileAt(fd_.get(), name, text, mustBeNew, isLink, error);
+    }
+
+    int descriptor() const { return fd_.get(); }
 
 private:
     UniqueFd fd_;
@@ -192,12 +200,28 @@ SysStatus PosixDirectory::list(std::vector<DirectoryEntry>& entries) {
     return status;
 }
 
+SysStatus PosixDirectory::makeChild(const LString& name, std::unique_ptr<Directory>& child) {
+    if (::mkdirat(fd_.get(), name.c_str(), 0700) != 0) return lastSystemError();
+    // Only what was made here is opened: anything else at the name by now (a link, a file) is
+    // taken as a name in use.
+    uint32_t attributes = 0;
+    const SysStatus opened = openDirectoryAt(fd_.get(), name, joinPath(path(), name), child,
+                                             attributes);
+    if (opened.ok() && !child) return SysStatus::of(ErrorKind::Exists);
+    return opened;
+}
+
 SysStatus PosixDirectory::openChild(const LString& name, std::unique_ptr<Directory>& child,
                                     uint32_t& attributes) {
     return openDirectoryAt(fd_.get(), name, joinPath(path(), name), child, attributes);
 }
 
 }  // namespace
+
+int directoryDescriptor(const Directory& directory) {
+    const auto* own = dynamic_cast<const PosixDirectory*>(&directory);
+    return own ? own->descriptor() : -1;
+}
 
 SysStatus readAttributes(const LString& path, uint32_t& attributes) {
     struct stat st;

@@ -1,19 +1,24 @@
 #include "platform/fs_win32.h"
 
 #include <direct.h>
+#include <fcntl.h>
+#include <io.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "platform/file_at_win32.h"
 #include "platform/fs.h"
 #include "platform/handle_win32.h"
 #include "platform/path.h"
 #include "platform/win32.h"
 
-// Needs the declarations of windows.h first.
+// Need the declarations of windows.h first.
 #include <aclapi.h>
+#include <winternl.h>
 
 namespace wiz {
 
@@ -51,10 +56,39 @@ SysStatus holdObject(const LString& path, FileHandle& handle, uint32_t& attribut
 SysStatus openHeldDirectory(const LString& path, std::unique_ptr<Directory>& directory,
                             uint32_t& attributes);
 
+// The C library's error number for a system error of creating a file, for the messages that
+// report it as the C library would.
+uint32_t errnoOf(const SysStatus& status) {
+    switch (status.kind()) {
+        case ErrorKind::Exists:
+            return EEXIST;
+        case ErrorKind::NotFound:
+            return ENOENT;
+        case ErrorKind::AccessDenied:
+        case ErrorKind::SharingViolation:
+            return EACCES;
+        default:
+            return status.code() == ERROR_DISK_FULL || status.code() == ERROR_HANDLE_DISK_FULL
+                       ? ENOSPC
+                       : EIO;
+    }
+}
+
+// Whether the object behind `handle` is a file on a disk with one name and no reparse point:
+// the only thing the launcher writes into.
+bool isPlainFile(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+           info.nNumberOfLinks == 1;
+}
+
 class Win32Directory : public Directory {
 public:
     Win32Directory(const LString& path, FileHandle held)
         : Directory(path), held_(std::move(held)) {}
+
+    HANDLE handle() const { return held_.get(); }
 
     SysStatus list(std::vector<DirectoryEntry>& entries) override {
         DirectoryListing listing(path());
@@ -69,6 +103,9 @@ public:
     SysStatus removeChild(const LString& name, uint32_t attributes) override {
         return removeEntry(joinPath(path(), name), attributes);
     }
+    SysStatus makeChild(const LString& name, std::unique_ptr<Directory>& child) override;
+    FilePtr createFile(const LString& name, bool text, bool mustBeNew, bool& isLink,
+                       uint32_t& error) override;
 
 private:
     FileHandle held_;  // keeps the directory where it is; empty on the 9x family
@@ -83,7 +120,128 @@ SysStatus openHeldDirectory(const LString& path, std::unique_ptr<Directory>& dir
     return SysStatus();
 }
 
+// Where the system cannot create relative to a handle (the 9x family holds none), the name is
+// composed under the directory's path.
+SysStatus Win32Directory::makeChild(const LString& name, std::unique_ptr<Directory>& child) {
+    FileHandle made;
+    SysStatus status = SysStatus::of(ErrorKind::Other);
+    if (held_) {
+        // Made and held in one call, without delete sharing, so it is this very directory that
+        // is opened and it stays where it is.
+        status = createAt(held_.get(), name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                          FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT, made);
+    }
+    if (status.ok()) {
+        child.reset(new Win32Directory(joinPath(path(), name), std::move(made)));
+        return status;
+    }
+    if (held_ && !status.is(ErrorKind::Other)) {
+        // A name that a directory being deleted still holds answers "access denied": taken.
+        return status.is(ErrorKind::AccessDenied) ? SysStatus::of(ErrorKind::Exists) : status;
+    }
+    const LString at = joinPath(path(), name);
+    status = makeDirectory(at);
+    if (!status.ok()) return status;
+    uint32_t attributes = 0;
+    status = openHeldDirectory(at, child, attributes);
+    if (status.ok() && !child) return SysStatus::of(ErrorKind::Exists);
+    return status;
+}
+
+FilePtr Win32Directory::createFile(const LString& name, bool text, bool mustBeNew, bool& isLink,
+                                   uint32_t& error) {
+    isLink = false;
+    error = 0;
+    FileHandle file;
+    SysStatus status = SysStatus::of(ErrorKind::Other);
+    if (held_) {
+        status = createAt(held_.get(), name, GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, mustBeNew ? FILE_CREATE : FILE_OPEN_IF,
+                          FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT, file);
+    }
+    if (!held_ || status.is(ErrorKind::Other)) {
+        const LString at = joinPath(path(), name);
+        uint32_t attributes = 0;
+        if (mustBeNew && readAttributes(at, attributes).ok()) {
+            error = EEXIST;
+            return nullptr;
+        }
+        return createFileNoLink(at, text, isLink, error);
+    }
+    if (!status.ok()) {
+        error = errnoOf(status);
+        return nullptr;
+    }
+    if (!isPlainFile(file.get())) {
+        isLink = true;
+        return nullptr;
+    }
+    if (!SetEndOfFile(file.get())) {
+        error = errnoOf(lastSystemError());
+        return nullptr;
+    }
+    // The C library takes the handle over: closing the stream closes it.
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()),
+                                   _O_WRONLY | (text ? _O_TEXT : _O_BINARY));
+    if (fd < 0) {
+        error = EMFILE;
+        return nullptr;
+    }
+    file.release();
+    FilePtr stream(_fdopen(fd, text ? "w" : "wb"));
+    if (!stream) {
+        error = static_cast<uint32_t>(errno);
+        _close(fd);
+    }
+    return stream;
+}
+
 }  // namespace
+
+HANDLE directoryHandle(const Directory& directory) {
+    const auto* own = dynamic_cast<const Win32Directory*>(&directory);
+    return own ? own->handle() : nullptr;
+}
+
+SysStatus createAt(HANDLE directory, const LString& name, DWORD access, DWORD share,
+                   ULONG disposition, ULONG options, FileHandle& created) {
+    using NtCreateFileCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES,
+                                              PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG, ULONG,
+                                              ULONG, ULONG, PVOID, ULONG);
+    using StatusToErrorCall = ULONG(NTAPI*)(NTSTATUS);
+    // ntdll is part of every process on the NT family; the 9x family does not have these.
+    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    static const auto ntCreateFile = ntdll ? reinterpret_cast<NtCreateFileCall>(reinterpret_cast<void*>(
+                                                 GetProcAddress(ntdll, "NtCreateFile")))
+                                           : nullptr;
+    static const auto toError = ntdll ? reinterpret_cast<StatusToErrorCall>(reinterpret_cast<void*>(
+                                            GetProcAddress(ntdll, "RtlNtStatusToDosError")))
+                                      : nullptr;
+    if (!ntCreateFile || !toError || !directory) return SysStatus::of(ErrorKind::Other);
+
+    // The name in UTF-16, from the code page every other path of the launcher is in.
+    const int length = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
+    if (length <= 1 || length > 32767) return SysStatus(ERROR_INVALID_NAME);
+    std::vector<wchar_t> wide(static_cast<size_t>(length));
+    if (MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), length) != length) {
+        return lastSystemError();
+    }
+    UNICODE_STRING text;
+    text.Buffer = wide.data();
+    text.Length = static_cast<USHORT>((length - 1) * sizeof(wchar_t));
+    text.MaximumLength = static_cast<USHORT>(length * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES object;
+    InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, directory, nullptr);
+    IO_STATUS_BLOCK io;
+    HANDLE handle = nullptr;
+    const NTSTATUS status =
+        ntCreateFile(&handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                     share, disposition, options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    if (status < 0) return SysStatus(toError(status));
+    created.reset(handle);
+    return SysStatus();
+}
 
 SysStatus readAttributes(const LString& path, uint32_t& attributes) {
     const DWORD found = GetFileAttributesA(path.c_str());

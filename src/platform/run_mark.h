@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/lstring.h"
+#include "platform/fs.h"
 #include "platform/system_error.h"
 
 namespace wiz {
@@ -21,8 +22,10 @@ public:
     virtual ~RunMark() = default;
 };
 
-// Marks `directory` (a new, empty directory of this run) as this run's own.
-SysStatus markRunDirectory(const LString& directory, std::unique_ptr<RunMark>& mark);
+// Marks `directory` (a new, empty directory of this run, open) as this run's own; the mark is
+// made relative to the open directory. Fails with ErrorKind::Other for a directory that the
+// system's file system did not open.
+SysStatus markRunDirectory(const Directory& directory, std::unique_ptr<RunMark>& mark);
 
 enum class MarkOwner {
     None,   // no mark (or not a plain file of this user): not a directory of a run

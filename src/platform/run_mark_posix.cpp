@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/file_at_posix.h"
 #include "platform/handle_posix.h"
 #include "platform/path.h"
 #include "platform/run_mark.h"
@@ -28,9 +29,11 @@ private:
 
 }  // namespace
 
-SysStatus markRunDirectory(const LString& directory, std::unique_ptr<RunMark>& mark) {
-    const LString fresh = joinPath(directory, "run.lock.new");
-    UniqueFd fd(::open(fresh.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+SysStatus markRunDirectory(const Directory& directory, std::unique_ptr<RunMark>& mark) {
+    const int dirFd = directoryDescriptor(directory);
+    if (dirFd < 0) return SysStatus::of(ErrorKind::Other);
+    const char fresh[] = "run.lock.new";
+    UniqueFd fd(::openat(dirFd, fresh, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!fd.valid()) return lastSystemError();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return lastSystemError();
     char text[96];
@@ -38,9 +41,7 @@ SysStatus markRunDirectory(const LString& directory, std::unique_ptr<RunMark>& m
         std::snprintf(text, sizeof text, "process %ld, started %lld", static_cast<long>(::getpid()),
                       static_cast<long long>(std::time(nullptr)));
     if (n > 0 && ::write(fd.get(), text, static_cast<size_t>(n)) != n) return lastSystemError();
-    if (::rename(fresh.c_str(), joinPath(directory, kRunMarkName).c_str()) != 0) {
-        return lastSystemError();
-    }
+    if (::renameat(dirFd, fresh, dirFd, kRunMarkName) != 0) return lastSystemError();
     mark.reset(new PosixRunMark(std::move(fd)));
     return SysStatus();
 }

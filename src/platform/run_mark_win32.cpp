@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/file_at_win32.h"
 #include "platform/handle_win32.h"
 #include "platform/path.h"
 #include "platform/run_mark.h"
@@ -22,11 +23,24 @@ private:
 
 }  // namespace
 
-SysStatus markRunDirectory(const LString& directory, std::unique_ptr<RunMark>& mark) {
-    const LString path = joinPath(directory, kRunMarkName);
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return lastSystemError();
+SysStatus markRunDirectory(const Directory& directory, std::unique_ptr<RunMark>& mark) {
+    // Created relative to the open directory and held without sharing in one call. Where the
+    // directory holds no handle (the Windows 9x family) the name is composed under its path.
+    FileHandle file;
+    const HANDLE held = directoryHandle(directory);
+    SysStatus created = SysStatus::of(ErrorKind::Other);
+    if (held) {
+        created = createAt(held, kRunMarkName, GENERIC_WRITE, 0, FILE_CREATE,
+                           FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT, file);
+    }
+    if (created.is(ErrorKind::Other)) {
+        const LString path = joinPath(directory.path(), kRunMarkName);
+        file.reset(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) return lastSystemError();
+    } else if (!created.ok()) {
+        return created;
+    }
     char text[96];
     const int n = std::snprintf(text, sizeof text, "process %lu, started %lld",
                                 static_cast<unsigned long>(GetCurrentProcessId()),

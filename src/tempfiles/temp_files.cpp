@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -194,16 +196,62 @@ LString runDirectory(FileSystem& fs) {
     LString name;
     const SysStatus created = createUniqueDirectory(fs, root, kTempPrefix, name);
     if (!created.ok()) throwTempNameFailure(root, created);
+    // From here on the directory is used through the handle: the mark and everything made in
+    // the run are made relative to it.
+    std::unique_ptr<Directory> opened;
+    uint32_t attributes = 0;
+    SysStatus status = fs.openDirectory(name, opened, attributes);
+    if (status.ok() && !opened) status = SysStatus::of(ErrorKind::Exists);
     std::unique_ptr<RunMark> mark;
-    const SysStatus marked = markRunDirectory(name, mark);
-    if (!marked.ok()) {
+    if (status.ok()) status = markRunDirectory(*opened, mark);
+    if (!status.ok()) {
+        mark.reset();
+        opened.reset();
         deletePath(name, fs);
-        throwSystemFailure(SystemCall::TempFileName, marked.code());
+        throwSystemFailure(SystemCall::TempFileName, status.code());
     }
     state.runDirectory = name;
     state.runRoot = root;
     state.runMark = std::move(mark);
+    state.openDirectories.clear();
+    state.openDirectories.push_back(std::move(opened));
     return name;
+}
+
+// The run's own directory, open (made at first use).
+std::shared_ptr<Directory> openRunDirectory(FileSystem& fs) {
+    const LString path = runDirectory(fs);
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    for (const auto& held : tempFiles().openDirectories) {
+        if (held && held->path() == path) return held;
+    }
+    throw LauncherException("The run is being ended.");
+}
+
+// The open directory among the run's own ones whose path is `path`; null when there is none.
+std::shared_ptr<Directory> heldDirectory(const LString& path) {
+    std::lock_guard<std::recursive_mutex> guard(registryLock());
+    for (const auto& held : tempFiles().openDirectories) {
+        if (held && samePath(held->path(), path)) return held;
+    }
+    return nullptr;
+}
+
+// Lets go of the open directory at `path` (all of them when `path` is empty).
+void releaseHeldDirectories(const LString& path) {
+    std::vector<std::shared_ptr<Directory>> released;
+    {
+        std::lock_guard<std::recursive_mutex> guard(registryLock());
+        auto& held = tempFiles().openDirectories;
+        for (auto it = held.begin(); it != held.end();) {
+            if (path.empty() || (*it && samePath((*it)->path(), path))) {
+                released.push_back(std::move(*it));
+                it = held.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
 }
 
 // Whether a directory entry's name is one of a run's own directories: "LRE" + hexadecimal
@@ -225,20 +273,23 @@ LString createTempDirectory(FileSystem& fs) {
         std::lock_guard<std::recursive_mutex> guard(registryLock());
         refuseWhenClosed();
     }
-    const LString dir = runDirectory(fs);
-    LString name;
-    // The directory is created under a new name and checked, never taken over: another user
-    // who can write to the temporary directory cannot hand the launcher a directory or a link.
-    const SysStatus created = createUniqueDirectory(fs, dir, kTempPrefix, name);
-    if (!created.ok()) throwTempNameFailure(dir, created);
+    const std::shared_ptr<Directory> run = openRunDirectory(fs);
+    // The directory is created under a new name inside the run's own one, relative to it, and
+    // kept open: nothing done to the paths on the way can hand the launcher another directory.
+    std::unique_ptr<Directory> made;
+    const SysStatus created = createUniqueChildDirectory(fs, *run, kTempPrefix, made);
+    if (!created.ok()) throwTempNameFailure(run->path(), created);
+    const LString name = made->path();
     std::unique_lock<std::recursive_mutex> guard(registryLock());
     if (tempFiles().closed) {
         // Made while the registries were being emptied: it goes at once.
         guard.unlock();
+        made.reset();
         deletePath(name, fs);
         refuseWhenClosed();
     }
     tempFiles().directories.append(name);
+    tempFiles().openDirectories.push_back(std::move(made));
     return name;
 }
 
@@ -259,12 +310,45 @@ LString createTempFileName() {
         std::lock_guard<std::recursive_mutex> guard(registryLock());
         refuseWhenClosed();
     }
-    LString name;
-    const LString dir = runDirectory(systemFileSystem());
-    const SysStatus created = createUniqueTempFile(dir, kTempPrefix, name);
-    if (!created.ok()) throwTempNameFailure(dir, created);
-    registerTempFile(name);
-    return name;
+    FileSystem& fs = systemFileSystem();
+    const std::shared_ptr<Directory> run = openRunDirectory(fs);
+    // A new empty file, created relative to the run's open directory; a name in use is never
+    // taken over.
+    for (int attempt = 0; attempt < kUniqueDirectoryAttempts; ++attempt) {
+        LString name;
+        const SysStatus named = fs.uniqueTempName(run->path(), kTempPrefix, name);
+        if (!named.ok()) throwTempNameFailure(run->path(), named);
+        bool isLink = false;
+        uint32_t error = 0;
+        FilePtr file = run->createFile(lastComponent(name), false, true, isLink, error);
+        if (file) {
+            file.reset();
+            registerTempFile(name);
+            return name;
+        }
+        if (error != EEXIST && !isLink) {
+            throw TempNameException("Cannot create a temporary file in " + run->path() + ": " +
+                                    std::strerror(static_cast<int>(error)));
+        }
+    }
+    throwTempNameFailure(run->path(), SysStatus::of(ErrorKind::Exists));
+}
+
+FilePtr createFileForWriting(const LString& path, bool text, bool& isLink, uint32_t& error) {
+    const LString name = lastComponent(path);
+    if (!name.empty() && name != "." && name != ".." && name.length() < path.length()) {
+        if (const std::shared_ptr<Directory> held = heldDirectory(parentDirectory(path))) {
+            return held->createFile(name, text, false, isLink, error);
+        }
+    }
+    return createFileNoLink(path, text, isLink, error);
+}
+
+bool writeDocument(const TagDocument& document, const LString& path) {
+    bool isLink = false;
+    uint32_t error = 0;
+    FilePtr file = createFileForWriting(path, true, isLink, error);
+    return file && document.writeTo(std::move(file));
 }
 
 LString createUnregisteredTempFile() {
@@ -314,13 +398,20 @@ LString keepTempFile(const LString& path) {
     return kept;
 }
 
-void unregisterTempDirectory(const LString& path) { unregisterFrom(tempFiles().directories, path); }
+void unregisterTempDirectory(const LString& path) {
+    unregisterFrom(tempFiles().directories, path);
+    // Whoever takes it over may rename or remove it.
+    releaseHeldDirectories(path);
+}
 
 void removeTemporaryFiles(FileSystem& fs) {
     // The entries are taken out under the lock and removed without it: the user-interface thread
     // may run this when the logon ends while the launching thread is still at work, and neither
     // may wait for the other while it holds the lock.
     RemovalAtWork atWork;
+    // Nothing more is created in the directories through their handles, and Windows could not
+    // remove them while they are held.
+    releaseHeldDirectories(LString());
     StringList directories, files;
     takeAll(tempFiles().directories, directories);
     takeAll(tempFiles().files, files);

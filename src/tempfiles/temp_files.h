@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "base/lstring.h"
 #include "base/ptrlist.h"
+#include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/run_mark.h"
+#include "tagdoc/tag_document.h"
 
 namespace wiz {
 
@@ -32,6 +36,11 @@ struct TempFiles {
     LString runDirectory;
     LString runRoot;
     std::shared_ptr<RunMark> runMark;
+    // The run's own directory and the temporary directories made in it, held open from their
+    // creation on: what the launcher creates in them is created relative to the open directory,
+    // never by a path that could lead elsewhere by then. Let go before they are removed (Windows
+    // cannot remove a directory that is held open) or handed over.
+    std::vector<std::shared_ptr<Directory>> openDirectories;
     // Something inside the run's directory was unregistered to outlive the run: the directory
     // then stays, without its mark, for whoever took it over.
     bool runKept = false;
@@ -62,6 +71,13 @@ LString createTempFileName();
 // A new temporary file name, not registered: for what must outlive the run (the batch file that
 // removes the launcher file). Made even while the run is being ended.
 LString createUnregisteredTempFile();
+// Creates (or empties) the file at `path` for writing, never through a link, into a file with
+// other names, a FIFO or a device (then null with `isLink` set), as createFileNoLink. A file in
+// one of the run's own directories is created relative to the directory the launcher holds
+// open, not by its path; any other path (a destination the user chose) by the path.
+FilePtr createFileForWriting(const LString& path, bool text, bool& isLink, uint32_t& error);
+// TagDocument::write for a document written by the launcher (a JVM file): created as above.
+bool writeDocument(const TagDocument& document, const LString& path);
 void registerTempFile(const LString& path);
 void unregisterTempFile(const LString& path);  // case-insensitive match
 // Hands a registered temporary file over to the caller for good: unregisters it and moves it

@@ -1,6 +1,8 @@
 // The creation of a new directory under a name nobody else can have handed the launcher.
 #pragma once
 
+#include <memory>
+
 #include "base/lstring.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
@@ -18,5 +20,9 @@ constexpr int kUniqueDirectoryAttempts = 100;
 // with ErrorKind::Exists when every name tried was taken.
 SysStatus createUniqueDirectory(FileSystem& fs, const LString& directory, const char* prefix,
                                 LString& path);
+// The same inside the open directory `parent`, made relative to it (never by its path), and
+// given open: `made->path()` is its path.
+SysStatus createUniqueChildDirectory(FileSystem& fs, Directory& parent, const char* prefix,
+                                     std::unique_ptr<Directory>& made);
 
 }  // namespace wiz

@@ -11,6 +11,7 @@
 // has been moved since.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -163,6 +164,22 @@ private:
         }
         wiz::SysStatus removeChild(const wiz::LString& name, uint32_t attributes) override {
             return removeFrom(*node_, name.str(), attributes);
+        }
+        wiz::SysStatus makeChild(const wiz::LString& name,
+                                 std::unique_ptr<wiz::Directory>& child) override {
+            if (node_->children.count(name.str())) return wiz::SysStatus::of(wiz::ErrorKind::Exists);
+            NodePtr made = std::make_shared<Node>();
+            made->kind = Node::Kind::Directory;
+            node_->children[name.str()] = made;
+            uint32_t attributes = 0;
+            return fs_.open(made, wiz::joinPath(path(), name), child, attributes);
+        }
+        // Files here hold no contents: nothing can be written into one.
+        wiz::FilePtr createFile(const wiz::LString&, bool, bool, bool& isLink,
+                                uint32_t& error) override {
+            isLink = false;
+            error = EACCES;
+            return nullptr;
         }
 
     private:

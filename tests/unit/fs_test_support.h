@@ -63,6 +63,7 @@ public:
         wiz::tempFiles().runDirectory = wiz::LString();
         wiz::tempFiles().runRoot = wiz::LString();
         wiz::tempFiles().runMark.reset();
+        wiz::tempFiles().openDirectories.clear();
         wiz::tempFiles().runKept = false;
         wiz::tempFiles().closed = false;
     }

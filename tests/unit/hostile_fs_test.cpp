@@ -66,6 +66,15 @@ public:
         }
         return made;
     }
+    // Inside the run's own directory, where directories are made relative to the open parent
+    // and opened in the same step, only the moment before can be acted on.
+    wiz::SysStatus makeChild(wiz::Directory& parent, const LString& name,
+                             std::unique_ptr<wiz::Directory>& child) override {
+        if (moment_ == Moment::BeforeMaking && plantedAt.empty()) {
+            plant(wiz::joinPath(parent.path(), name).str());
+        }
+        return SystemFileSystem::makeChild(parent, name, child);
+    }
     wiz::SysStatus openChild(wiz::Directory& parent, const LString& name,
                              std::unique_ptr<wiz::Directory>& child,
                              uint32_t& attributes) override {

@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -576,6 +578,60 @@ TEST_F(TempFilesTest, DeletePathOfFilesTreesAndMissingPaths) {
 }
 
 }  // namespace
+
+// The run's directories are used through the handles opened when they were made. Moving the
+// run's directory away and putting something else at its path (a link to elsewhere, or a
+// directory) sends nothing there; Windows does not even let the held directory be moved.
+TEST_F(TempFilesTest, FilesAreMadeInTheDirectoriesTheRunOpenedNotByPath) {
+    const LString inner = wiz::createTempDirectory();
+    const fs::path run = wiz::tempFiles().runDirectory.str();
+    const std::string innerName = fileName(inner);
+    const fs::path moved = temp.path() / "moved";
+    const fs::path elsewhere = temp.path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    std::error_code ec;
+    fs::rename(run, moved, ec);
+    const bool wasMoved = !ec;
+    const bool windows = wiz::kPathSeparator == '\\';
+    EXPECT_NE(wasMoved, windows) << "the held run directory was moved: " << ec.message();
+    fs::path real = run;
+    if (wasMoved) {
+        real = moved;
+        fs::create_directory_symlink(elsewhere, run, ec);
+        if (ec) fs::create_directories(run / innerName);
+    }
+
+    bool isLink = false;
+    uint32_t error = 0;
+    wiz::FilePtr file =
+        wiz::createFileForWriting(wiz::joinPath(inner, "entry.bin"), false, isLink, error);
+    ASSERT_TRUE(file) << "error " << error;
+    EXPECT_GE(std::fputs("payload", file.get()), 0);
+    EXPECT_TRUE(wiz::closeFile(std::move(file)));
+    const LString name = wiz::createTempFileName();
+    const LString sub = wiz::createTempDirectory();
+
+    EXPECT_EQ(wiztest::TempDir::read((real / innerName / "entry.bin").string()), "payload");
+    EXPECT_TRUE(fs::is_regular_file(real / fileName(name)));
+    EXPECT_TRUE(fs::is_directory(real / fileName(sub)));
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    if (wasMoved) {
+        EXPECT_FALSE(fs::exists(run / innerName / "entry.bin"));
+    }
+
+    // A second name of a file outside, at an entry's name: refused, the outside file unchanged.
+    const fs::path outsideFile = temp.path() / "outside.txt";
+    std::ofstream(outsideFile) << "keep me";
+    fs::create_hard_link(outsideFile, real / innerName / "linked.bin", ec);
+    if (!ec) {
+        file = wiz::createFileForWriting(wiz::joinPath(inner, "linked.bin"), false, isLink, error);
+        EXPECT_FALSE(file);
+        EXPECT_TRUE(isLink);
+        EXPECT_EQ(wiztest::TempDir::read(outsideFile.string()), "keep me");
+    }
+    wiz::removeTemporaryFiles();
+    EXPECT_FALSE(fs::exists(fs::symlink_status(run))) << "left at the run's path";
+}
 
 TEST_F(TempFilesTest, KeptFileLeavesTheRunDirectoryAndOutlivesTheRun) {
     const LString made = wiz::createTempFileName();
