@@ -44,9 +44,19 @@ SysStatus holdObject(const LString& path, FileHandle& handle, uint32_t& attribut
         attributes = found;
         return SysStatus();
     }
-    handle.reset(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // Sharing counts only for an open that asks for more than the attributes: listing access
+    // (reading, for a file) is what makes the withheld delete sharing keep the directory in
+    // place. An object that cannot be opened for it (a file held without sharing, one that may
+    // not be read) is opened for its attributes alone.
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+    handle.reset(CreateFileA(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags,
+                             nullptr));
+    if (!handle) {
+        handle.reset(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags,
+                                 nullptr));
+    }
     BY_HANDLE_FILE_INFORMATION info;
     if (!handle || !GetFileInformationByHandle(handle.get(), &info)) return lastSystemError();
     attributes = info.dwFileAttributes;

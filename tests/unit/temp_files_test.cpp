@@ -605,7 +605,7 @@ TEST_F(TempFilesTest, FilesAreMadeInTheDirectoriesTheRunOpenedNotByPath) {
     uint32_t error = 0;
     wiz::FilePtr file =
         wiz::createFileForWriting(wiz::joinPath(inner, "entry.bin"), false, isLink, error);
-    ASSERT_TRUE(file) << "error " << error;
+    ASSERT_TRUE(file) << "error " << error << (isLink ? ", refused as a link" : "");
     EXPECT_GE(std::fputs("payload", file.get()), 0);
     EXPECT_TRUE(wiz::closeFile(std::move(file)));
     const LString name = wiz::createTempFileName();
