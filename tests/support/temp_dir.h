@@ -4,6 +4,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -13,10 +15,13 @@ class TempDir {
 public:
     TempDir() {
         static std::atomic<int> counter{0};
+        // Each test process starts from names of its own, so that parallel tests seldom try the
+        // same name (a taken name is skipped anyway).
+        static const unsigned seed = std::random_device{}();
         auto base = std::filesystem::temp_directory_path();
         for (int i = 0;; ++i) {
             path_ =
-                base / ("wiztest-" + std::to_string(std::rand()) + "-" + std::to_string(counter++));
+                base / ("wiztest-" + std::to_string(seed) + "-" + std::to_string(counter++));
             std::error_code ec;
             if (std::filesystem::create_directory(path_, ec)) break;
             if (i > 100) throw std::runtime_error("cannot create a temporary directory");

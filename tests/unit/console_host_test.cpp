@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,9 @@ std::string dots(int n) { return std::string(static_cast<size_t>(n), '.'); }
 // A real file for the host to print to, and what it holds.
 class PrintedFile {
 public:
-    PrintedFile() : path_(dir_.file("printed.txt")), file_(openFile(path_.c_str(), "w+b")) {}
+    PrintedFile() : path_(dir_.file("printed.txt")), file_(openFile(path_.c_str(), "w+b")) {
+        if (!file_) throw std::runtime_error("cannot create " + path_);
+    }
     std::FILE* get() const { return file_.get(); }
     std::string text() const {
         std::fflush(file_.get());
