@@ -19,7 +19,7 @@ if(TARGET wizlaunch AND TARGET wizpack AND NOT CMAKE_CROSSCOMPILING)
 endif()
 if(WIN32 AND TARGET wizlaunch AND TARGET wizpack)
   add_executable(ctrl_event_probe ${CMAKE_CURRENT_LIST_DIR}/ctrl_event_probe.cpp)
-  foreach(_ending_case ctrl-c killed-windows)
+  foreach(_ending_case ctrl-c ctrl-break killed-windows)
     add_test(NAME ending.e2e.${_ending_case}
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cases/ending_e2e.sh ${_ending_case}
                      $<TARGET_FILE:wizlaunch> $<TARGET_FILE:wizpack> $<TARGET_FILE:wizjava>

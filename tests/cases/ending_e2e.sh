@@ -18,7 +18,9 @@
 #           to the directory of an ended run elsewhere
 # ctrl-c, ctrl-break  (Windows) the probe (cases/ctrl_event_probe.cpp) runs the launcher on its
 #           console and sends the console the event while the stand-in JVM sleeps as the wizard:
-#           the wizard ends with STATUS_CONTROL_C_EXIT, and so does the launcher
+#           on Ctrl+C the wizard ends with STATUS_CONTROL_C_EXIT, and so does the launcher; on
+#           Ctrl+Break the wizard goes on as a Java runtime does, and the launcher ends it after
+#           the grace time and ends with STATUS_CONTROL_C_EXIT
 # killed-windows  (Windows) a run ended with TerminateProcess leaves its directory; the next run
 #           removes it and leaves a directory without the mark alone
 set -u
@@ -145,7 +147,10 @@ signals)
     mkdir -p home/bin
     cp "$wizjava" home/bin/java
     # The stand-in sleeps as the wizard; a shell writes its process id first and becomes it.
+    # Like a Java runtime, the wizard goes on after Ctrl+Break: the launcher ends it after the
+    # grace time.
     printf 'sleep_ms=60000\n' >home/bin/test_jvm.cfg
+    [ "$case_name" = ctrl-break ] && printf 'ignore_break=1\n' >>home/bin/test_jvm.cfg
     pack /bin sh '"sh -c ""echo $$ >started.pid; exec '"$work"'/home/bin/java -cp %APPLICATION_ARCHIVE%() Wizard"""'
     check_endings
     ;;
@@ -167,7 +172,10 @@ JAVA
 killed)
     mkdir -p home/bin elsewhere
     cp "$wizjava" home/bin/java
+    # Like a Java runtime, the wizard goes on after Ctrl+Break: the launcher ends it after the
+    # grace time.
     printf 'sleep_ms=60000\n' >home/bin/test_jvm.cfg
+    [ "$case_name" = ctrl-break ] && printf 'ignore_break=1\n' >>home/bin/test_jvm.cfg
     pack /bin sh '"sh -c ""echo $$ >started.pid; exec '"$work"'/home/bin/java -cp %APPLICATION_ARCHIVE%() Wizard"""'
     # A run that still lives (its mark is locked), a directory without the mark, and a link to
     # the directory of an ended run outside the temporary directory.
@@ -212,7 +220,10 @@ ctrl-c | ctrl-break | killed-windows)
     java_name=java$$.exe
     setup_name=setup$$.exe
     cp "$wizjava" "home/bin/$java_name"
+    # Like a Java runtime, the wizard goes on after Ctrl+Break: the launcher ends it after the
+    # grace time.
     printf 'sleep_ms=60000\n' >home/bin/test_jvm.cfg
+    [ "$case_name" = ctrl-break ] && printf 'ignore_break=1\n' >>home/bin/test_jvm.cfg
     printf 'DESC: Test JVM\nJVM_HOME: %s\nJVM_EXE: bin\\%s\n' "$(native_path "$work/home")" "$java_name" >jvm.tag
     printf 'COMMAND: """@JVM_HOME@\\@JVM_EXE@"" -cp ""%%APPLICATION_ARCHIVE%%()"" Wizard"\nDISPLAY_CONSOLE: 1\n' >launch.tag
     printf 'INSTRUCTIONS:\nLAUNCH jvm.tag 0\n/:\n' >script.tag
@@ -249,8 +260,8 @@ ctrl-c | ctrl-break | killed-windows)
         exit 0
     fi
     event=${case_name#ctrl-}
-    [ "$event" = ctrl-c ] && event=c
     [ "$case_name" = ctrl-c ] && event=c
+    start=$(date +%s)
     SHELL=/bin/bash script -qec \
         "$(printf '%q ' $emulator "$probe" report.txt home/bin/test_jvm.log "$event" "$setup_name" -console -cv:log run.log -cv:tempdir tmp)" \
         /dev/null </dev/null >script.log 2>&1
@@ -261,6 +272,10 @@ ctrl-c | ctrl-break | killed-windows)
     [ -z "$(ls -A tmp)" ] || fail "left in the temporary directory: $(ls -A tmp)"
     [ "$(wizards)" = 0 ] || fail "the wizard still runs"
     tr -d '\r' <run.log | grep -aq "^WARNING: The run was ended by Ctrl" || fail "no log line of the ending"
+    if [ "$case_name" = ctrl-break ]; then
+        [ $(($(date +%s) - start)) -ge 9 ] || fail "the wizard was ended before the grace time"
+        grep -aq "did not end in time" run.log || fail "no log line of the wizard being ended"
+    fi
     ;;
 stubborn)
     pack /bin sh '"sh -c ""trap '"''"' TERM; echo $$ >started.pid; exec sleep 60"" %APPLICATION_ARCHIVE%()"'

@@ -13,6 +13,8 @@
 //                          before its line; stderr_bytes=N the same ("e") for standard error
 //   verify_sleep_ms=N      how long a verification run sleeps before it answers (a runtime that
 //                          hangs)
+//   ignore_break=1         Ctrl+Break does not end it (Windows): a Java runtime prints a thread
+//                          dump then and goes on
 // Other keys are ignored.
 //
 // Every run appends one record to test_jvm.log beside itself:
@@ -39,6 +41,8 @@
 #include <thread>
 #include <vector>
 
+#include "test_jvm_break.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -55,6 +59,7 @@ struct Config {
     long long stdoutBytes = 0;
     long long stderrBytes = 0;
     long long verifySleepMs = 0;
+    bool ignoreBreak = false;
 };
 
 // A decimal integer with an optional sign and nothing else; false otherwise.
@@ -106,6 +111,8 @@ Config readConfig(const fs::path& file) {
             if (parseInteger(value, number) && number > 0) config.stderrBytes = number;
         } else if (key == "verify_sleep_ms") {
             if (parseInteger(value, number) && number > 0) config.verifySleepMs = number;
+        } else if (key == "ignore_break") {
+            config.ignoreBreak = value == "1";
         }
     }
     return config;
@@ -177,6 +184,8 @@ int main(int argc, char** argv) {
     fs::path home = binDir.parent_path();
 
     Config config = readConfig(binDir / "test_jvm.cfg");
+    // Before the record, which tells the tests that the run is under way.
+    if (config.ignoreBreak) ignoreCtrlBreak();
     appendRecord(binDir / "test_jvm.log", argc, argv, config);
 
     if (self.filename().string().rfind("install", 0) == 0) {

@@ -1,0 +1,3 @@
+#include "test_jvm_break.h"
+
+void ignoreCtrlBreak() {}
