@@ -98,7 +98,8 @@ public:
     Win32Directory(const LString& path, FileHandle held)
         : Directory(path), held_(std::move(held)) {}
 
-    HANDLE handle() const { return held_.get(); }
+    // Null when it holds none (the 9x family).
+    HANDLE handle() const { return held_ ? held_.get() : nullptr; }
 
     SysStatus list(std::vector<DirectoryEntry>& entries) override {
         DirectoryListing listing(path());
@@ -228,7 +229,9 @@ SysStatus createAt(HANDLE directory, const LString& name, DWORD access, DWORD sh
     static const auto toError = ntdll ? reinterpret_cast<StatusToErrorCall>(reinterpret_cast<void*>(
                                             GetProcAddress(ntdll, "RtlNtStatusToDosError")))
                                       : nullptr;
-    if (!ntCreateFile || !toError || !directory) return SysStatus::of(ErrorKind::Other);
+    if (!ntCreateFile || !toError || !directory || directory == INVALID_HANDLE_VALUE) {
+        return SysStatus::of(ErrorKind::Other);
+    }
 
     // The name in UTF-16, from the code page every other path of the launcher is in.
     const int length = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);

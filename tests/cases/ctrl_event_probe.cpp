@@ -32,7 +32,22 @@ std::string quoted(const char* arg) {
     return out + "\"";
 }
 
-// The process `root` and every process it started, directly or not.
+// When the process `pid` was created; 0 when it cannot be told.
+ULONGLONG creationTime(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process) return 0;
+    FILETIME created, exited, kernel, user;
+    ULONGLONG time = 0;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        time = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    }
+    CloseHandle(process);
+    return time;
+}
+
+// The process `root` and every process it started, directly or not. A process whose parent
+// has ended keeps the parent's id, which a newer process may have taken since: a process counts
+// as a child only when it was created after its parent.
 std::set<DWORD> processTree(DWORD root) {
     std::set<DWORD> tree{root};
     for (bool grew = true; grew;) {
@@ -43,10 +58,12 @@ std::set<DWORD> processTree(DWORD root) {
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32First(snapshot, &entry); more;
              more = Process32Next(snapshot, &entry)) {
-            if (tree.count(entry.th32ParentProcessID) && !tree.count(entry.th32ProcessID)) {
-                tree.insert(entry.th32ProcessID);
-                grew = true;
-            }
+            if (!tree.count(entry.th32ParentProcessID) || tree.count(entry.th32ProcessID)) continue;
+            const ULONGLONG parent = creationTime(entry.th32ParentProcessID);
+            const ULONGLONG child = creationTime(entry.th32ProcessID);
+            if (parent == 0 || child < parent) continue;
+            tree.insert(entry.th32ProcessID);
+            grew = true;
         }
         CloseHandle(snapshot);
     }

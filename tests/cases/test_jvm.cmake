@@ -2,9 +2,9 @@
 # bin/java(.exe). It is standalone (the standard library only, no core library), so it behaves
 # the same whatever the code under test does. It is written next to the other test programs.
 if(WIN32)
-  set(_wizjava_system ${CMAKE_CURRENT_LIST_DIR}/test_jvm_break_win32.cpp)
+  set(_wizjava_system ${CMAKE_CURRENT_LIST_DIR}/test_jvm_console_win32.cpp)
 else()
-  set(_wizjava_system ${CMAKE_CURRENT_LIST_DIR}/test_jvm_break_posix.cpp)
+  set(_wizjava_system ${CMAKE_CURRENT_LIST_DIR}/test_jvm_console_posix.cpp)
 endif()
 add_executable(wizjava ${CMAKE_CURRENT_LIST_DIR}/test_jvm.cpp ${_wizjava_system})
 set_target_properties(wizjava PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

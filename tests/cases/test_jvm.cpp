@@ -15,6 +15,9 @@
 //                          hangs)
 //   ignore_break=1         Ctrl+Break does not end it (Windows): a Java runtime prints a thread
 //                          dump then and goes on
+//   ctrl_c_exit=N          Ctrl+C ends it with exit code N (Windows)
+//   started_file=NAME      a wizard run creates the file NAME beside itself before it sleeps: the
+//                          sign that the wizard (not a verification run) is under way
 // Other keys are ignored.
 //
 // Every run appends one record to test_jvm.log beside itself:
@@ -41,7 +44,7 @@
 #include <thread>
 #include <vector>
 
-#include "test_jvm_break.h"
+#include "test_jvm_console.h"
 
 namespace fs = std::filesystem;
 
@@ -60,6 +63,9 @@ struct Config {
     long long stderrBytes = 0;
     long long verifySleepMs = 0;
     bool ignoreBreak = false;
+    bool hasCtrlCExit = false;
+    int ctrlCExit = 0;
+    std::string startedFile;
 };
 
 // A decimal integer with an optional sign and nothing else; false otherwise.
@@ -113,6 +119,13 @@ Config readConfig(const fs::path& file) {
             if (parseInteger(value, number) && number > 0) config.verifySleepMs = number;
         } else if (key == "ignore_break") {
             config.ignoreBreak = value == "1";
+        } else if (key == "started_file") {
+            config.startedFile = value;
+        } else if (key == "ctrl_c_exit") {
+            if (parseInteger(value, number)) {
+                config.hasCtrlCExit = true;
+                config.ctrlCExit = static_cast<int>(number);
+            }
         }
     }
     return config;
@@ -186,6 +199,7 @@ int main(int argc, char** argv) {
     Config config = readConfig(binDir / "test_jvm.cfg");
     // Before the record, which tells the tests that the run is under way.
     if (config.ignoreBreak) ignoreCtrlBreak();
+    if (config.hasCtrlCExit) exitOnCtrlC(config.ctrlCExit);
     appendRecord(binDir / "test_jvm.log", argc, argv, config);
 
     if (self.filename().string().rfind("install", 0) == 0) {
@@ -218,6 +232,7 @@ int main(int argc, char** argv) {
     printFiller(stderr, 'e', config.stderrBytes);
     if (config.hasStdout) printLine(stdout, config.stdoutLine);
     if (config.hasStderr) printLine(stderr, config.stderrLine);
+    if (!config.startedFile.empty()) std::ofstream(binDir / config.startedFile) << "started\n";
     if (config.sleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(config.sleepMs));
     return config.exitCode;
 }

@@ -1,3 +1,0 @@
-#include "test_jvm_break.h"
-
-void ignoreCtrlBreak() {}

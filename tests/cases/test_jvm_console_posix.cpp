@@ -1,0 +1,4 @@
+#include "test_jvm_console.h"
+
+void ignoreCtrlBreak() {}
+void exitOnCtrlC(int) {}
