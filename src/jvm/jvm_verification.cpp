@@ -325,7 +325,8 @@ bool JvmDescriptor::checkVerifyOutput(const LString& output, const VerificationR
 LString JvmMatch::writeJvmFile() const {
     const LString path = createTempFileName();
     document_.setJvmResult(home, path, isTemporary);
-    if (!writeDocument(document_, path)) throw LauncherException("Cannot write the JVM file " + path + ".");
+    if (!writeDocument(document_, path))
+        throw LauncherException("Cannot write the JVM file " + path + ".");
     return path;
 }
 

@@ -17,7 +17,7 @@ int directoryDescriptor(const Directory& directory);
 // createFileNoLink for `name` relative to the directory `directoryFd` (AT_FDCWD: the current
 // directory, and then `name` may be any path). With `mustBeNew` an entry that is there already
 // fails with EEXIST.
-FilePtr createFileAt(int directoryFd, const LString& name, bool text, bool mustBeNew,
-                     bool& isLink, uint32_t& error);
+FilePtr createFileAt(int directoryFd, const LString& name, bool text, bool mustBeNew, bool& isLink,
+                     uint32_t& error);
 
 }  // namespace wiz

@@ -42,8 +42,8 @@ UniqueFd openPlainForWriting(int directoryFd, const LString& name, int flags, bo
 
 }  // namespace
 
-FilePtr createFileAt(int directoryFd, const LString& name, bool text, bool mustBeNew,
-                     bool& isLink, uint32_t& error) {
+FilePtr createFileAt(int directoryFd, const LString& name, bool text, bool mustBeNew, bool& isLink,
+                     uint32_t& error) {
     UniqueFd fd = openPlainForWriting(directoryFd, name, mustBeNew ? O_EXCL : 0, isLink, error);
     if (!fd.valid()) return nullptr;
     if (::ftruncate(fd.get(), 0) != 0) {

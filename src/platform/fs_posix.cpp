@@ -205,8 +205,8 @@ SysStatus PosixDirectory::makeChild(const LString& name, std::unique_ptr<Directo
     // Only what was made here is opened: anything else at the name by now (a link, a file) is
     // taken as a name in use.
     uint32_t attributes = 0;
-    const SysStatus opened = openDirectoryAt(fd_.get(), name, joinPath(path(), name), child,
-                                             attributes);
+    const SysStatus opened =
+        openDirectoryAt(fd_.get(), name, joinPath(path(), name), child, attributes);
     if (opened.ok() && !child) return SysStatus::of(ErrorKind::Exists);
     return opened;
 }

@@ -87,10 +87,10 @@ uint32_t errnoOf(const SysStatus& status) {
 // Whether the object behind `handle` is a file on a disk with one name and no reparse point:
 // the only thing the launcher writes into.
 bool isPlainFile(HANDLE handle) {
+    constexpr DWORD kNotAFile = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
     BY_HANDLE_FILE_INFORMATION info;
     return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
-           (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
-           info.nNumberOfLinks == 1;
+           (info.dwFileAttributes & kNotAFile) == 0 && info.nNumberOfLinks == 1;
 }
 
 class Win32Directory : public Directory {
@@ -167,9 +167,10 @@ FilePtr Win32Directory::createFile(const LString& name, bool text, bool mustBeNe
     FileHandle file;
     SysStatus status = SysStatus::of(ErrorKind::Other);
     if (held_) {
-        status = createAt(held_.get(), name, GENERIC_WRITE | FILE_READ_ATTRIBUTES,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, mustBeNew ? FILE_CREATE : FILE_OPEN_IF,
-                          FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT, file);
+        status =
+            createAt(held_.get(), name, GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, mustBeNew ? FILE_CREATE : FILE_OPEN_IF,
+                     FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT, file);
     }
     if (!held_ || status.is(ErrorKind::Other)) {
         const LString at = joinPath(path(), name);
@@ -217,15 +218,16 @@ HANDLE directoryHandle(const Directory& directory) {
 
 SysStatus createAt(HANDLE directory, const LString& name, DWORD access, DWORD share,
                    ULONG disposition, ULONG options, FileHandle& created) {
-    using NtCreateFileCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES,
-                                              PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG, ULONG,
-                                              ULONG, ULONG, PVOID, ULONG);
+    using NtCreateFileCall =
+        NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
+                         ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
     using StatusToErrorCall = ULONG(NTAPI*)(NTSTATUS);
     // ntdll is part of every process on the NT family; the 9x family does not have these.
     static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    static const auto ntCreateFile = ntdll ? reinterpret_cast<NtCreateFileCall>(reinterpret_cast<void*>(
-                                                 GetProcAddress(ntdll, "NtCreateFile")))
-                                           : nullptr;
+    static const auto ntCreateFile =
+        ntdll ? reinterpret_cast<NtCreateFileCall>(
+                    reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateFile")))
+              : nullptr;
     static const auto toError = ntdll ? reinterpret_cast<StatusToErrorCall>(reinterpret_cast<void*>(
                                             GetProcAddress(ntdll, "RtlNtStatusToDosError")))
                                       : nullptr;

@@ -13,6 +13,7 @@
 // argument, which calls the process's handlers. Wine 8 refuses GenerateConsoleCtrlEvent for
 // CTRL_BREAK_EVENT (FALSE, ERROR_INVALID_HANDLE, whatever the group).
 #include <windows.h>
+// Needs the declarations of windows.h first.
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -94,7 +95,8 @@ bool deliverEvent(DWORD root, DWORD event) {
         std::fputs("kernelbase has no CtrlRoutine\n", stderr);
         return false;
     }
-    const ULONG_PTR offset = reinterpret_cast<ULONG_PTR>(routine) - reinterpret_cast<ULONG_PTR>(own);
+    const ULONG_PTR offset =
+        reinterpret_cast<ULONG_PTR>(routine) - reinterpret_cast<ULONG_PTR>(own);
     int reached = 0;
     for (DWORD pid : processTree(root)) {
         BYTE* base = kernelbaseIn(pid);

@@ -167,7 +167,8 @@ private:
         }
         wiz::SysStatus makeChild(const wiz::LString& name,
                                  std::unique_ptr<wiz::Directory>& child) override {
-            if (node_->children.count(name.str())) return wiz::SysStatus::of(wiz::ErrorKind::Exists);
+            if (node_->children.count(name.str()))
+                return wiz::SysStatus::of(wiz::ErrorKind::Exists);
             NodePtr made = std::make_shared<Node>();
             made->kind = Node::Kind::Directory;
             node_->children[name.str()] = made;

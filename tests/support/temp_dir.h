@@ -20,8 +20,7 @@ public:
         static const unsigned seed = std::random_device{}();
         auto base = std::filesystem::temp_directory_path();
         for (int i = 0;; ++i) {
-            path_ =
-                base / ("wiztest-" + std::to_string(seed) + "-" + std::to_string(counter++));
+            path_ = base / ("wiztest-" + std::to_string(seed) + "-" + std::to_string(counter++));
             std::error_code ec;
             if (std::filesystem::create_directory(path_, ec)) break;
             if (i > 100) throw std::runtime_error("cannot create a temporary directory");
