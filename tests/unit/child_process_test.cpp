@@ -37,17 +37,27 @@ Captured capture(const std::string& args, const std::string& directory = "") {
     return r;
 }
 
+// runCommand, with the message of a failure to run the command in the test's report.
+int exitCodeOf(const LString& command, const wiz::RunOptions& options) {
+    try {
+        return wiz::runCommand(command, options);
+    } catch (const wiz::LauncherException& e) {
+        ADD_FAILURE() << "runCommand failed: " << e.message().str();
+        return -1;
+    }
+}
+
 TEST(ChildProcess, ReturnsTheExitCodeInEveryWaitingMode) {
     wiztest::CountingHost host;
     for (int code : {0, 3, 200}) {
         const LString command(childCommand("exit " + std::to_string(code)));
         SCOPED_TRACE(code);
         LString out, err;
-        EXPECT_EQ(wiz::runCommand(command, Options().capture(&out, &err)), code);
+        EXPECT_EQ(exitCodeOf(command, Options().capture(&out, &err)), code);
         // Capture waits whatever the wait flag says.
-        EXPECT_EQ(wiz::runCommand(command, Options().capture(&out, &err).noWait()), code);
-        EXPECT_EQ(wiz::runCommand(command, Options()), code);
-        EXPECT_EQ(wiz::runCommand(command, Options().onConsole()), code);
+        EXPECT_EQ(exitCodeOf(command, Options().capture(&out, &err).noWait()), code);
+        EXPECT_EQ(exitCodeOf(command, Options()), code);
+        EXPECT_EQ(exitCodeOf(command, Options().onConsole()), code);
         EXPECT_EQ(out.str() + err.str(), "");
     }
 }
