@@ -2,12 +2,8 @@
 #
 # wizchild is the child program of the process tests; it sits next to wizlaunch_tests, which
 # finds it there. wizhint resolves platform hints for the registry test below.
-if(WIN32)
-  set(WIZ_CHILD_BACKEND ${CMAKE_CURRENT_LIST_DIR}/proc_child_win32.cpp)
-else()
-  set(WIZ_CHILD_BACKEND ${CMAKE_CURRENT_LIST_DIR}/proc_child_posix.cpp)
-endif()
-add_executable(wizchild ${CMAKE_CURRENT_LIST_DIR}/proc_child.cpp ${WIZ_CHILD_BACKEND})
+add_executable(wizchild ${CMAKE_CURRENT_LIST_DIR}/proc_child.cpp
+                        ${CMAKE_CURRENT_LIST_DIR}/proc_child_${WIZ_BACKEND}.cpp)
 target_include_directories(wizchild PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(wizchild PRIVATE wizcore)
 set_target_properties(wizchild PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

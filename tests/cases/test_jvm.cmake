@@ -1,12 +1,8 @@
 # wizjava, the stand-in Java runtime that the launcher tests put into fake JVM homes as
 # bin/java(.exe). It is standalone (the standard library only, no core library), so it behaves
 # the same whatever the code under test does. It is written next to the other test programs.
-if(WIN32)
-  set(_wizjava_system ${CMAKE_CURRENT_LIST_DIR}/test_jvm_console_win32.cpp)
-else()
-  set(_wizjava_system ${CMAKE_CURRENT_LIST_DIR}/test_jvm_console_posix.cpp)
-endif()
-add_executable(wizjava ${CMAKE_CURRENT_LIST_DIR}/test_jvm.cpp ${_wizjava_system})
+add_executable(wizjava ${CMAKE_CURRENT_LIST_DIR}/test_jvm.cpp
+                       ${CMAKE_CURRENT_LIST_DIR}/test_jvm_console_${WIZ_BACKEND}.cpp)
 set_target_properties(wizjava PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 # Its own check: a verification run and wizard runs from a fake home, with its record checked
